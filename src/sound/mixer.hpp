@@ -1,0 +1,47 @@
+// The software mixer behind the sound calls, free of any audio device so that
+// it can be tested on known input. Samples are 16-bit stereo frames with the
+// rate they were recorded at; each channel plays one sample at its own
+// frequency. Mixing sums every playing channel in 32 bits and clamps once.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct SoundSample {
+    std::vector<std::int16_t> frames; // interleaved left, right
+    int rate = 44100;                 // the sample's own rate in Hz
+    bool loop = false;
+    std::size_t frameCount() const { return frames.size() / 2; }
+};
+
+class Mixer {
+  public:
+    Mixer(int outputRate, int channels);
+
+    int outputRate() const { return outputRate_; }
+    int channelCount() const { return int(channels_.size()); }
+
+    // The mixer keeps a pointer to the sample; it must outlive its playing.
+    void play(int channel, const SoundSample* sample);
+    void setPaused(int channel, bool paused);
+    void setFrequency(int channel, int hz);
+    bool isPlaying(int channel) const;
+    // Forgets every channel that plays this sample (before it is freed).
+    void release(const SoundSample* sample);
+
+    // Writes frameCount interleaved stereo frames. Channel numbers outside
+    // the opened range are ignored everywhere.
+    void mix(std::int16_t* out, int frameCount);
+
+  private:
+    struct Channel {
+        const SoundSample* sample = nullptr;
+        double position = 0; // in sample frames
+        int frequency = 0;
+        bool paused = true;
+    };
+    Channel* channel(int n);
+    int outputRate_;
+    std::vector<Channel> channels_;
+    std::vector<std::int32_t> accum_;
+};

@@ -1,0 +1,42 @@
+// The game's sound output: three samples in fixed slots, played on fixed
+// channels that the race addresses by number (participant k owns 2k for its
+// engine and 2k + 1 for its skid; channel 15 plays collisions).
+//
+// Our own software mixer stands behind these calls and plays through SDL
+// audio. When no audio device can be opened every call is a harmless no-op,
+// so the game runs silently on a machine without sound.
+#pragma once
+
+namespace sound {
+
+enum SampleSlot { EngineSample = 0, CollisionSample = 1, SkidSample = 2 };
+
+// Enough channels that the eighth participant's engine and skid (16, 17) play.
+constexpr int kChannels = 32;
+constexpr int kCollisionChannel = 15;
+
+// Opens SDL audio (16-bit stereo at rate) and the mixer's channels. Returns
+// false when no device could be opened; the game then stays silent.
+bool init(int rate, int channels);
+// Closes the audio device and drops every sample (tests, shutdown).
+void shutdown();
+bool available();
+
+// Loads a WAV file into a slot, converted once to the output format; false
+// when the file is missing or not a WAV the converter understands.
+bool loadSample(int slot, const char* path);
+bool hasSample(int slot);
+void setLoop(int slot, bool loop);
+// Starts the slot's sample on the channel from its beginning, at the
+// sample's own rate, unpaused. A channel already playing is restarted.
+void play(int channel, int slot);
+void setPaused(int channel, bool paused);
+// Playback rate in Hz; the sample is resampled against its own rate.
+void setFrequency(int channel, int hz);
+
+// Loads the game's three samples; a missing one ends the program.
+void loadGameSamples();
+// Pauses every channel (race over, ESC).
+void stopAllSounds();
+
+} // namespace sound
