@@ -96,7 +96,8 @@ class ByteWriter {
   public:
     void i32(std::int32_t v) { u32(static_cast<std::uint32_t>(v)); }
     void u32(std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) bytes_.push_back(std::uint8_t(v >> (8 * i)));
+        for (int i = 0; i < 4; ++i)
+            bytes_.push_back(std::uint8_t(v >> (8 * i)));
     }
     void i16(std::int16_t v) {
         bytes_.push_back(std::uint8_t(v));

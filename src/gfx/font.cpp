@@ -1,6 +1,7 @@
 #include "gfx/font.hpp"
 
 #include "app/bytes.hpp"
+#include "gfx/surface.hpp"
 
 #include <cstdio>
 
@@ -14,7 +15,9 @@ Font* current = nullptr;
 // Stands in when no font was set, so that text calls are always safe.
 Font emptyFont;
 
-Font& font() { return current ? *current : emptyFont; }
+Font& font() {
+    return current ? *current : emptyFont;
+}
 } // namespace
 
 Font::Font(const std::string& path) {
@@ -23,13 +26,15 @@ Font::Font(const std::string& path) {
         std::printf("Cannot load font %s\n", path.c_str());
         return;
     }
-    if (!decode(bytes)) std::printf("Font %s is damaged; some characters are missing\n", path.c_str());
+    if (!decode(bytes))
+        std::printf("Font %s is damaged; some characters are missing\n", path.c_str());
 }
 
 bool Font::decode(const std::vector<std::uint8_t>& bytes) {
     ByteReader in(bytes);
     complete = false;
-    for (auto& g : glyphs) g = Glyph{};
+    for (auto& g : glyphs)
+        g = Glyph{};
     for (int c = 0; c < 256; ++c) {
         Glyph g;
         g.width = in.i32();
@@ -63,18 +68,25 @@ std::vector<std::uint8_t> Font::encode() const {
     return out.bytes();
 }
 
-void setFont(Font* f) { current = f; }
-Font* currentFont() { return current; }
+void setFont(Font* f) {
+    current = f;
+}
+Font* currentFont() {
+    return current;
+}
 
-std::int32_t glyphWidth(unsigned char c) { return font().glyphs[c].width; }
-std::int32_t glyphHeight(unsigned char c) { return font().glyphs[c].height; }
+std::int32_t glyphWidth(unsigned char c) {
+    return font().glyphs[c].width;
+}
+std::int32_t glyphHeight(unsigned char c) {
+    return font().glyphs[c].height;
+}
 
 void drawGlyph(SDL_Surface* surface, std::int32_t x, std::int32_t y, unsigned char c,
                std::uint32_t colour) {
     const Glyph& g = font().glyphs[c];
-    if (!surface || g.width <= 0 || g.height <= 0) return;
+    if (!surface || surface->format->BytesPerPixel != 4 || g.width <= 0 || g.height <= 0) return;
     if (SDL_LockSurface(surface) != 0) return;
-    auto* pixels = static_cast<std::uint32_t*>(surface->pixels);
     const std::int64_t left = std::int64_t(x) + g.xOffset;
     const std::int64_t top = std::int64_t(y) + g.yOffset;
     for (std::int32_t r = 0; r < g.height; ++r) {
@@ -84,7 +96,7 @@ void drawGlyph(SDL_Surface* surface, std::int32_t x, std::int32_t y, unsigned ch
             const std::int64_t px = left + k;
             if (px < 0 || px >= surface->w) continue;
             if (g.pixels[std::size_t(r) * g.width + k])
-                pixels[py * surface->w + px] = colour;
+                pixelRow(surface, std::int32_t(py))[px] = colour;
         }
     }
     SDL_UnlockSurface(surface);

@@ -67,11 +67,13 @@ void drawGlyph(SDL_Surface* surface, std::int32_t x, std::int32_t y, unsigned ch
 // is drawn first, in black, up and to the left.
 void drawText(SDL_Surface* surface, std::int32_t x, std::int32_t y, const char* text,
               std::uint32_t colour, bool shadow);
-inline void drawText(SDL_Surface* surface, std::int32_t x, std::int32_t y,
-                     const std::string& text, std::uint32_t colour, bool shadow) {
+inline void drawText(SDL_Surface* surface, std::int32_t x, std::int32_t y, const std::string& text,
+                     std::uint32_t colour, bool shadow) {
     drawText(surface, x, y, text.c_str(), colour, shadow);
 }
 // Measures wider than drawText advances (a wider gap, spaces as 'W'); the
 // centring helpers rely on that measure, so it stays.
 std::int32_t textWidth(const char* text);
-inline std::int32_t textWidth(const std::string& text) { return textWidth(text.c_str()); }
+inline std::int32_t textWidth(const std::string& text) {
+    return textWidth(text.c_str());
+}

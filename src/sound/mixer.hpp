@@ -22,9 +22,14 @@ class Mixer {
     int channelCount() const { return int(channels_.size()); }
 
     // The mixer keeps a pointer to the sample; it must outlive its playing.
+    // A null or empty sample stops the channel.
     void play(int channel, const SoundSample* sample);
     void setPaused(int channel, bool paused);
+    // Playback rate in Hz. A rate of zero or below holds the channel silent
+    // where it stands; a later positive rate resumes from there.
     void setFrequency(int channel, int hz);
+    // True while the channel holds a sample that has not run out, paused or
+    // not: a paused channel keeps its place.
     bool isPlaying(int channel) const;
     // Forgets every channel that plays this sample (before it is freed).
     void release(const SoundSample* sample);
@@ -41,6 +46,7 @@ class Mixer {
         bool paused = true;
     };
     Channel* channel(int n);
+    const Channel* channel(int n) const;
     int outputRate_;
     std::vector<Channel> channels_;
     std::vector<std::int32_t> accum_;

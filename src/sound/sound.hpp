@@ -7,6 +7,8 @@
 // so the game runs silently on a machine without sound.
 #pragma once
 
+struct SoundSample;
+
 namespace sound {
 
 enum SampleSlot { EngineSample = 0, CollisionSample = 1, SkidSample = 2 };
@@ -25,6 +27,9 @@ bool available();
 // Loads a WAV file into a slot, converted once to the output format; false
 // when the file is missing or not a WAV the converter understands.
 bool loadSample(int slot, const char* path);
+// The decoding half of loadSample: reads a WAV file and converts it to
+// 16-bit stereo at the file's own rate. Works without an audio device.
+bool decodeWav(const char* path, SoundSample& out);
 bool hasSample(int slot);
 void setLoop(int slot, bool loop);
 // Starts the slot's sample on the channel from its beginning, at the

@@ -1,0 +1,192 @@
+#include "app/game.hpp"
+
+#include "app/platform.hpp"
+#include "gfx/font.hpp"
+#include "gfx/image.hpp"
+#include "gfx/surface.hpp"
+#include "sound/sound.hpp"
+#include "ui/menu.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+SDL_Surface* titleImage = nullptr;
+bool fullScreen = true;
+std::uint32_t frameCounter = 0;
+bool raceReady = false;
+std::int32_t preRaceFrames = 0;
+
+const char* const kBannerText = "Gravelin v0.33 (C) 2003";
+
+namespace {
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 400;
+constexpr Uint32 kFrameMilliseconds = 16;
+
+// The four fonts live for the whole run.
+Font* loadFont(const char* path) {
+    return new Font(path);
+}
+} // namespace
+
+Game* Game::instance() {
+    static Game* game = new Game();
+    return game;
+}
+
+void Game::init(int, char**) {
+    selectedTracks.fill(-1);
+    selectedPlayers.fill(-1);
+    if (initialised) return;
+    initialised = true;
+
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    std::atexit(SDL_Quit);
+    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, fullScreen ? SDL_FULLSCREEN : 0);
+    if (!screen) {
+        std::fprintf(stderr, "Unable to set selected videomode: %s\n", SDL_GetError());
+        std::exit(1);
+    }
+    SDL_WM_SetCaption("Gravelin", "Gravelin");
+    std::printf("Display Info:\n");
+    std::printf("Width:%d, Height:%d,depth:%d\n\n", screen->w, screen->h,
+                screen->format->BitsPerPixel);
+
+    if (!sound::init(44100, sound::kChannels))
+        std::printf("\nFATAL ERROR: CANNOT INITIALISE AUDIO!!\n");
+
+    SDL_Surface* loaded = loadCheckedBmp("data/title.bmp");
+    if (!loaded) {
+        std::fprintf(stderr, "FATAL ERROR:cannot load title.bmp!\n");
+        std::exit(1);
+    }
+    titleImage = SDL_DisplayFormatAlpha(loaded);
+    SDL_FreeSurface(loaded);
+    if (!titleImage) {
+        std::fprintf(stderr, "FATAL ERROR:cannot load title.bmp!\n");
+        std::exit(1);
+    }
+}
+
+void Game::run() {
+    startUp();
+    if (!quit) {
+        do {
+            runFrame();
+        } while (!quit);
+    }
+    shutDown();
+}
+
+void Game::startUp() {
+    driverCount = 1;
+    if (!fontSmall) {
+        fontSmall = loadFont("data/verd10.fnt");
+        fontLarge = loadFont("data/verd24.fnt");
+        fontMenu = loadFont("data/verdana20b.fnt");
+        fontMedium = loadFont("data/verd14.fnt");
+    }
+    SDL_ShowCursor(0);
+    setFont(fontSmall);
+
+    settings = &settingsRecord;
+    settings->raceIndex = 0;
+    settings->raceCount = 1;
+    buildMainMenu();
+    sound::loadGameSamples();
+    refreshKeys();
+    readSettings();
+
+    loopStart = ticks();
+    state = MainMenu;
+    blinkIndex = startLightStep = startLightFrames = raceOverFrames = 0;
+    framesPerSecondValue = 0;
+}
+
+void Game::runFrame() {
+    const Uint32 frameStart = ticks();
+    switch (state) {
+    case MainMenu:
+        mainMenuFrame();
+        break;
+    case Standings:
+        standingsFrame();
+        break;
+    default:
+        break;
+    }
+
+    pumpEvents();
+    refreshKeys();
+    if (keys[SDLK_ESCAPE]) {
+        sound::stopAllSounds();
+        flushInput();
+        state = MainMenu;
+        delay(10);
+    }
+    updateScreen(screen);
+
+    const Uint32 elapsed = ticks() - frameStart;
+    if (elapsed < kFrameMilliseconds) delay(kFrameMilliseconds - elapsed);
+    ++frameCounter;
+}
+
+void Game::shutDown() {
+    writeSettings();
+}
+
+void Game::mainMenuFrame() {
+    refreshKeys();
+    copySurface(screen, titleImage);
+    switch (menuScreen) {
+    case 0:
+        mainMenu->draw(screen);
+        break;
+    default:
+        // Lap records, track and driver selection draw here once they exist;
+        // until then their screens show the background.
+        break;
+    }
+    drawBanner();
+    handleMenuKeys(*mainMenu);
+
+    keyPressed = 0;
+    keyReleased = 0;
+    SDL_Event event;
+    if (pollEvent(event)) {
+        if (event.type == SDL_KEYDOWN) keyPressed = event.key.keysym.sym;
+        if (event.type == SDL_KEYUP) keyReleased = event.key.keysym.sym;
+    }
+}
+
+void Game::standingsFrame() {
+    copySurface(screen, titleImage);
+    if (keys[SDLK_RETURN]) {
+        settings->raceIndex += 1;
+        if (settings->raceIndex == settings->raceCount) {
+            flushInput();
+            state = MainMenu;
+        } else {
+            raceReady = false;
+            preRaceFrames = 0;
+            state = PreRace;
+        }
+    }
+}
+
+void Game::drawBanner() {
+    const std::size_t length = std::char_traits<char>::length(kBannerText);
+    const std::uint32_t width = std::uint32_t(length) * std::uint32_t(glyphWidth('A') + 1);
+    const std::int32_t x = screen->w / 2 - std::int32_t(width / 2);
+    drawText(screen, x, screen->h - 15, kBannerText, 0xFFFFFFFF, true);
+}
+
+float averageFrameRate(std::uint32_t frames, Uint32 elapsedMilliseconds) {
+    const Uint32 seconds = elapsedMilliseconds / 1000;
+    if (seconds > 0) return float(frames) / float(seconds);
+    if (elapsedMilliseconds == 0) return 0.0f;
+    return float(frames) * 1000.0f / float(elapsedMilliseconds);
+}

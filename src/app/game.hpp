@@ -1,0 +1,119 @@
+// The one application object. Everything that lives for the whole run hangs
+// off it: the screen, the lists, the race bookkeeping, the main menu and the
+// main loop's state. The entry point calls init and then run; tests drive
+// the same loop frame by frame through startUp and runFrame.
+#pragma once
+
+#include "app/settings.hpp"
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class GameMenu;
+struct MenuItem;
+
+enum GameState : std::int32_t {
+    MainMenu = 0,
+    PreRace = 1,
+    StartLights = 2,
+    Racing = 3,
+    RaceOver = 4,
+    Standings = 5,
+};
+
+struct StandingsEntry {
+    std::string name;
+    std::int32_t points = 0;
+};
+
+class Game {
+  public:
+    static Game* instance();
+
+    // Video, sound and the title picture; exits on what the game cannot do
+    // without. A second call only clears the selections.
+    void init(int argc, char** argv);
+    // Loads everything, runs the main loop until QUIT, then saves.
+    void run();
+
+    // The pieces of run, for tests that drive the loop frame by frame.
+    void startUp();
+    void runFrame();
+    void shutDown();
+
+    // Main-menu and standings frames.
+    void mainMenuFrame();
+    void standingsFrame();
+    void drawBanner();
+
+    // Modal message box; true when it closes with OK highlighted.
+    bool showDialog(const std::string& message, bool withCancel);
+    // Centres text on the screen in the current font; y -1 centres it
+    // vertically too.
+    void drawCentred(const std::string& text, std::uint32_t colour, std::int32_t y);
+
+    // set.dat: the menu items in slot order, then both selections.
+    void readSettings();
+    void writeSettings();
+
+    // A drive item of the menu: check the selections and start a race.
+    void startRace(std::int32_t mode);
+
+    SDL_Surface* screen = nullptr;
+    bool initialised = false;
+    std::vector<std::string> tracks; // track file names in tracks/, sorted
+    std::array<std::int32_t, 8> finishOrder{-1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<StandingsEntry, 8> standings;
+    std::int32_t finishedCount = 0;
+    std::int32_t driverCount = 0;
+    std::int32_t state = MainMenu;
+    Settings* settings = nullptr;
+    GameMenu* mainMenu = nullptr;
+    bool quit = false;
+    bool newLapRecord = false;
+    std::int32_t recordLapPlayer = 0;
+    std::int32_t fastestLapPlayer = -1;
+    std::int32_t fastestLapTime = 0;
+    std::int32_t viewCount = 0;
+    std::int32_t recordLapTime = 0;
+
+    // The main menu tree; set.dat relies on its slots.
+    void buildMainMenu();
+
+  private:
+    Game() = default;
+
+    // What run keeps across frames.
+    Settings settingsRecord;
+    std::unique_ptr<GameMenu> menu;
+    std::vector<std::unique_ptr<MenuItem>> menuItems;
+    Uint32 loopStart = 0;
+    std::int32_t blinkIndex = 0;
+    std::int32_t startLightStep = 0;
+    std::int32_t startLightFrames = 0;
+    std::int32_t raceOverFrames = 0;
+    float framesPerSecondValue = 0;
+};
+
+// The title picture: the background of every menu screen.
+extern SDL_Surface* titleImage;
+// Always true: the game asks for a full-screen 640 x 400 mode.
+extern bool fullScreen;
+// Counts every frame of the main loop from 0.
+extern std::uint32_t frameCounter;
+// False until the coming race has been set up.
+extern bool raceReady;
+// Frames shown of the "Race %d of %d" screen.
+extern std::int32_t preRaceFrames;
+
+// The banner line at the bottom of the menu screens.
+extern const char* const kBannerText;
+
+// The frame rate averaged over the run so far. Before a whole second has
+// passed it uses the milliseconds, and before any time has passed it is 0.
+float averageFrameRate(std::uint32_t frames, Uint32 elapsedMilliseconds);

@@ -1,0 +1,113 @@
+#include "gfx/image.hpp"
+
+#include "app/bytes.hpp"
+#include "gfx/surface.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+
+ImageKind imageKind(const std::string& name) {
+    if (name.find(".pcx") != std::string::npos) return Pcx;
+    if (name.find(".bmp") != std::string::npos) return Bmp;
+    if (name.find(".tl") != std::string::npos) return TileFile;
+    return NoKind;
+}
+
+namespace {
+constexpr std::size_t kPcxHeader = 128;
+constexpr std::size_t kPaletteBytes = 768;
+} // namespace
+
+bool decodePcx(const std::vector<std::uint8_t>& file, std::int32_t& width, std::int32_t& height,
+               std::vector<std::uint8_t>& indices) {
+    width = height = 0;
+    indices.clear();
+    if (file.size() < kPcxHeader + kPaletteBytes) return false;
+    width = file[8] + 256 * file[9] + 1;
+    height = file[10] + 256 * file[11] + 1;
+    if (width > kMaxPictureSide || height > kMaxPictureSide) return false;
+    indices.assign(std::size_t(width) * height, 0);
+    // The palette is not pixel data, so runs stop where it begins.
+    const std::size_t end = file.size() - kPaletteBytes;
+    std::size_t in = kPcxHeader, out = 0;
+    while (out < indices.size() && in < end) {
+        const std::uint8_t b = file[in++];
+        if (b <= 192) {
+            indices[out++] = b;
+            continue;
+        }
+        if (in >= end) break;
+        const std::uint8_t v = file[in++];
+        for (int n = b - 192; n > 0 && out < indices.size(); --n)
+            indices[out++] = v;
+    }
+    return true;
+}
+
+bool readPcxPalette(const std::vector<std::uint8_t>& file, std::uint8_t palette[768]) {
+    if (file.size() < kPaletteBytes) return false;
+    std::copy(file.end() - kPaletteBytes, file.end(), palette);
+    return true;
+}
+
+SDL_Surface* convertPCXToSurface(const std::string& path) {
+    std::vector<std::uint8_t> file, indices;
+    if (!readWholeFile(path, file)) {
+        std::fprintf(stderr, "Cannot find file %s.\n", path.c_str());
+        return nullptr;
+    }
+    std::int32_t w, h;
+    std::uint8_t palette[768];
+    if (!decodePcx(file, w, h, indices) || !readPcxPalette(file, palette)) {
+        std::fprintf(stderr, "Picture %s is not a PCX picture the game can read.\n", path.c_str());
+        return nullptr;
+    }
+    std::printf("convertPCXToSurface:image:%s,w:%d,h:%d\n", path.c_str(), w, h);
+    SDL_Surface* s = createSurface(w, h, false);
+    if (SDL_LockSurface(s) != 0) {
+        SDL_FreeSurface(s);
+        return nullptr;
+    }
+    for (std::int32_t y = 0; y < h; ++y) {
+        std::uint32_t* row = pixelRow(s, y);
+        for (std::int32_t x = 0; x < w; ++x) {
+            const std::uint8_t* rgb = palette + 3 * indices[std::size_t(y) * w + x];
+            row[x] = 0xFF000000u + rgb[0] * 65536u + rgb[1] * 256u + rgb[2];
+        }
+    }
+    SDL_UnlockSurface(s);
+    return s;
+}
+
+SDL_Surface* loadCheckedBmp(const std::string& path) {
+    std::vector<std::uint8_t> file;
+    if (!readWholeFile(path, file)) return nullptr;
+    ByteReader in(file);
+    std::uint8_t magic[2] = {};
+    in.take(magic, 2);
+    in.seek(18);
+    const std::int32_t w = in.i32();
+    const std::int32_t h = in.i32();
+    if (!in.ok() || magic[0] != 'B' || magic[1] != 'M' || w <= 0 || w > kMaxPictureSide || h == 0 ||
+        h < -kMaxPictureSide || h > kMaxPictureSide)
+        return nullptr;
+    SDL_RWops* rw = SDL_RWFromConstMem(file.data(), int(file.size()));
+    return rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
+}
+
+SDL_Surface* loadImage(const std::string& name) {
+    switch (imageKind(name)) {
+    case Pcx:
+        return convertPCXToSurface(name);
+    case Bmp: {
+        SDL_Surface* loaded = loadCheckedBmp(name);
+        if (!loaded) return nullptr;
+        SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, 0xFFFFFF);
+        SDL_Surface* converted = SDL_DisplayFormatAlpha(loaded);
+        SDL_FreeSurface(loaded);
+        return converted;
+    }
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,184 @@
+// Pixel routines and picture decoding: the raw copies every screen and the
+// track are drawn with, and the PCX reader that tilesets come through.
+#include "gfx/image.hpp"
+#include "gfx/surface.hpp"
+#include "test_support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+std::vector<std::uint8_t> pcxFile(int width, int height, const std::vector<std::uint8_t>& data,
+                                  std::uint8_t paletteFill = 0, bool marker = true) {
+    std::vector<std::uint8_t> f(128, 0);
+    f[0] = 10;
+    f[8] = std::uint8_t((width - 1) & 0xFF);
+    f[9] = std::uint8_t((width - 1) >> 8);
+    f[10] = std::uint8_t((height - 1) & 0xFF);
+    f[11] = std::uint8_t((height - 1) >> 8);
+    for (std::uint8_t b : data)
+        f.push_back(b);
+    if (marker) f.push_back(12);
+    for (int i = 0; i < 768; ++i)
+        f.push_back(std::uint8_t(paletteFill + i));
+    return f;
+}
+
+struct Surfaces : ::testing::Test {
+    void SetUp() override { initGame(); }
+    void TearDown() override {
+        for (SDL_Surface* s : owned)
+            SDL_FreeSurface(s);
+    }
+    SDL_Surface* make(int w, int h, std::uint32_t fill) {
+        owned.push_back(filledSurface(w, h, fill));
+        return owned.back();
+    }
+    std::vector<SDL_Surface*> owned;
+};
+
+} // namespace
+
+TEST(PcxDecoding, LiteralsRunsAndTheByte192Boundary) {
+    std::int32_t w, h;
+    std::vector<std::uint8_t> px;
+    // 192 is still a literal index; 193 is a run of one; 195 a run of three.
+    ASSERT_TRUE(decodePcx(pcxFile(6, 1, {192, 193, 7, 195, 9, 5}), w, h, px));
+    EXPECT_EQ(w, 6);
+    EXPECT_EQ(h, 1);
+    EXPECT_EQ(px, (std::vector<std::uint8_t>{192, 7, 9, 9, 9, 5}));
+}
+
+TEST(PcxDecoding, OnePixelPictureHasZeroMaxima) {
+    std::int32_t w, h;
+    std::vector<std::uint8_t> px;
+    ASSERT_TRUE(decodePcx(pcxFile(1, 1, {42}), w, h, px));
+    EXPECT_EQ(w, 1);
+    EXPECT_EQ(h, 1);
+    EXPECT_EQ(px, std::vector<std::uint8_t>{42});
+}
+
+TEST(PcxDecoding, DamagedDataNeverWritesPastThePicture) {
+    std::int32_t w, h;
+    std::vector<std::uint8_t> px;
+    // A run of 63 into a 2 x 2 picture is cut at the fourth pixel.
+    ASSERT_TRUE(decodePcx(pcxFile(2, 2, {255, 3}), w, h, px));
+    EXPECT_EQ(px, (std::vector<std::uint8_t>{3, 3, 3, 3}));
+    // Data that stops early leaves the rest 0.
+    ASSERT_TRUE(decodePcx(pcxFile(4, 1, {1}, 0, false), w, h, px));
+    EXPECT_EQ(px, (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    // A run byte with no value left before the palette: the palette is
+    // never read as pixels.
+    ASSERT_TRUE(decodePcx(pcxFile(4, 1, {1, 200}, 0, false), w, h, px));
+    EXPECT_EQ(px, (std::vector<std::uint8_t>{1, 0, 0, 0}));
+    // Too short for header and palette, or an absurd size: refused.
+    EXPECT_FALSE(decodePcx(std::vector<std::uint8_t>(500, 0), w, h, px));
+    EXPECT_FALSE(decodePcx(pcxFile(40000, 40000, {}), w, h, px));
+}
+
+TEST(PcxDecoding, PaletteComesFromTheLast768Bytes) {
+    std::uint8_t palette[768];
+    ASSERT_TRUE(readPcxPalette(pcxFile(1, 1, {0}, 5), palette));
+    EXPECT_EQ(palette[0], 5);
+    EXPECT_EQ(palette[767], std::uint8_t(5 + 767));
+}
+
+TEST(ImageKinds, JudgedByNameInOrderAndCaseSensitively) {
+    EXPECT_EQ(imageKind("tiles.pcx"), Pcx);
+    EXPECT_EQ(imageKind("a.pcx.bmp"), Pcx);
+    EXPECT_EQ(imageKind("a.bmp.pcx"), Pcx);
+    EXPECT_EQ(imageKind("car.bmp"), Bmp);
+    EXPECT_EQ(imageKind("a.tl"), TileFile);
+    EXPECT_EQ(imageKind("a.TL"), NoKind);
+    EXPECT_EQ(imageKind("a.png"), NoKind);
+}
+
+TEST(HalfColour, HalvesChannelsAndMakesOpaque) {
+    EXPECT_EQ(halfColour(0x00FFFFFF), 0xFF7F7F7Fu);
+    EXPECT_EQ(halfColour(0xFF010101), 0xFF000000u);
+    EXPECT_EQ(halfColour(0xFFFFFF00), 0xFF7F7F00u);
+}
+
+TEST_F(Surfaces, MaskedBlitSkipsBlackWhateverItsAlpha) {
+    SDL_Surface* src = make(2, 1, 0);
+    SDL_Surface* dst = make(4, 4, 0xFF123456);
+    pixelRow(src, 0)[0] = 0xFF000000; // black with alpha: transparent
+    pixelRow(src, 0)[1] = 0x00000001; // not black: copied as it is
+    maskedBlit(src, dst, SDL_Rect{1, 1, 0, 0});
+    EXPECT_EQ(getPixel(dst, 1, 1), 0xFF123456u);
+    EXPECT_EQ(getPixel(dst, 2, 1), 0x00000001u);
+}
+
+TEST_F(Surfaces, BlitsPastAnyEdgeAreClipped) {
+    SDL_Surface* src = make(8, 8, 0xFFFFFFFF);
+    // A guard row around the destination would show any stray write; the
+    // destination here is small and the source hangs over every side.
+    SDL_Surface* dst = make(4, 4, 0xFF202020);
+    for (Sint16 at : {-6, -2, 2, 3, 100, -100}) {
+        maskedBlit(src, dst, SDL_Rect{at, at, 0, 0});
+        shadowBlit(src, dst, SDL_Rect{Sint16(-at), at, 0, 0});
+    }
+    maskedBlit(src, dst, SDL_Rect{-2, -2, 0, 0});
+    EXPECT_EQ(getPixel(dst, 0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(getPixel(dst, 3, 3), 0xFFFFFFFFu);
+    SDL_Surface* dark = make(4, 4, 0xFF808080);
+    shadowBlit(src, dark, SDL_Rect{2, 2, 0, 0});
+    EXPECT_EQ(getPixel(dark, 1, 1), 0xFF808080u);
+    EXPECT_EQ(getPixel(dark, 2, 2), 0xFF404040u);
+    EXPECT_EQ(getPixel(dark, 3, 3), 0xFF404040u);
+}
+
+TEST_F(Surfaces, DarkenRectIsExclusiveAndClipped) {
+    SDL_Surface* s = make(4, 4, 0xFF808080);
+    darkenRect(s, 1, 1, 3, 3);
+    EXPECT_EQ(getPixel(s, 0, 0), 0xFF808080u);
+    EXPECT_EQ(getPixel(s, 1, 1), 0xFF404040u);
+    EXPECT_EQ(getPixel(s, 3, 3), 0xFF808080u);
+    darkenRect(s, 3, 3, 3, 9); // empty: nothing
+    EXPECT_EQ(getPixel(s, 3, 3), 0xFF808080u);
+    darkenRect(s, -50, -50, 500, 500); // whole surface, nothing outside
+    EXPECT_EQ(getPixel(s, 3, 3), 0xFF404040u);
+}
+
+TEST_F(Surfaces, DrawBoxLeavesTheFarCornerUndrawn) {
+    SDL_Surface* s = make(32, 32, 0xFF000000);
+    drawBox(s, 10, 10, 20, 20, 0xFFFFFFFF);
+    EXPECT_EQ(getPixel(s, 10, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(getPixel(s, 19, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(getPixel(s, 10, 19), 0xFFFFFFFFu);
+    EXPECT_EQ(getPixel(s, 20, 19), 0xFFFFFFFFu);
+    EXPECT_EQ(getPixel(s, 19, 20), 0xFFFFFFFFu);
+    EXPECT_EQ(getPixel(s, 20, 20), 0xFF000000u);
+    EXPECT_EQ(getPixel(s, 15, 15), 0xFF000000u);
+    drawBox(s, -10, -10, 100, 100, 0xFF00FF00); // mostly outside: no crash
+    fillBox(s, 30, 30, 90, 90, 0xFF0000FF);
+    EXPECT_EQ(getPixel(s, 31, 31), 0xFF0000FFu);
+}
+
+TEST(BlockCopy, CopiesExactlyTheCount) {
+    for (std::size_t count : {std::size_t(0), std::size_t(1), std::size_t(63), std::size_t(64),
+                              std::size_t(65), std::size_t(2560)}) {
+        std::vector<std::uint8_t> src(3000), dst(3000, 0xEE);
+        for (std::size_t i = 0; i < src.size(); ++i)
+            src[i] = std::uint8_t(i * 7 + 1);
+        blockCopy(dst.data(), src.data(), count);
+        for (std::size_t i = 0; i < count; ++i)
+            ASSERT_EQ(dst[i], src[i]) << count;
+        for (std::size_t i = count; i < dst.size(); ++i)
+            ASSERT_EQ(dst[i], 0xEE) << count;
+    }
+}
+
+TEST_F(Surfaces, CopySurfaceLaysTheSourceAtTheCorner) {
+    SDL_Surface* src = make(3, 2, 0xFF112233);
+    SDL_Surface* dst = make(5, 5, 0xFF000000);
+    copySurface(dst, src);
+    EXPECT_EQ(getPixel(dst, 2, 1), 0xFF112233u);
+    EXPECT_EQ(getPixel(dst, 3, 1), 0xFF000000u);
+    EXPECT_EQ(getPixel(dst, 0, 2), 0xFF000000u);
+    SDL_Surface* big = make(9, 9, 0xFFABCDEF);
+    copySurface(dst, big); // larger than the destination: clipped
+    EXPECT_EQ(getPixel(dst, 4, 4), 0xFFABCDEFu);
+}

@@ -1,0 +1,239 @@
+// set.dat: the exact bytes the game writes, the round trip, and files that
+// were damaged or written by hand. Whatever the file holds, the game starts.
+#include "app/bytes.hpp"
+#include "app/settings_file.hpp"
+#include "test_support.hpp"
+#include "ui/menu.hpp"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace {
+
+struct SettingsFile : ::testing::Test {
+    void SetUp() override {
+        game = initGame();
+        game->startUp();
+        resetSelections();
+    }
+    static void resetSelections() {
+        selectedTracks.fill(-1);
+        selectedPlayers.fill(-1);
+    }
+    // Rebuilds the menu as a fresh start would, with the default flags.
+    void freshMenu() {
+        skidmarksOn = carDamageOn = fuelConsumptionOn = true;
+        unlimitedNitro = showFps = showLapRecord = false;
+        game->buildMainMenu();
+    }
+    std::vector<std::uint8_t> defaultFile() {
+        freshMenu();
+        return encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers);
+    }
+    std::vector<std::string> labels() {
+        std::vector<std::string> out;
+        for (MenuItem* it : game->mainMenu->items)
+            if (it) out.push_back(it->label);
+        return out;
+    }
+    MenuItem* item(int page, int slot) { return game->mainMenu->at(page, slot); }
+
+    ScratchDir dir;
+    FakePlatformScope platform;
+    Game* game = nullptr;
+};
+
+std::vector<std::uint8_t> record(const std::string& label, std::int32_t value,
+                                 const std::string& text) {
+    ByteWriter w;
+    w.countedString(label);
+    w.i32(value);
+    w.countedString(text);
+    return w.bytes();
+}
+
+} // namespace
+
+TEST_F(SettingsFile, HoldsSixteenRecordsInSlotOrderThenTheSelections) {
+    selectedTracks[0] = 2;
+    selectedPlayers[0] = 1;
+    selectedPlayers[1] = 4;
+    const auto bytes = defaultFile();
+    ByteReader in(bytes);
+    std::vector<std::string> seen;
+    for (int i = 0; i < 16; ++i) {
+        std::string label, text;
+        ASSERT_TRUE(in.countedString(label, 255));
+        in.i32();
+        ASSERT_TRUE(in.countedString(text, 255));
+        seen.push_back(label);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "DRIVE OPTIONS", "MISC. SETTINGS", "HALL OF FAME", "QUIT", "FREE DRIVING",
+                        "TIME TRIAL", "RACE/RACING SEASON", "TRACKS...", "DRIVERS...",
+                        "LAPS PER RACE", "Skidmarks", "Car damage", "Fuel consumption",
+                        "Unlimited nitro boost", "Show FPS", "Show lap record"}));
+    EXPECT_EQ(in.i32(), 2);
+    for (int i = 1; i < 8; ++i)
+        EXPECT_EQ(in.i32(), -1);
+    EXPECT_EQ(in.i32(), 1);
+    EXPECT_EQ(in.i32(), 4);
+    for (int i = 2; i < 8; ++i)
+        EXPECT_EQ(in.i32(), -1);
+    EXPECT_TRUE(in.atEnd());
+}
+
+TEST_F(SettingsFile, RecordsAreByteExact) {
+    const auto bytes = defaultFile();
+    const auto skid = record("Skidmarks", 1, "ON");
+    ASSERT_EQ(skid.size(), 4u + 9 + 4 + 4 + 2);
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), skid.begin(), skid.end()), bytes.end());
+    const auto quit = record("QUIT", 0, "");
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), quit.begin(), quit.end()), bytes.end());
+    // The laps item carries its menu value and the lap count as text.
+    const auto laps = record("LAPS PER RACE", 2, "3");
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), laps.begin(), laps.end()), bytes.end());
+}
+
+TEST_F(SettingsFile, WriteThenReadGivesTheSameMenuAndSelections) {
+    freshMenu();
+    item(1, 5)->value = 11;
+    item(3, 0)->value = 0;
+    item(3, 4)->value = 1;
+    item(1, 5)->action(*item(1, 5));
+    item(3, 0)->action(*item(3, 0));
+    item(3, 4)->action(*item(3, 4));
+    selectedTracks = {0, 0, 1, -1, -1, -1, -1, -1};
+    selectedPlayers = {3, 0, -1, -1, -1, -1, -1, -1};
+    game->tracks = {"a.map", "b.map"};
+    game->writeSettings();
+    const auto written = encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers);
+
+    freshMenu();
+    resetSelections();
+    game->readSettings();
+    EXPECT_EQ(encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers), written);
+    EXPECT_EQ(item(1, 5)->text, "30");
+    EXPECT_EQ(game->settings->lapsPerRace, 30);
+    EXPECT_FALSE(skidmarksOn);
+    EXPECT_TRUE(showFps);
+    EXPECT_EQ(numSelected, 3);
+    EXPECT_EQ(game->settings->raceCount, 3);
+    EXPECT_EQ(game->settings->trackNames[2], "b.map");
+    EXPECT_EQ(numSelectedPlayers, 2);
+    EXPECT_EQ(game->settings->selectedDriverCount, 2);
+}
+
+TEST_F(SettingsFile, NoFileMeansDefaultsAndNoSelections) {
+    freshMenu();
+    game->readSettings();
+    EXPECT_TRUE(skidmarksOn && carDamageOn && fuelConsumptionOn);
+    EXPECT_FALSE(unlimitedNitro || showFps || showLapRecord);
+    EXPECT_EQ(numSelected, 0);
+    EXPECT_EQ(numSelectedPlayers, 0);
+    EXPECT_EQ(game->settings->raceCount, 0);
+}
+
+TEST_F(SettingsFile, ATrackBeyondTheListGivesAnEmptyName) {
+    selectedTracks[0] = 7;
+    const auto bytes = defaultFile();
+    writeFileAtomically("set.dat", bytes);
+    resetSelections();
+    game->tracks = {"only.map"};
+    game->readSettings();
+    EXPECT_EQ(numSelected, 1);
+    EXPECT_EQ(game->settings->trackNames[0], "");
+}
+
+TEST_F(SettingsFile, DamagedRecordsKeepTheMenusOwnValues) {
+    // Show FPS ON in an otherwise good file, then cut it at every length:
+    // whatever could be read is applied, the rest keeps the menu's values.
+    freshMenu();
+    item(3, 4)->value = 1;
+    item(3, 4)->action(*item(3, 4));
+    selectedPlayers[0] = 2;
+    const auto good = encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers);
+    for (std::size_t cut = 0; cut < good.size(); ++cut) {
+        freshMenu();
+        resetSelections();
+        std::vector<std::uint8_t> part(good.begin(), good.begin() + std::ptrdiff_t(cut));
+        EXPECT_FALSE(decodeSettings(part, *game->mainMenu, selectedTracks, selectedPlayers));
+        EXPECT_EQ(labels().size(), 16u);
+        EXPECT_EQ(selectedPlayers[0], -1) << "selections are taken only when whole";
+        EXPECT_TRUE(item(3, 4)->text == "ON" || item(3, 4)->text == "OFF");
+    }
+}
+
+TEST_F(SettingsFile, AbsurdLengthsAreRefused) {
+    for (std::int32_t length : {-1, -100000, 256, 1 << 30}) {
+        freshMenu();
+        ByteWriter w;
+        w.i32(length);
+        w.raw("DRIVE OPTIONS", 13);
+        EXPECT_FALSE(decodeSettings(w.bytes(), *game->mainMenu, selectedTracks, selectedPlayers));
+        EXPECT_EQ(item(0, 0)->label, "DRIVE OPTIONS");
+    }
+    // A 300-byte value text in the laps record: refused, laps keep 3.
+    freshMenu();
+    const auto good = defaultFile();
+    ByteWriter w;
+    std::size_t lapsAt = 0;
+    {
+        const auto laps = record("LAPS PER RACE", 2, "3");
+        lapsAt = std::size_t(std::search(good.begin(), good.end(), laps.begin(), laps.end()) -
+                             good.begin());
+    }
+    w.raw(good.data(), lapsAt);
+    w.countedString("LAPS PER RACE");
+    w.i32(11);
+    w.countedString(std::string(300, '9'));
+    EXPECT_FALSE(decodeSettings(w.bytes(), *game->mainMenu, selectedTracks, selectedPlayers));
+    EXPECT_EQ(item(1, 5)->text, "3");
+    EXPECT_EQ(game->settings->lapsPerRace, 3);
+}
+
+TEST_F(SettingsFile, GarbageNeverStopsTheGame) {
+    std::mt19937 random(12345);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<std::uint8_t> junk(std::size_t(random() % 600));
+        for (auto& b : junk)
+            b = std::uint8_t(random());
+        writeFileAtomically("set.dat", junk);
+        freshMenu();
+        resetSelections();
+        game->readSettings();
+        EXPECT_GE(game->settings->lapsPerRace, 1);
+        EXPECT_LE(game->settings->lapsPerRace, 30);
+        EXPECT_GE(numSelected, 0);
+        EXPECT_LE(numSelected, 8);
+        for (int i = 0; i < numSelected; ++i)
+            EXPECT_GE(selectedTracks[i], 0);
+        for (int i = numSelected; i < 8; ++i)
+            EXPECT_EQ(selectedTracks[i], -1);
+    }
+}
+
+TEST_F(SettingsFile, SelectionsWithGapsArePackedToTheFront) {
+    selectedTracks = {-1, 3, -7, 1, -1, -1, -1, -1};
+    selectedPlayers = {-1, -1, -1, -1, -1, -1, -1, 5};
+    writeFileAtomically("set.dat", defaultFile());
+    resetSelections();
+    game->tracks = {"a.map", "b.map", "c.map", "d.map"};
+    game->readSettings();
+    EXPECT_EQ(selectedTracks, (std::array<std::int32_t, 8>{3, 1, -1, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(game->settings->trackNames[0], "d.map");
+    EXPECT_EQ(game->settings->trackNames[1], "b.map");
+    EXPECT_EQ(selectedPlayers[0], 5);
+    EXPECT_EQ(numSelectedPlayers, 1);
+}
+
+TEST_F(SettingsFile, SavingReplacesTheFileWhole) {
+    writeFileAtomically("set.dat", std::vector<std::uint8_t>(5000, 0xAB));
+    freshMenu();
+    game->writeSettings();
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(readWholeFile("set.dat", bytes));
+    EXPECT_EQ(bytes, encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers));
+    EXPECT_FALSE(std::filesystem::exists("set.dat.tmp"));
+}
