@@ -1,9 +1,11 @@
 // Helpers shared by the unit tests.
 #pragma once
 
+#include "app/bytes.hpp"
 #include "app/game.hpp"
 #include "app/platform.hpp"
 #include "gfx/surface.hpp"
+#include "track/track.hpp"
 
 #include <SDL.h>
 
@@ -20,8 +22,40 @@ inline Game* initGame() {
     return game;
 }
 
+// A tile file of count plain tiles of one size, tile i filled with colour
+// 0xFF000000 + i + 1 (never black).
+inline std::vector<std::uint8_t> tileFile(int count, int w, int h) {
+    ByteWriter out;
+    out.i32(0);
+    out.i32(count);
+    for (int i = 0; i < count; ++i) {
+        out.i32(w);
+        out.i32(h);
+        for (int p = 0; p < w * h; ++p) out.u32(0xFF000000u + std::uint32_t(i + 1));
+    }
+    return out.bytes();
+}
+
+// A small raceable map: columns x rows of tile 0 on layer 0, a road over
+// everything and a wide finish line with room for the grid above it.
+inline Track testTrack(int columns, int rows, const std::string& tiles = "tracks/test.tl") {
+    Track t;
+    t.version = 4;
+    t.width = columns;
+    t.height = rows;
+    t.tileWidth = t.tileHeight = 32;
+    t.cells.resize(std::size_t(columns) * rows);
+    for (MapCell& c : t.cells) c.layers[0] = 0;
+    t.tilesetName = tiles;
+    const auto w = std::int16_t(columns * 32), h = std::int16_t(rows * 32);
+    t.areas.push_back({Road, 0, 16, w, std::int16_t(h + 16)});
+    t.areas.push_back({FinishLine, 100, std::int16_t(h - 60), 300, std::int16_t(h - 40)});
+    return t;
+}
+
 // A throw-away working directory that sees the runtime directory's data
-// through links, so that a test may write set.dat and profiles freely.
+// through links, so that a test may write set.dat and profiles freely. Its
+// own tracks/ holds one small track, test.map.
 class ScratchDir {
   public:
     ScratchDir() {
@@ -29,11 +63,14 @@ class ScratchDir {
         original_ = fs::current_path();
         std::string pattern = (fs::temp_directory_path() / "gravelin-test-XXXXXX").string();
         path_ = mkdtemp(pattern.data());
-        for (const char* sub : {"data", "sounds", "cars", "tracks"})
+        for (const char* sub : {"data", "sounds", "cars"})
             if (fs::exists(original_ / sub))
                 fs::create_directory_symlink(original_ / sub, path_ / sub);
         fs::create_directory(path_ / "players");
+        fs::create_directory(path_ / "tracks");
         fs::current_path(path_);
+        writeFileAtomically("tracks/test.tl", tileFile(2, 32, 32));
+        writeFileAtomically("tracks/test.map", encodeMap(testTrack(30, 20)));
     }
     ~ScratchDir() {
         std::filesystem::current_path(original_);

@@ -1,6 +1,10 @@
 #include "app/game.hpp"
 
 #include "app/platform.hpp"
+#include "car/car_type.hpp"
+#include "track/geometry.hpp"
+#include "track/track.hpp"
+#include "track/view.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
@@ -28,6 +32,9 @@ Font* loadFont(const char* path) {
     return new Font(path);
 }
 } // namespace
+
+Game::Game() = default;
+Game::~Game() = default;
 
 Game* Game::instance() {
     static Game* game = new Game();
@@ -97,6 +104,8 @@ void Game::startUp() {
     settings->raceCount = 1;
     buildMainMenu();
     sound::loadGameSamples();
+    loadCarList();
+    loadTrackList();
     refreshKeys();
     readSettings();
 
@@ -145,9 +154,12 @@ void Game::mainMenuFrame() {
     case 0:
         mainMenu->draw(screen);
         break;
+    case 1:
+        drawLapRecords();
+        break;
     default:
-        // Lap records, track and driver selection draw here once they exist;
-        // until then their screens show the background.
+        // Track and driver selection draw here once they exist; until then
+        // their screens show the background.
         break;
     }
     drawBanner();

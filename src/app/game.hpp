@@ -16,6 +16,10 @@
 
 class GameMenu;
 struct MenuItem;
+class Track;
+class View;
+struct CarType;
+struct CoveringCell;
 
 enum GameState : std::int32_t {
     MainMenu = 0,
@@ -64,9 +68,30 @@ class Game {
     // A drive item of the menu: check the selections and start a race.
     void startRace(std::int32_t mode);
 
+    // The cars in cars/ and the tracks in tracks/, read once at start-up;
+    // no track at all ends the program.
+    void loadCarList();
+    void loadTrackList();
+    // The car type named by a driver: by name, else by picture; none.
+    CarType* findCar(const std::string& text);
+
+    // Throws the last track away, loads the coming race's one and draws it
+    // into trackSurface. False (with a message) when the map cannot be
+    // raced; nothing may then be drawn or driven on it.
+    bool prepareRace();
+    bool loadTrack();
+
+    // One frame of the lap records screen.
+    void drawLapRecords();
+
     SDL_Surface* screen = nullptr;
+    std::unique_ptr<Track> track; // the current race's
     bool initialised = false;
+    std::vector<std::unique_ptr<View>> views;
+    std::vector<std::unique_ptr<CarType>> cars;
     std::vector<std::string> tracks; // track file names in tracks/, sorted
+    std::vector<CoveringCell> layer3Cells;
+    std::vector<CoveringCell> layer4Cells;
     std::array<std::int32_t, 8> finishOrder{-1, -1, -1, -1, -1, -1, -1, -1};
     std::array<StandingsEntry, 8> standings;
     std::int32_t finishedCount = 0;
@@ -81,12 +106,15 @@ class Game {
     std::int32_t fastestLapTime = 0;
     std::int32_t viewCount = 0;
     std::int32_t recordLapTime = 0;
+    View* view1 = nullptr; // follows the first human driver
+    View* view2 = nullptr; // follows the second (split screen)
 
     // The main menu tree; set.dat relies on its slots.
     void buildMainMenu();
 
   private:
-    Game() = default;
+    Game();
+    ~Game();
 
     // What run keeps across frames.
     Settings settingsRecord;

@@ -105,6 +105,16 @@ SDL_Surface* loadImage(const std::string& name) {
         SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, 0xFFFFFF);
         SDL_Surface* converted = SDL_DisplayFormatAlpha(loaded);
         SDL_FreeSurface(loaded);
+        if (converted && SDL_LockSurface(converted) == 0) {
+            // Keyed pixels may keep their white; make them 0, so that the
+            // masked copies, which treat black as transparent, skip them.
+            for (std::int32_t y = 0; y < converted->h; ++y) {
+                std::uint32_t* row = pixelRow(converted, y);
+                for (std::int32_t x = 0; x < converted->w; ++x)
+                    if ((row[x] >> 24) == 0) row[x] = 0;
+            }
+            SDL_UnlockSurface(converted);
+        }
         return converted;
     }
     default:

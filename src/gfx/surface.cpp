@@ -49,10 +49,11 @@ constexpr bool isBlack(std::uint32_t p) {
 }
 
 template <typename PixelOp>
-void maskedOp(SDL_Surface* source, SDL_Surface* destination, SDL_Rect at, PixelOp op) {
+void maskedOp(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y,
+              PixelOp op) {
     if (!source || !destination || source == destination || source->format->BytesPerPixel != 4)
         return;
-    const Clip c = clipTo(destination, at.x, at.y, source->w, source->h);
+    const Clip c = clipTo(destination, x, y, source->w, source->h);
     if (c.empty()) return;
     if (SDL_LockSurface(destination) != 0) return;
     for (std::int32_t r = 0; r < c.h; ++r) {
@@ -75,13 +76,21 @@ void fillClipped(SDL_Surface* s, std::int64_t x, std::int64_t y, std::int64_t w,
 
 } // namespace
 
+void maskedBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y) {
+    maskedOp(source, destination, x, y, [](std::uint32_t in, std::uint32_t) { return in; });
+}
+
+void shadowBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y) {
+    maskedOp(source, destination, x, y,
+             [](std::uint32_t, std::uint32_t under) { return halfColour(under); });
+}
+
 void maskedBlit(SDL_Surface* source, SDL_Surface* destination, SDL_Rect at) {
-    maskedOp(source, destination, at, [](std::uint32_t in, std::uint32_t) { return in; });
+    maskedBlit(source, destination, at.x, at.y);
 }
 
 void shadowBlit(SDL_Surface* source, SDL_Surface* destination, SDL_Rect at) {
-    maskedOp(source, destination, at,
-             [](std::uint32_t, std::uint32_t under) { return halfColour(under); });
+    shadowBlit(source, destination, at.x, at.y);
 }
 
 void darkenRect(SDL_Surface* surface, std::int32_t x1, std::int32_t y1, std::int32_t x2,

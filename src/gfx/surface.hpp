@@ -25,6 +25,9 @@ constexpr std::uint32_t halfColour(std::uint32_t p) {
 void maskedBlit(SDL_Surface* source, SDL_Surface* destination, SDL_Rect at);
 // Halves the destination wherever the source is not black (shadows).
 void shadowBlit(SDL_Surface* source, SDL_Surface* destination, SDL_Rect at);
+// The same at positions beyond the 16 bits of an SDL_Rect (large tracks).
+void maskedBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y);
+void shadowBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y);
 // Halves every pixel of [x1, x2) x [y1, y2); dims the picture behind panels.
 void darkenRect(SDL_Surface* surface, std::int32_t x1, std::int32_t y1, std::int32_t x2,
                 std::int32_t y2);
