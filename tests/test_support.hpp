@@ -31,7 +31,8 @@ inline std::vector<std::uint8_t> tileFile(int count, int w, int h) {
     for (int i = 0; i < count; ++i) {
         out.i32(w);
         out.i32(h);
-        for (int p = 0; p < w * h; ++p) out.u32(0xFF000000u + std::uint32_t(i + 1));
+        for (int p = 0; p < w * h; ++p)
+            out.u32(0xFF000000u + std::uint32_t(i + 1));
     }
     return out.bytes();
 }
@@ -45,7 +46,8 @@ inline Track testTrack(int columns, int rows, const std::string& tiles = "tracks
     t.height = rows;
     t.tileWidth = t.tileHeight = 32;
     t.cells.resize(std::size_t(columns) * rows);
-    for (MapCell& c : t.cells) c.layers[0] = 0;
+    for (MapCell& c : t.cells)
+        c.layers[0] = 0;
     t.tilesetName = tiles;
     const auto w = std::int16_t(columns * 32), h = std::int16_t(rows * 32);
     t.areas.push_back({Road, 0, 16, w, std::int16_t(h + 16)});

@@ -64,18 +64,19 @@ TEST(MapFile, DamagedMapsAreRefusedWhereverTheyBreak) {
     }
     auto patched = [&](std::size_t at, std::int32_t value) {
         std::vector<std::uint8_t> b = good;
-        for (int i = 0; i < 4; ++i) b[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
+        for (int i = 0; i < 4; ++i)
+            b[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
         Track t;
         std::string why;
         const bool ok = decodeMap(b, t, why);
         EXPECT_FALSE(why.empty() && !ok);
         return ok;
     };
-    EXPECT_FALSE(patched(0, 5));                     // unknown version
-    EXPECT_FALSE(patched(4, 100000));                // width beyond the file
-    EXPECT_FALSE(patched(4, -3));                    // negative width
-    EXPECT_FALSE(patched(8, 1 << 30));               // width x height overflowing
-    EXPECT_FALSE(patched(20 + 24, 1 << 28));         // first cell's item count
+    EXPECT_FALSE(patched(0, 5));             // unknown version
+    EXPECT_FALSE(patched(4, 100000));        // width beyond the file
+    EXPECT_FALSE(patched(4, -3));            // negative width
+    EXPECT_FALSE(patched(8, 1 << 30));       // width x height overflowing
+    EXPECT_FALSE(patched(20 + 24, 1 << 28)); // first cell's item count
     EXPECT_FALSE(patched(20 + 24, -1));
     const std::size_t name = 20 + 12 * 28;
     EXPECT_FALSE(patched(name, 1 << 30));            // tileset name length
@@ -93,7 +94,8 @@ TEST(Tilesets, APictureIsCutIntoWholeTiles) {
             pcx.push_back(0xC1); // a run of one, so index 192+ stays unambiguous
             pcx.push_back(std::uint8_t(x / 32 + 10 * (y / 32)));
         }
-    for (int i = 0; i < 256; ++i) pcx.insert(pcx.end(), {std::uint8_t(i), 0, 1});
+    for (int i = 0; i < 256; ++i)
+        pcx.insert(pcx.end(), {std::uint8_t(i), 0, 1});
     writeFileAtomically("tiles.pcx", pcx);
     Track t;
     ASSERT_TRUE(t.loadTileset("tiles.pcx", 32, 32, -1));
@@ -114,7 +116,8 @@ TEST(Tilesets, TileFilesSetThePitchFromTheirFirstTile) {
     for (int size : {16, 8}) {
         mixed.i32(size);
         mixed.i32(size);
-        for (int p = 0; p < size * size; ++p) mixed.u32(0xFF123456);
+        for (int p = 0; p < size * size; ++p)
+            mixed.u32(0xFF123456);
     }
     writeFileAtomically("mixed.tl", mixed.bytes());
     Track t;

@@ -22,13 +22,20 @@ namespace {
 
 std::uint32_t areaColour(std::int16_t kind) {
     switch (kind) {
-    case Road: return 0xFF808080;
-    case FinishLine: return 0xFFFFFFFF;
-    case Checkpoint: return 0xFF00FFFF;
-    case Obstacle: return 0xFFFF2020;
-    case PitBox: return 0xFFFF00FF;
-    case Refuel: return 0xFFFFA000;
-    default: return 0xFF8000FF;
+    case Road:
+        return 0xFF808080;
+    case FinishLine:
+        return 0xFFFFFFFF;
+    case Checkpoint:
+        return 0xFF00FFFF;
+    case Obstacle:
+        return 0xFFFF2020;
+    case PitBox:
+        return 0xFFFF00FF;
+    case Refuel:
+        return 0xFFFFA000;
+    default:
+        return 0xFF8000FF;
     }
 }
 
@@ -73,11 +80,13 @@ void drawOverlay(const Track& track, SDL_Surface* s) {
         previous[chain] = &w;
         if (!chain && !first) first = &w;
     }
-    if (first && previous[0]) line(s, previous[0]->x, previous[0]->y, first->x, first->y, 0xFF40FF40);
+    if (first && previous[0])
+        line(s, previous[0]->x, previous[0]->y, first->x, first->y, 0xFF40FF40);
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: gravelin_trackview [--overlay] [--views 1|2] <map file> <out.bmp>\n");
+    std::fprintf(stderr,
+                 "usage: gravelin_trackview [--overlay] [--views 1|2] <map file> <out.bmp>\n");
     return 2;
 }
 

@@ -2,13 +2,13 @@
 
 #include "app/platform.hpp"
 #include "car/car_type.hpp"
-#include "track/geometry.hpp"
-#include "track/track.hpp"
-#include "track/view.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 #include "sound/sound.hpp"
+#include "track/geometry.hpp"
+#include "track/track.hpp"
+#include "track/view.hpp"
 #include "ui/menu.hpp"
 
 #include <cstdio>

@@ -25,7 +25,8 @@ bool decodeCarType(const std::vector<std::uint8_t>& bytes, CarType& out, std::st
     CarType t;
     t.version = in.i32();
     t.pivot = readPoint(in);
-    for (IntPoint& w : t.wheels) w = readPoint(in);
+    for (IntPoint& w : t.wheels)
+        w = readPoint(in);
     t.reserved1 = in.f32();
     t.topSpeed = in.f32();
     t.acceleration = in.f32();
@@ -41,7 +42,8 @@ bool decodeCarType(const std::vector<std::uint8_t>& bytes, CarType& out, std::st
         return false;
     }
     t.frameOffsets.resize(std::size_t(t.frameCount));
-    for (IntPoint& p : t.frameOffsets) p = readPoint(in);
+    for (IntPoint& p : t.frameOffsets)
+        p = readPoint(in);
     if (!in.ok()) {
         why = "it ends inside its frame offsets";
         return false;

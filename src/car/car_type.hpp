@@ -29,17 +29,17 @@ struct CarType {
     std::int32_t version = 2;
     std::string picture = "lada"; // BMP path relative to the working directory
     std::string name;
-    IntPoint pivot;                   // probe point and skid origin, from the whole-pixel corner
-    IntPoint wheels[4];               // car coordinates from the pivot; 3rd and 4th are the rear
+    IntPoint pivot;     // probe point and skid origin, from the whole-pixel corner
+    IntPoint wheels[4]; // car coordinates from the pivot; 3rd and 4th are the rear
     float reserved1 = 50.0f;
-    float topSpeed = 3.0f;            // pixels per frame
-    float acceleration = 0.1f;        // largest speed change per frame, both ways
-    float grip = 1.0f;                // radians per frame the travel direction follows the body
+    float topSpeed = 3.0f;     // pixels per frame
+    float acceleration = 0.1f; // largest speed change per frame, both ways
+    float grip = 1.0f;         // radians per frame the travel direction follows the body
     float reserved2 = 0.1f;
     std::int32_t frameCount = 0;
     std::vector<IntPoint> frameOffsets; // frame corner from the car's centre; [1] is the probe
     float tankSize = 40.0f;
-    float consumption = 10.0f;        // fuel per frame is consumption / 1400
+    float consumption = 10.0f; // fuel per frame is consumption / 1400
     float maxDamage = 100.0f;
 };
 

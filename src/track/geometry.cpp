@@ -34,8 +34,8 @@ std::vector<CoveringCell> collectCoveringCells(const Track& track, std::int32_t 
 }
 
 namespace {
-void drawLayer(const Track& track, const CoveringCell& c, std::int32_t layer,
-               SDL_Surface* surface, bool shadow) {
+void drawLayer(const Track& track, const CoveringCell& c, std::int32_t layer, SDL_Surface* surface,
+               bool shadow) {
     const Tile* t = track.tile(track.layerTile(c.x, c.y, layer));
     if (!t) return;
     const std::int32_t x = c.x * track.pitchX(), y = c.y * track.pitchY();
@@ -49,12 +49,14 @@ void drawLayer(const Track& track, const CoveringCell& c, std::int32_t layer,
 void restoreCells(const Track& track, const std::vector<CoveringCell>& cells,
                   SDL_Surface* surface) {
     for (const CoveringCell& c : cells)
-        for (std::int32_t layer : {0, 1, 2, 4}) drawLayer(track, c, layer, surface, false);
+        for (std::int32_t layer : {0, 1, 2, 4})
+            drawLayer(track, c, layer, surface, false);
 }
 
 void drawCellShadows(const Track& track, const std::vector<CoveringCell>& cells,
                      SDL_Surface* surface) {
-    for (const CoveringCell& c : cells) drawLayer(track, c, 3, surface, true);
+    for (const CoveringCell& c : cells)
+        drawLayer(track, c, 3, surface, true);
 }
 
 void drawCellCovers(const Track& track, const std::vector<CoveringCell>& cells,

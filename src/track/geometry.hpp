@@ -29,8 +29,7 @@ std::vector<CoveringCell> collectCoveringCells(const Track& track, std::int32_t 
 
 // Puts the cells' own picture back under where cars were: layers 0, 1, 2
 // and 4 (the shadow of layer 3 is drawn afterwards).
-void restoreCells(const Track& track, const std::vector<CoveringCell>& cells,
-                  SDL_Surface* surface);
+void restoreCells(const Track& track, const std::vector<CoveringCell>& cells, SDL_Surface* surface);
 // Layer-3 shadows over the cars.
 void drawCellShadows(const Track& track, const std::vector<CoveringCell>& cells,
                      SDL_Surface* surface);

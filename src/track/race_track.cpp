@@ -26,7 +26,8 @@ void Game::loadTrackList() {
 bool Game::loadTrack() {
     std::printf("loading track...\n");
     track = std::make_unique<Track>();
-    const std::string& fileName = settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces];
+    const std::string& fileName =
+        settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces];
     if (!track->loadMap(fileName)) {
         std::printf("Cannot load map %s\n", fileName.c_str());
         return false;

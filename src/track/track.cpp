@@ -11,7 +11,9 @@ constexpr std::size_t kCellBytes = 4 + 4 * kLayers + 4;
 constexpr std::size_t kAreaBytes = 10;
 constexpr std::size_t kWaypointBytes = 12;
 
-void setTileKey(SDL_Surface* s) { SDL_SetColorKey(s, SDL_SRCCOLORKEY | SDL_RLEACCEL, 0xFFFFFF); }
+void setTileKey(SDL_Surface* s) {
+    SDL_SetColorKey(s, SDL_SRCCOLORKEY | SDL_RLEACCEL, 0xFFFFFF);
+}
 } // namespace
 
 Tileset::~Tileset() {
@@ -45,7 +47,8 @@ bool decodeMap(const std::vector<std::uint8_t>& bytes, Track& out, std::string& 
     std::vector<MapCell> cells(std::size_t(width) * height);
     for (MapCell& cell : cells) {
         cell.tag = in.i32();
-        for (std::int32_t& layer : cell.layers) layer = in.i32();
+        for (std::int32_t& layer : cell.layers)
+            layer = in.i32();
         const std::int32_t n = in.i32();
         if (!in.ok() || n < 0 || n > kMaxCellItems || std::size_t(n) * 12 > in.remaining()) {
             why = "a cell's item count runs past the end";
@@ -65,7 +68,8 @@ bool decodeMap(const std::vector<std::uint8_t>& bytes, Track& out, std::string& 
     }
     std::array<std::int32_t, 5> spare{};
     if (version >= 2)
-        for (std::int32_t& v : spare) v = in.i32();
+        for (std::int32_t& v : spare)
+            v = in.i32();
     std::vector<TrackArea> areas;
     if (version >= 3) {
         const std::int32_t m = in.i32();
@@ -120,7 +124,8 @@ std::vector<std::uint8_t> encodeMap(const Track& t) {
     out.i32(t.tileHeight);
     for (const MapCell& cell : t.cells) {
         out.i32(cell.tag);
-        for (std::int32_t layer : cell.layers) out.i32(layer);
+        for (std::int32_t layer : cell.layers)
+            out.i32(layer);
         out.i32(std::int32_t(cell.items.size()));
         for (const CellItem& item : cell.items) {
             out.i32(item.a);
@@ -130,7 +135,8 @@ std::vector<std::uint8_t> encodeMap(const Track& t) {
     }
     out.countedString(t.tilesetName);
     if (t.version >= 2)
-        for (std::int32_t v : t.spareValues) out.i32(v);
+        for (std::int32_t v : t.spareValues)
+            out.i32(v);
     if (t.version >= 3) {
         out.i32(std::int32_t(t.areas.size()));
         for (const TrackArea& a : t.areas) {
@@ -151,7 +157,8 @@ std::vector<std::uint8_t> encodeMap(const Track& t) {
 }
 
 bool Track::loadMap(const std::string& fileName) {
-    for (Waypoint& w : waypoints) w.type = FreeWaypoint;
+    for (Waypoint& w : waypoints)
+        w.type = FreeWaypoint;
     name = trackBaseName(fileName);
     std::vector<std::uint8_t> bytes;
     if (!readWholeFile("tracks/" + fileName, bytes)) return false;
@@ -246,7 +253,8 @@ bool Track::loadTileFile(const std::string& path) {
         setTileKey(tile.surface);
         for (std::int32_t r = 0; r < tile.height; ++r) {
             std::uint32_t* row = pixelRow(tile.surface, r);
-            for (std::int32_t k = 0; k < tile.width; ++k) row[k] = in.u32();
+            for (std::int32_t k = 0; k < tile.width; ++k)
+                row[k] = in.u32();
         }
     }
     tileset = std::move(set);
@@ -285,8 +293,12 @@ const Tile* Track::tile(std::int32_t number) const {
     return &tileset->tiles[std::size_t(number)];
 }
 
-std::int32_t Track::pitchX() const { return tile(0) ? tile(0)->width : 0; }
-std::int32_t Track::pitchY() const { return tile(0) ? tile(0)->height : 0; }
+std::int32_t Track::pitchX() const {
+    return tile(0) ? tile(0)->width : 0;
+}
+std::int32_t Track::pitchY() const {
+    return tile(0) ? tile(0)->height : 0;
+}
 
 std::int32_t Track::countAreas(std::int32_t kind) const {
     std::int32_t n = 0;
