@@ -279,3 +279,20 @@ TEST(DirectoryListing, SortedMatchesOnlyAndTheDirectoryStays) {
     EXPECT_TRUE(listDirectory("tracks/", "*.car").empty());
     EXPECT_TRUE(listDirectory("nowhere/", "*").empty());
 }
+
+TEST(ShippedTracks, EveryOneLoadsAndDrawsThroughTheRaceSetUp) {
+    Game* game = initGame();
+    Settings settings;
+    game->settings = &settings;
+    const auto names = listDirectory("tracks/", "*.map");
+    ASSERT_GE(names.size(), 8u);
+    for (const std::string& name : names) {
+        settings.trackNames[0] = name;
+        ASSERT_TRUE(game->prepareRace()) << name;
+        EXPECT_EQ(trackSurface->w, trackPixelWidth) << name;
+        // Drawn, not empty: the road under the first grid place is opaque.
+        const GridPlace p = gridPlace(*game->track->finishLine(), 0, 1);
+        EXPECT_EQ(getPixel(trackSurface, std::int32_t(p.x), std::int32_t(p.y)) >> 24, 0xFFu)
+            << name;
+    }
+}

@@ -1,6 +1,7 @@
 #include "app/game.hpp"
 
 #include "app/platform.hpp"
+#include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"

@@ -18,6 +18,8 @@ class GameMenu;
 struct MenuItem;
 class Track;
 class View;
+class Object;
+class Car;
 struct CarType;
 struct CoveringCell;
 
@@ -84,10 +86,19 @@ class Game {
     // One frame of the lap records screen.
     void drawLapRecords();
 
+    // A car of the type with its rotated frames; none when its picture
+    // cannot be made into every frame.
+    Car* createCar(const CarType& type);
+    // Every frame of a race: erase and move every object (the last one
+    // first), then draw them all.
+    void updateObjects();
+    void drawObjects();
+
     SDL_Surface* screen = nullptr;
     std::unique_ptr<Track> track; // the current race's
     bool initialised = false;
     std::vector<std::unique_ptr<View>> views;
+    std::vector<std::unique_ptr<Object>> objects; // the race's cars
     std::vector<std::unique_ptr<CarType>> cars;
     std::vector<std::string> tracks; // track file names in tracks/, sorted
     std::vector<CoveringCell> layer3Cells;

@@ -11,8 +11,9 @@ constexpr std::size_t kCellBytes = 4 + 4 * kLayers + 4;
 constexpr std::size_t kAreaBytes = 10;
 constexpr std::size_t kWaypointBytes = 12;
 
+// No RLE: tiles are only ever read pixel by pixel, never blitted by SDL.
 void setTileKey(SDL_Surface* s) {
-    SDL_SetColorKey(s, SDL_SRCCOLORKEY | SDL_RLEACCEL, 0xFFFFFF);
+    SDL_SetColorKey(s, SDL_SRCCOLORKEY, 0xFFFFFF);
 }
 } // namespace
 

@@ -1,9 +1,14 @@
 #include "track/view.hpp"
 
+#include "car/car.hpp"
 #include "gfx/surface.hpp"
 
 #include <algorithm>
 #include <cstring>
+
+void View::follow() {
+    if (target) centreOn(target->getX(), target->getY());
+}
 
 void View::centreOn(std::int32_t centreX, std::int32_t centreY) {
     scrollX = centreX - width / 2;

@@ -14,6 +14,8 @@ class View {
     View(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height)
         : x(x), y(y), width(width), height(height) {}
 
+    // Scrolls to the target car's centre (nothing without a target).
+    void follow();
     // Scrolls so that the point is in the middle, kept within 0..maxScroll
     // on each axis.
     void centreOn(std::int32_t centreX, std::int32_t centreY);

@@ -96,6 +96,27 @@ white=$(share_of "$work/menu.png" 640x20+0+380 '#FFFFFF')
 awk "BEGIN { exit !($white > 0.02) }" || fail "no banner at the bottom (share $white)"
 echo "main menu: $colours colours, yellow share $yellow, banner share $white"
 
+# HALL OF FAME lists every track: one white row of text a track, 12
+# pixels apart from y = 90, and nothing below the last.
+key Down
+key Down
+key Return
+/usr/bin/import -window root "$work/records.png"
+tracks=$(ls tracks/*.map | wc -l)
+[ "$tracks" -gt 0 ] || fail "no tracks in the runtime directory"
+for i in $(seq 0 "$tracks"); do
+    row=$(share_of "$work/records.png" "140x11+20+$((90 + 12 * i))" '#FFFFFF')
+    if [ "$i" -lt "$tracks" ]; then
+        awk "BEGIN { exit !($row > 0.02) }" || fail "HALL OF FAME row $i is empty"
+    else
+        awk "BEGIN { exit !($row < 0.005) }" || fail "HALL OF FAME shows more rows than tracks"
+    fi
+done
+echo "HALL OF FAME: $tracks tracks listed"
+key Escape
+key Up
+key Up
+
 key Down     # MISC. SETTINGS
 key Return
 for _ in 1 2 3 4; do key Down; done # Show FPS

@@ -1,0 +1,238 @@
+#include "car/car.hpp"
+
+#include "app/game.hpp"
+#include "car/car_type.hpp"
+#include "sound/sound.hpp"
+#include "track/race_track.hpp"
+#include "track/track.hpp"
+
+#include <cmath>
+
+namespace {
+constexpr double kPi = 3.1415926535;
+constexpr double kTwoPi = kPi + kPi;
+// Stored once as a float: the steering limit and the crash deflection.
+const float kQuarterPi = float(3.1415926535 * 0.25);
+
+float wrapAngle(float a) {
+    if (a > kTwoPi) a = float(a - kTwoPi);
+    if (a < 0) a = float(a + kTwoPi);
+    return a;
+}
+
+const IntPoint& offsetOf(const CarType& type, std::int32_t frame) {
+    static const IntPoint none;
+    return frame >= 0 && std::size_t(frame) < type.frameOffsets.size()
+               ? type.frameOffsets[std::size_t(frame)]
+               : none;
+}
+} // namespace
+
+Car::~Car() {
+    delete animation;
+}
+
+std::int32_t Car::getX() const {
+    return x - (type ? offsetOf(*type, frame).x : 0);
+}
+std::int32_t Car::getY() const {
+    return y - (type ? offsetOf(*type, frame).y : 0);
+}
+
+void Car::steer(float amount) {
+    steering += amount;
+    if (steering > kQuarterPi) steering = kQuarterPi;
+    if (steering < -kQuarterPi) steering = -kQuarterPi;
+}
+
+void Car::accelerate() {
+    accel += (type->acceleration - accel) * 0.1f;
+    if (accel > type->acceleration) accel = type->acceleration;
+}
+
+void Car::brake(float amount) {
+    accel -= amount;
+}
+
+void Car::resetForRace() {
+    damage = 0;
+    nitroOn = false;
+    crashed = false;
+    wrecked = false;
+    nitro = 100.0f;
+    fuel = type ? type->tankSize : 0;
+}
+
+std::int32_t frameForAngle(float bodyAngle, std::int32_t n) {
+    if (n < 1) return 0;
+    double deg = double(bodyAngle * 180.0f) / kPi;
+    if (deg < 0) deg += 360.0;
+    const std::int32_t step = 360 / n;
+    if (step < 1) return 0;
+    std::int32_t f = (n - std::int32_t(deg) / step) % n;
+    if (f < 0) f += n;
+    return f;
+}
+
+const TrackArea* Car::probeArea(std::int32_t kind, std::int32_t* side) const {
+    const Track* track = Game::instance()->track.get();
+    const TrackArea* hit = nullptr;
+    if (track && type) {
+        const double b = bodyAngle;
+        const IntPoint& o = offsetOf(*type, 1);
+        const double qx = o.x * std::cos(b) - o.y * std::sin(b) + x + type->pivot.x;
+        const double qy = o.x * std::sin(b) + o.y * std::cos(b) + y + type->pivot.y;
+        hit = track->areaAt(std::int32_t(qx), std::int32_t(qy), kind);
+    }
+    if (side) {
+        *side = -1;
+        if (hit) {
+            const float dx = std::fabs(std::fabs(hit->x1 - posX) - std::fabs(hit->x2 - posX));
+            const float dy = std::fabs(std::fabs(hit->y1 - posY) - std::fabs(hit->y2 - posY));
+            *side = dy <= dx ? 1 : 0;
+        }
+    }
+    return hit;
+}
+
+void Car::update(float) {
+    const CarType& t = *type;
+
+    // Nitro: five pixels a frame more while it lasts.
+    float top = t.topSpeed;
+    if (nitroOn) {
+        if (nitro > 0) top = t.topSpeed + 5.0f;
+        if (!unlimitedNitro) {
+            nitro -= 0.1f;
+            if (nitro < 0) nitro = 0;
+        }
+    }
+
+    // Drift angle; a sliding body turns more slowly, a still one not at all.
+    float s = std::fabs(bodyAngle - moveAngle);
+    if (s > kPi) s = float(kTwoPi - s);
+    if (speed > 0) bodyAngle = float(bodyAngle + (std::fabs(kTwoPi - s) / kTwoPi) * steering);
+    bodyAngle = wrapAngle(bodyAngle);
+
+    // The direction of travel follows the body the shorter way round.
+    if (!crashed) {
+        const float g = t.grip;
+        if (moveAngle < bodyAngle) {
+            if (bodyAngle - moveAngle < kPi) {
+                moveAngle += g;
+                if (moveAngle > bodyAngle) moveAngle = bodyAngle;
+            } else {
+                moveAngle -= g;
+            }
+        } else if (moveAngle > bodyAngle) {
+            if (moveAngle - bodyAngle < kPi) {
+                moveAngle -= g;
+                if (moveAngle < bodyAngle) moveAngle = bodyAngle;
+            } else {
+                moveAngle += g;
+            }
+        }
+    }
+
+    // Drift drag, on the plain difference: just across angle 0 it brakes
+    // hard until the travel direction has followed, as it always did.
+    const float divisor = (top + 1.0f - speed) * 70.0f;
+    if (divisor != 0) accel -= std::fabs(bodyAngle - moveAngle) / divisor;
+    moveAngle = wrapAngle(moveAngle);
+
+    speed += accel;
+    engineFreq = speed * 2000.0f + engineRev + 10000.0f;
+    if (engineFreq > 0 && fuelConsumptionOn) {
+        fuel -= t.consumption * 0.0007142857f;
+        if (fuel <= 0) fuel = 0;
+        if (fuel == 0) engineFreq = 0;
+    }
+    if (speed > top) speed = top;
+    if (speed < 0) speed = 0;
+
+    // Surface, tested where the car stood before this move.
+    onRoad = probeArea(Road) != nullptr;
+    const float drag = onRoad ? (nitroOn ? 9000.0f : 5000.0f) : 500.0f;
+    accel -= speed * speed / drag;
+    if (crashed) speed = float(speed - 0.2);
+    if (accel < -t.acceleration) accel = -t.acceleration;
+
+    const float vx = float(std::sin(double(moveAngle)) * speed);
+    const float vy = float(-std::cos(double(moveAngle)) * speed);
+
+    // Move, each axis blocked on its own at the edges of the drawn track.
+    const std::int32_t f = frameForAngle(bodyAngle, t.frameCount);
+    const IntPoint& o = offsetOf(t, f);
+    const SDL_Surface* frameSurface = animation ? animation->frameAt(f) : nullptr;
+    const std::int32_t w = frameSurface ? frameSurface->w : -2 * o.x;
+    const std::int32_t h = frameSurface ? frameSurface->h : -2 * o.y;
+    if (o.x + posX + vx > 2.0f && w + o.x + posX + vx < trackPixelWidth) posX += vx;
+    if (o.y + posY + vy > 10.0f && h + o.y + posY + vy < trackPixelHeight - 20) posY += vy;
+    x = o.x + std::int32_t(posX);
+    y = o.y + std::int32_t(posY);
+
+    // Obstacles: damage, a step back, a deflection and the crash sound.
+    std::int32_t side = -1;
+    if (probeArea(Obstacle, &side) && !crashed) {
+        if (carDamageOn) damage += speed * 3.0f + 1.0f;
+        crashed = true;
+        posX -= vx;
+        posY -= vy;
+        x = std::int32_t(o.x + posX);
+        y = std::int32_t(o.y + posY);
+        const float sign = side == 1 ? -1.0f : 1.0f;
+        const float m = moveAngle;
+        if (m < kPi / 2)
+            moveAngle = float(m - sign * (kPi / 2 + m));
+        else if (m < kPi)
+            moveAngle = m + sign * kQuarterPi;
+        else if (m < 3 * kPi / 2)
+            moveAngle = m - sign * kQuarterPi;
+        else
+            moveAngle = m + sign * kQuarterPi;
+        crashFrames = 0;
+        sound::play(sound::kCollisionChannel, sound::CollisionSample);
+    }
+
+    if (damage > t.maxDamage) {
+        wrecked = true;
+        damage = t.maxDamage;
+        engineFreq = 0;
+    }
+    if (wrecked) engineFreq = 0;
+
+    // Service areas.
+    if (probeArea(PitBox)) {
+        fuel = float(fuel + 0.07);
+        if (fuel > t.tankSize) fuel = t.tankSize;
+        damage = float(damage - 0.04);
+        if (damage < 0) damage = 0;
+        if (Game::instance()->settings && Game::instance()->settings->mode == FreeDriving) {
+            nitro += 1.0f;
+            if (nitro > 100.0f) nitro = 100.0f;
+        }
+    }
+    if (probeArea(Refuel)) {
+        fuel = float(fuel + 0.06);
+        if (fuel > t.tankSize) fuel = t.tankSize;
+    }
+
+    skidStep();
+
+    if (crashed && ++crashFrames > 50) {
+        crashed = false;
+        moveAngle = bodyAngle;
+        accel = 0;
+    }
+    frame = f;
+
+    // Each turn input acts in the next update only.
+    if (steering < 0) {
+        steering = float(steering + 0.1);
+        if (steering > 0) steering = 0;
+    }
+    if (steering > 0) {
+        steering = float(steering - 0.1);
+        if (steering < 0) steering = 0;
+    }
+}

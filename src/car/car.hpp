@@ -1,0 +1,67 @@
+// A car: a sprite with the state of the handling model. The model is a
+// two-angle arcade one: steering turns the body, the direction of travel
+// follows the body at the type's grip, and the difference (the drift angle)
+// slows the car and makes it skid. Everything is counted per frame; nothing
+// reads the clock. Off the road the drag is ten times higher; obstacles
+// throw the car into a crash that lasts 51 updates.
+//
+// The numbers are kept as the game has always computed them: single
+// precision fields, pi as 3.1415926535 in double, the few literals the
+// model applies in double precision, truncation where positions become
+// pixels. Lap records depend on them, so change nothing here lightly.
+#pragma once
+
+#include "car/sprite.hpp"
+
+#include <cstdint>
+
+struct CarType;
+struct TrackArea;
+
+class Car : public Sprite {
+  public:
+    Car() = default;
+    ~Car() override;
+
+    // The car's centre in whole pixels: the drawn corner less the frame's
+    // offset.
+    std::int32_t getX() const override;
+    std::int32_t getY() const override;
+
+    // Controls, the same for human and computer drivers.
+    void steer(float amount); // +0.06 right, -0.06 left
+    void accelerate();
+    void brake(float amount);
+
+    void resetForRace();
+    // The area of a kind under the car's probe point; side (when asked)
+    // tells whether the car met it across its x sides (1) or y sides (0),
+    // -1 without a hit.
+    const TrackArea* probeArea(std::int32_t kind, std::int32_t* side = nullptr) const;
+    // One frame of the handling model (the factor is not used).
+    void update(float timeFactor);
+    // The skid measure, engine revs from wheelspin and the marks the rear
+    // wheels paint into the drawn track.
+    void skidStep();
+
+    float moveAngle = 0;  // direction of travel, 0 up, clockwise
+    float steering = 0;   // this frame's turn input, within +-pi/4
+    float bodyAngle = 0;  // where the nose points; picks the frame
+    float accel = 0;      // speed change per frame
+    float speed = 0;      // pixels per frame
+    float engineFreq = 0; // Hz for the engine channel
+    float engineRev = 0;  // wheelspin revs, 0..10000
+    bool crashed = false;
+    std::int32_t crashFrames = 0;
+    float fuel = 0;
+    float damage = 0;
+    bool wrecked = false;
+    bool onRoad = false;
+    const CarType* type = nullptr; // shared with the car list
+    float skid = 0;
+    float nitro = 100.0f;
+    bool nitroOn = false;
+};
+
+// The frame of a body angle for a type with n frames.
+std::int32_t frameForAngle(float bodyAngle, std::int32_t frameCount);
