@@ -1,0 +1,319 @@
+// Cars: rotated frames, drawing and erasing on the track, the handling
+// model's numbers, crashes, service areas and skid marks.
+#include "car/car.hpp"
+#include "car/car_type.hpp"
+#include "car/test_drive.hpp"
+#include "test_support.hpp"
+#include "track/directory.hpp"
+#include "track/race_track.hpp"
+
+#include <SDL_rotozoom.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.1415926535;
+
+// A default car type (top speed 3, acceleration 0.1, grip 1) on a 1000 x
+// 1000 track that is road everywhere, standing still at (500, 500).
+struct Handling : ::testing::Test {
+    void SetUp() override {
+        game = initGame();
+        settings.mode = RacingSeason;
+        game->settings = &settings;
+        type.frameCount = 36;
+        type.frameOffsets.assign(36, IntPoint{-10, -16});
+        type.pivot = {10, 16};
+        type.wheels[2] = {-5, 10};
+        type.wheels[3] = {5, 10};
+        car.type = &type;
+        car.fuel = type.tankSize;
+        game->track = std::make_unique<Track>();
+        area(Road, 0, 0, 1000, 1000);
+        trackPixelWidth = trackPixelHeight = 1000;
+        trackSurface = filledSurface(1000, 1000, 0xFF808080);
+        place(500, 500, 0);
+    }
+    void TearDown() override {
+        car.animation = nullptr;
+        SDL_FreeSurface(trackSurface);
+        trackSurface = nullptr;
+        game->track.reset();
+        skidmarksOn = carDamageOn = fuelConsumptionOn = true;
+        unlimitedNitro = false;
+    }
+    // An area whose tested rectangle is what is given (stored 16 lower).
+    void area(std::int16_t kind, int x1, int y1, int x2, int y2) {
+        game->track->areas.push_back({kind, std::int16_t(x1), std::int16_t(y1 + 16),
+                                      std::int16_t(x2), std::int16_t(y2 + 16)});
+    }
+    void place(float px, float py, float angle) {
+        car.posX = px;
+        car.posY = py;
+        car.moveAngle = car.bodyAngle = angle;
+        car.x = -10 + std::int32_t(px);
+        car.y = -16 + std::int32_t(py);
+    }
+    int darkened() {
+        int n = 0;
+        for (int y = 0; y < 1000; ++y)
+            for (int x = 0; x < 1000; ++x)
+                n += getPixel(trackSurface, x, y) != 0xFF808080u;
+        return n;
+    }
+
+    ScratchDir dir;
+    Game* game = nullptr;
+    Settings settings;
+    CarType type;
+    Car car;
+};
+
+} // namespace
+
+TEST_F(Handling, FirstThreeUpdatesFromStandstill) {
+    const float speeds[] = {0.01f, 0.029f, 0.0561f};
+    const float accels[] = {0.01f, 0.019f, 0.0271f};
+    for (int i = 0; i < 3; ++i) {
+        car.accelerate();
+        car.update(1.0f);
+        EXPECT_NEAR(car.speed, speeds[i], 1e-6) << i;
+        EXPECT_NEAR(car.accel, accels[i], 1e-6) << i;
+        EXPECT_FLOAT_EQ(car.engineRev, 600.0f * float(i + 1)) << "wheelspin revs the engine";
+    }
+    EXPECT_TRUE(car.onRoad);
+    EXPECT_LT(car.posY, 500.0f) << "angle 0 drives up";
+}
+
+TEST_F(Handling, SteeringNeedsSpeedAndDecays) {
+    car.steer(0.06f);
+    car.update(1.0f);
+    EXPECT_EQ(car.bodyAngle, 0.0f) << "a car at speed 0 does not turn";
+    EXPECT_EQ(car.steering, 0.0f) << "each input acts in the next update only";
+    for (int i = 0; i < 20; ++i)
+        car.steer(0.06f);
+    EXPECT_FLOAT_EQ(car.steering, float(kPi * 0.25)) << "limited to pi/4";
+    car.speed = 2.0f;
+    car.update(1.0f);
+    EXPECT_GT(car.bodyAngle, 0.5f);
+}
+
+TEST_F(Handling, NitroRaisesTheTopSpeedWhileItLasts) {
+    car.nitroOn = true;
+    car.speed = 7.0f;
+    car.update(1.0f);
+    EXPECT_GT(car.speed, 6.9f) << "top speed 3 + 5";
+    EXPECT_NEAR(car.nitro, 99.9f, 1e-4);
+    unlimitedNitro = true;
+    car.update(1.0f);
+    EXPECT_NEAR(car.nitro, 99.9f, 1e-4);
+    unlimitedNitro = false;
+    car.nitroOn = false;
+    car.update(1.0f);
+    EXPECT_FLOAT_EQ(car.speed, 3.0f) << "released nitro cuts the speed at once";
+    car.nitro = 0;
+    car.nitroOn = true;
+    car.speed = 5.0f;
+    car.accel = 0;
+    car.update(1.0f);
+    EXPECT_FLOAT_EQ(car.speed, 3.0f) << "no nitro left: the plain top speed";
+    EXPECT_NEAR(car.accel, -9.0f / 9000.0f, 1e-7) << "but the nitro road drag";
+}
+
+TEST_F(Handling, DragIsTenTimesHigherOffTheRoad) {
+    car.speed = 3.0f;
+    car.update(1.0f);
+    EXPECT_NEAR(car.accel, -9.0f / 5000.0f, 1e-7);
+    game->track->areas.clear();
+    place(500, 500, 0);
+    car.speed = 3.0f;
+    car.accel = 0;
+    car.update(1.0f);
+    EXPECT_FALSE(car.onRoad);
+    EXPECT_NEAR(car.accel, -9.0f / 500.0f, 1e-7);
+}
+
+TEST_F(Handling, ObstacleHitsDamageDeflectAndLast51Updates) {
+    for (bool damageOn : {true, false}) {
+        carDamageOn = damageOn;
+        car.damage = 0;
+        car.crashed = false;
+        area(Obstacle, 0, 0, 1000, 1000);
+        place(500, 500, 0.2f);
+        car.speed = 3.0f;
+        car.accel = 0;
+        car.update(1.0f);
+        EXPECT_TRUE(car.crashed);
+        EXPECT_FLOAT_EQ(car.damage, damageOn ? 10.0f : 0.0f);
+        game->track->areas.pop_back();
+    }
+    for (int i = 0; i < 49; ++i)
+        car.update(1.0f);
+    EXPECT_TRUE(car.crashed) << "50 updates in";
+    car.update(1.0f);
+    EXPECT_FALSE(car.crashed) << "the 51st ends it";
+    EXPECT_EQ(car.moveAngle, car.bodyAngle);
+}
+
+TEST_F(Handling, DeflectionDependsOnTheSideMet) {
+    // Met nearer one x side than the other (side 1).
+    area(Obstacle, 450, 0, 900, 1000);
+    place(500, 500, 0.2f);
+    car.speed = 3.0f;
+    car.update(1.0f);
+    EXPECT_NEAR(car.moveAngle, 2 * 0.2 + kPi / 2, 1e-5);
+    game->track->areas.pop_back();
+    // Centred across x, off-centre in y (side 0).
+    area(Obstacle, 100, 400, 900, 620);
+    car.crashed = false;
+    place(500, 500, 0.2f);
+    car.speed = 3.0f;
+    car.update(1.0f);
+    EXPECT_NEAR(car.moveAngle, -kPi / 2, 1e-5);
+    game->track->areas.pop_back();
+    car.update(1.0f);
+    EXPECT_NEAR(car.moveAngle, 3 * kPi / 2, 1e-5) << "wrapped by the next update";
+}
+
+TEST_F(Handling, FuelDamageAndNitroStayInRange) {
+    area(PitBox, 0, 0, 1000, 1000);
+    car.fuel = type.tankSize - 0.01f;
+    car.damage = 0.01f;
+    car.nitro = 50.0f;
+    car.update(1.0f);
+    EXPECT_FLOAT_EQ(car.fuel, type.tankSize);
+    EXPECT_FLOAT_EQ(car.damage, 0.0f);
+    EXPECT_FLOAT_EQ(car.nitro, 50.0f) << "no nitro from the pit outside free driving";
+    settings.mode = FreeDriving;
+    car.nitro = 99.5f;
+    car.update(1.0f);
+    EXPECT_FLOAT_EQ(car.nitro, 100.0f);
+    game->track->areas.pop_back();
+    car.fuel = 0.001f;
+    car.update(1.0f);
+    EXPECT_EQ(car.fuel, 0.0f);
+    EXPECT_EQ(car.engineFreq, 0.0f) << "an empty tank silences the engine";
+    carDamageOn = true;
+    area(Obstacle, 0, 0, 1000, 1000);
+    car.damage = type.maxDamage - 1;
+    car.speed = 3;
+    car.crashed = false;
+    car.update(1.0f);
+    EXPECT_TRUE(car.wrecked);
+    EXPECT_FLOAT_EQ(car.damage, type.maxDamage);
+}
+
+TEST_F(Handling, EdgesBlockEachAxisOnItsOwn) {
+    place(500, 12, 0.3f);
+    car.speed = 3.0f;
+    const float y = car.posY, x = car.posX;
+    car.update(1.0f);
+    EXPECT_EQ(car.posY, y) << "against the top edge y stays";
+    EXPECT_GT(car.posX, x) << "but it keeps its x motion";
+}
+
+TEST(FrameChoice, FullTurnIsFrameZeroAndTheStepIsWhole) {
+    EXPECT_EQ(frameForAngle(float(2 * kPi), 36), 0);
+    EXPECT_EQ(frameForAngle(0.0f, 36), 0);
+    EXPECT_EQ(frameForAngle(float(kPi / 2), 36), 27) << "90 degrees clockwise";
+    EXPECT_EQ(frameForAngle(float(kPi), 7), 4) << "step 51: 180 div 51 = 3, 7 - 3";
+}
+
+TEST_F(Handling, SkiddingNeedsSpeedAndLeavesMarksUnderTheRearWheels) {
+    car.moveAngle = 2.0f; // a drift angle, but standing still
+    car.skidStep();
+    EXPECT_EQ(car.skid, 0.0f);
+    car.moveAngle = 0.2f; // a 0.2 drift at speed 3 with no wheelspin
+    car.speed = 3.0f;
+    car.skidStep();
+    EXPECT_EQ(car.skid, 0.0f);
+    EXPECT_EQ(darkened(), 0);
+    place(500, 500, 0);
+    car.speed = 0.05f; // a hard start
+    car.accel = 0.05f;
+    car.engineRev = 9800.0f;
+    car.skidStep();
+    EXPECT_FLOAT_EQ(car.skid, 20.0f);
+    EXPECT_FLOAT_EQ(car.engineRev, 10000.0f);
+    // Rear wheels at (-5, 10) and (5, 10) from the mark origin, the centre's
+    // whole pixel plus the pivot (510, 516); each mark two pixels wide.
+    EXPECT_EQ(darkened(), 4);
+    EXPECT_EQ(getPixel(trackSurface, 504, 526), halfColour(0xFF808080));
+    EXPECT_EQ(getPixel(trackSurface, 516, 526), halfColour(0xFF808080));
+    skidmarksOn = false;
+    car.skidStep();
+    EXPECT_EQ(darkened(), 4) << "the setting off paints nothing";
+    skidmarksOn = true;
+    place(985, 500, 0); // the right wheel's marks fall off the track
+    car.skidStep();
+    EXPECT_EQ(darkened(), 6) << "two of the four marks fall outside and are skipped";
+}
+
+TEST_F(Handling, FramesAreRotatedOnceAndSpritesEraseCleanly) {
+    SDL_Surface* picture =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 14, 26, 24, 0xFF0000, 0xFF00, 0xFF, 0);
+    SDL_FillRect(picture, nullptr, 0xC02020);
+    SDL_SaveBMP(picture, "car.bmp");
+    for (int count : {36, 7}) {
+        std::unique_ptr<Animation> a(buildAnimation("car.bmp", count));
+        ASSERT_TRUE(a);
+        ASSERT_EQ(a->frameCount, count);
+        int w, h;
+        rotozoomSurfaceSize(14, 26, 360 / count * (count - 1), 1.0, &w, &h);
+        EXPECT_EQ(a->frames[std::size_t(count - 1)]->w, w) << "the last frame's angle";
+    }
+    EXPECT_EQ(buildAnimation("missing.bmp", 36), nullptr);
+    Animation full;
+    for (int i = 0; i < 129; ++i)
+        full.addFrame(filledSurface(1, 1, 0));
+    EXPECT_EQ(full.frameCount, 128);
+    SDL_FreeSurface(full.frames[127]); // the 129th was never taken
+    full.frames[127] = filledSurface(1, 1, 0);
+
+    // Drawn partly off the track, then erased: the track is as it was.
+    Animation* frames = buildAnimation("car.bmp", 36);
+    car.animation = frames;
+    for (auto [x, y] : {std::pair{-5, -5}, std::pair{990, 990}, std::pair{400, 400}}) {
+        car.x = x;
+        car.y = y;
+        car.restore(trackSurface); // never drawn: nothing
+        car.draw(trackSurface);
+        EXPECT_GT(darkened(), 0);
+        car.restore(trackSurface);
+        EXPECT_EQ(darkened(), 0) << x;
+        pixelRow(trackSurface, 402)[402] = 0xFF123456;
+        car.restore(trackSurface); // a second restore puts nothing back
+        EXPECT_EQ(getPixel(trackSurface, 402, 402), 0xFF123456u);
+        pixelRow(trackSurface, 402)[402] = 0xFF808080;
+    }
+    delete frames;
+    SDL_FreeSurface(picture);
+}
+
+TEST(ShippedCars, FullThrottleDownTheStartStraightReachesTopSpeedAndMarksTheTrack) {
+    initGame();
+    Game* game = Game::instance();
+    game->loadCarList();
+    ASSERT_FALSE(game->cars.empty());
+    const std::string track = listDirectory("tracks/", "*.map").front();
+    for (const auto& type : game->cars) {
+        TestDrive drive;
+        ASSERT_TRUE(drive.start(track, type->name)) << type->name;
+        SDL_Surface* before = SDL_ConvertSurface(trackSurface, trackSurface->format, 0);
+        float fastest = 0;
+        for (int frame = 0; frame < 400 && !drive.car->crashed; ++frame) {
+            drive.step({.accelerate = true});
+            fastest = std::max(fastest, drive.car->speed);
+        }
+        EXPECT_FLOAT_EQ(fastest, type->topSpeed) << type->name;
+        int marks = 0;
+        for (int y = 0; y < trackSurface->h; ++y)
+            for (int x = 0; x < trackSurface->w; ++x)
+                marks += getPixel(trackSurface, x, y) != getPixel(before, x, y);
+        EXPECT_GT(marks, 20) << type->name << ": a hard start leaves marks";
+        SDL_FreeSurface(before);
+    }
+    game->objects.clear();
+}
