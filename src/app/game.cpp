@@ -3,9 +3,11 @@
 #include "app/platform.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
+#include "driver/player.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
+#include "records/profile.hpp"
 #include "sound/sound.hpp"
 #include "track/geometry.hpp"
 #include "track/track.hpp"
@@ -90,6 +92,7 @@ void Game::run() {
 }
 
 void Game::startUp() {
+    if (profiles.empty()) loadProfiles();
     driverCount = 1;
     if (!fontSmall) {
         fontSmall = loadFont("data/verd10.fnt");
@@ -132,6 +135,7 @@ void Game::runFrame() {
     pumpEvents();
     refreshKeys();
     if (keys[SDLK_ESCAPE]) {
+        if (state != MainMenu) saveProfiles();
         sound::stopAllSounds();
         flushInput();
         state = MainMenu;
@@ -158,9 +162,13 @@ void Game::mainMenuFrame() {
     case 1:
         drawLapRecords();
         break;
+    case 3:
+        trackSelectionFrame();
+        break;
+    case 5:
+        driverSelectionFrame();
+        break;
     default:
-        // Track and driver selection draw here once they exist; until then
-        // their screens show the background.
         break;
     }
     drawBanner();

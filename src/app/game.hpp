@@ -20,6 +20,8 @@ class Track;
 class View;
 class Object;
 class Car;
+class Player;
+struct PlayerProfile;
 struct CarType;
 struct CoveringCell;
 
@@ -86,6 +88,33 @@ class Game {
     // One frame of the lap records screen.
     void drawLapRecords();
 
+    // Drivers: read from players/ at start-up, written at quit and when a
+    // race is left with ESC. Saving refuses a name that is not a safe file
+    // name.
+    void loadProfiles();
+    bool saveProfile(const PlayerProfile& profile);
+    void saveProfiles();
+    // Appends a new driver with the first car and says so in a message box.
+    void createProfile(const std::string& name, std::int32_t type);
+    PlayerProfile* profileAt(std::int32_t position) const;
+    const CarType* carAt(std::size_t position) const;
+    // The car after the given one in the car list, the first after the
+    // last; none when the car is not in the list.
+    const CarType* nextCar(const CarType* car) const;
+    void showStatistics(std::int32_t position);
+
+    // The participants of the coming race or season from raceDrivers, with
+    // their cars and views. False (with a message) when a driver's car
+    // cannot be found or made.
+    bool setupRaceParticipants();
+    View* createView(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+
+    // The screens of the main-menu state and the modal ones they open.
+    void trackSelectionFrame();
+    void driverSelectionFrame();
+    void driverCreationScreen();
+    void keySettingsScreen(std::int32_t position);
+
     // A car of the type with its rotated frames; none when its picture
     // cannot be made into every frame.
     Car* createCar(const CarType& type);
@@ -100,7 +129,10 @@ class Game {
     std::vector<std::unique_ptr<View>> views;
     std::vector<std::unique_ptr<Object>> objects; // the race's cars
     std::vector<std::unique_ptr<CarType>> cars;
-    std::vector<std::string> tracks; // track file names in tracks/, sorted
+    std::vector<std::unique_ptr<Player>> players; // the race's, in grid order
+    std::vector<std::unique_ptr<PlayerProfile>> profiles;
+    std::vector<PlayerProfile*> raceDrivers; // taking part in the coming race or season
+    std::vector<std::string> tracks;         // track file names in tracks/, sorted
     std::vector<CoveringCell> layer3Cells;
     std::vector<CoveringCell> layer4Cells;
     std::array<std::int32_t, 8> finishOrder{-1, -1, -1, -1, -1, -1, -1, -1};

@@ -2,6 +2,7 @@
 // the writer rely on this exact layout: add items only to empty slots.
 #include "app/game.hpp"
 #include "gfx/font.hpp"
+#include "ui/driver_select.hpp"
 #include "ui/menu.hpp"
 
 namespace {

@@ -20,3 +20,9 @@ CarType* Game::findCar(const std::string& text) {
     }
     return nullptr;
 }
+
+const CarType* Game::nextCar(const CarType* car) const {
+    for (std::size_t i = 0; i < cars.size(); ++i)
+        if (cars[i].get() == car) return cars[(i + 1) % cars.size()].get();
+    return nullptr;
+}

@@ -12,8 +12,8 @@
 void applyControls(Car& car, const CarControls& c) {
     if (c.accelerate) car.accelerate();
     if (c.brake) car.brake(0.1f);
-    if (c.steer > 0) car.steer(0.06f);
-    if (c.steer < 0) car.steer(-0.06f);
+    if (c.right) car.steer(0.06f);
+    if (c.left) car.steer(-0.06f);
     car.nitroOn = c.nitro;
 }
 

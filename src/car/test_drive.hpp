@@ -15,7 +15,8 @@ struct Settings;
 struct CarControls {
     bool accelerate = false;
     bool brake = false;
-    std::int32_t steer = 0; // -1 left, +1 right
+    bool left = false; // both turns together cancel out
+    bool right = false;
     bool nitro = false;
 };
 

@@ -1,6 +1,7 @@
 #include "track/race_track.hpp"
 
 #include "app/game.hpp"
+#include "driver/player.hpp"
 #include "gfx/surface.hpp"
 #include "track/directory.hpp"
 #include "track/geometry.hpp"
@@ -48,6 +49,8 @@ bool Game::loadTrack() {
     layer3Cells = collectCoveringCells(*track, 3);
     layer4Cells = collectCoveringCells(*track, 4);
     std::printf("track loaded.\n");
+    for (std::size_t i = 0; i < players.size(); ++i)
+        players[i]->placeOnGrid(std::int32_t(i));
     return true;
 }
 
@@ -79,5 +82,7 @@ bool Game::prepareRace() {
         if (v && (v == view1 || viewCount == 2)) v->setLimits(trackSurface->w, trackSurface->h);
     track->renderArea(trackSurface, 0, 0, 0, 0, trackPixelWidth / track->pitchX(),
                       trackPixelHeight / track->pitchY());
+    for (auto& player : players)
+        player->resetForRace();
     return true;
 }

@@ -115,6 +115,14 @@ class Track {
     // holds the point.
     const TrackArea* areaAt(std::int32_t px, std::int32_t py, std::int32_t kind) const;
 
+    // Waypoints: the first pit-lane slot (-1 for none); the slot after i
+    // on the same chain (the racing line loops to slot 0, the pit lane
+    // rejoins at the racing point nearest its end); the racing point nearest
+    // slot i (-1 for none).
+    std::int32_t firstPitWaypoint() const;
+    std::int32_t nextWaypoint(std::int32_t i) const;
+    std::int32_t nearestRacingWaypoint(std::int32_t i) const;
+
     // Draws columns x rows cells from (cellX, cellY) at (pixelX, pixelY):
     // every layer of a cell before the next cell, layer 3 as a shadow.
     void renderArea(SDL_Surface* destination, std::int32_t cellX, std::int32_t cellY,

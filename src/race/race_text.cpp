@@ -1,0 +1,3 @@
+#include "race/race_text.hpp"
+
+std::string raceMessage;

@@ -1,0 +1,116 @@
+#include "ui/key_settings.hpp"
+
+#include "app/game.hpp"
+#include "app/platform.hpp"
+#include "gfx/font.hpp"
+#include "gfx/surface.hpp"
+#include "records/profile.hpp"
+
+#include <cstdio>
+
+bool waitingForKey = false;
+
+namespace {
+struct KeyNameRow {
+    std::int32_t code;
+    const char* name;
+};
+// Names as players have always seen them, "backspace" and "SCROLLOCK"
+// included.
+constexpr KeyNameRow kKeyNames[] = {
+    {8, "backspace"},    {9, "TAB"},          {12, "CLEAR"},      {13, "RETURN"},
+    {19, "Pause"},       {27, "ESC"},         {32, "SPACE"},      {127, "DELETE"},
+    {273, "UP"},         {274, "DOWN"},       {275, "RIGHT"},     {276, "LEFT"},
+    {277, "INSERT"},     {278, "HOME"},       {279, "END"},       {280, "PAGEUP"},
+    {281, "PAGEDOWN"},   {282, "F1"},         {283, "F2"},        {284, "F3"},
+    {285, "F4"},         {286, "F5"},         {287, "F6"},        {288, "F7"},
+    {289, "F8"},         {290, "F9"},         {291, "F10"},       {292, "F11"},
+    {293, "F12"},        {294, "F13"},        {295, "F14"},       {296, "F15"},
+    {300, "NUMLOCK"},    {301, "CAPSLOCK"},   {302, "SCROLLOCK"}, {303, "RIGHT SHIFT"},
+    {304, "LEFT SHIFT"}, {305, "RIGHT CTRL"}, {306, "LEFT CTRL"}, {307, "RIGHT ALT"},
+    {308, "LEFT ALT"},   {313, "ALT GR"},     {-1, nullptr}};
+
+const char* const kControlLabels[] = {"Accelerate", "Brake", "Left", "Right", "Nitro Boost"};
+constexpr std::uint32_t kYellow = 0xFFFFFF00;
+constexpr std::uint32_t kDimYellow = 0xFF7F7F00;
+} // namespace
+
+std::int32_t keyNameIndex(std::int32_t code) {
+    for (std::int32_t i = 0; kKeyNames[i].code != -1; ++i)
+        if (kKeyNames[i].code == code) return i;
+    return -1;
+}
+
+std::string keyName(std::int32_t code) {
+    const std::int32_t i = keyNameIndex(code);
+    if (i != -1) return kKeyNames[i].name;
+    const char c = char(code & 0xFF);
+    return c ? std::string(1, c) : std::string();
+}
+
+void Game::keySettingsScreen(std::int32_t position) {
+    PlayerProfile* profile = profileAt(position);
+    if (!profile) return;
+    Font* remembered = currentFont();
+    std::int32_t selected = 0;
+    std::int32_t counter = 0;
+    keyPressed = 0;
+    for (;;) {
+        delay(20);
+        updateScreen(screen);
+        pumpEvents();
+        copySurface(screen, titleImage);
+        setFont(fontMenu);
+        drawCentred("Key setting for " + profile->name, kYellow, 40);
+        setFont(fontMedium);
+        drawCentred("Hit ESC to end selection.", 0xFFFFFFFF, 350);
+        setFont(fontMenu);
+        std::int32_t y = 2 * glyphHeight('A') + 40;
+        if (!waitingForKey) {
+            for (int i = 0; i < 5; ++i) {
+                drawCentred(std::string(kControlLabels[i]) + " : " +
+                                keyName(profile->controls[std::size_t(i)]),
+                            i == selected ? kYellow : kDimYellow, y);
+                y += glyphHeight('A') + 4;
+            }
+            refreshKeys();
+            if (counter > 3) {
+                if (keys[SDLK_DOWN]) {
+                    counter = 0;
+                    selected = (selected + 1) % 5;
+                    std::printf("Selected key %d\n", selected);
+                }
+                if (keys[SDLK_UP]) {
+                    counter = 0;
+                    selected = (selected + 4) % 5;
+                    std::printf("Selected key %d\n", selected);
+                }
+                if (keys[SDLK_RETURN]) {
+                    counter = 0;
+                    waitingForKey = true;
+                }
+                if (keys[SDLK_ESCAPE]) {
+                    setFont(remembered);
+                    delay(100);
+                    return;
+                }
+            }
+            ++counter;
+        } else {
+            drawCentred(std::string("Press key for ") + kControlLabels[selected], 0xFF00FFFF, y);
+            keyPressed = 0;
+            if (counter > 3) {
+                counter = 0;
+                std::int32_t newKey = -1;
+                for (std::int32_t code = 0; code < SDLK_LAST; ++code)
+                    if (keys[code]) newKey = code;
+                if (newKey != -1) {
+                    profile->controls[std::size_t(selected)] = newKey;
+                    keyPressed = newKey;
+                    waitingForKey = false;
+                }
+            }
+            ++counter;
+        }
+    }
+}
