@@ -10,6 +10,8 @@
 #include <SDL.h>
 
 #include <cstdlib>
+#include <functional>
+#include <vector>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -92,10 +94,37 @@ inline SDL_Surface* filledSurface(int w, int h, std::uint32_t fill) {
     return s;
 }
 
-// Installs a fake keyboard and clock for one test.
+// Installs a fake keyboard and clock for one test. A script of key
+// changes can be timed by shown frames (screen updates), so that modal
+// screens with loops of their own can be driven too.
 class FakePlatformScope {
   public:
     FakePlatformScope() { useFakePlatform(&fake); }
     ~FakePlatformScope() { useFakePlatform(nullptr); }
+    // From the given shown frame on (counted from now), hold or release keys.
+    void at(int frame, std::function<void(FakePlatform&)> change) {
+        script.push_back({fake.screenUpdates + frame, std::move(change), false});
+        fake.onPump = [this](FakePlatform& f) {
+            for (auto& step : script)
+                if (!step.done && f.screenUpdates >= step.frame) {
+                    step.done = true;
+                    step.change(f);
+                }
+        };
+    }
+    void press(int frame, SDLKey key) {
+        at(frame, [key](FakePlatform& f) { f.press(key); });
+    }
+    void release(int frame, SDLKey key) {
+        at(frame, [key](FakePlatform& f) { f.release(key); });
+    }
     FakePlatform fake;
+
+  private:
+    struct Step {
+        int frame;
+        std::function<void(FakePlatform&)> change;
+        bool done;
+    };
+    std::vector<Step> script;
 };

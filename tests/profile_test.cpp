@@ -1,0 +1,196 @@
+// Driver profiles on disk and the screens that make and change them:
+// creation, key settings and the key names.
+#include "car/car_type.hpp"
+#include "records/profile.hpp"
+#include "test_support.hpp"
+#include "ui/driver_select.hpp"
+#include "ui/key_settings.hpp"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace {
+
+PlayerProfile profile(const std::string& name, std::int32_t type = Human) {
+    PlayerProfile p;
+    p.name = name;
+    p.type = type;
+    p.carName = "Comet";
+    return p;
+}
+
+struct Drivers : ::testing::Test {
+    void SetUp() override {
+        game = initGame();
+        game->profiles.clear();
+        game->loadCarList();
+    }
+    void TearDown() override { game->profiles.clear(); }
+    std::vector<std::string> names() {
+        std::vector<std::string> out;
+        for (auto& p : game->profiles) out.push_back(p->name);
+        return out;
+    }
+    ScratchDir dir;
+    FakePlatformScope platform;
+    Game* game = nullptr;
+};
+
+} // namespace
+
+TEST(ProfileFile, LayoutByteForByteAndRoundTrip) {
+    PlayerProfile p = profile("Ann");
+    p.carName = "Vixen";
+    p.totalLaps = 42;
+    p.controls[ControlNitro] = 304;
+    const auto bytes = encodeProfile(p);
+    ASSERT_EQ(bytes.size(), 68u);
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 8),
+              (std::vector<std::uint8_t>{1, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(bytes[8], 3);
+    EXPECT_EQ(bytes[15], 5);
+    EXPECT_EQ(bytes[24], 0x11) << "UP (273) starts the controls";
+    PlayerProfile back;
+    ASSERT_TRUE(decodeProfile(bytes, back));
+    EXPECT_EQ(back.carName, "Vixen");
+    EXPECT_EQ(back.totalLaps, 42);
+    EXPECT_EQ(back.controls[ControlNitro], 304);
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut)
+        EXPECT_FALSE(decodeProfile({bytes.begin(), bytes.begin() + std::ptrdiff_t(cut)}, back));
+}
+
+TEST(ProfileFile, OnlySafeNamesBecomeFileNames) {
+    for (const char* bad : {"", ".", "..", "...", "a/b", "../x", "a\\b", "tab\there", "\x7f"})
+        EXPECT_FALSE(isSafeProfileName(bad)) << bad;
+    for (const char* good : {"Ann", "A.J. Foy", "x..y", ".hidden", "Zoë"})
+        EXPECT_TRUE(isSafeProfileName(good)) << good;
+    EXPECT_EQ(profilePath("../../etc/passwd"), "");
+}
+
+TEST_F(Drivers, LoadInFileOrderUnderTheStoredNameSkippingDamage) {
+    writeFileAtomically("players/b.pl", encodeProfile(profile("Second")));
+    writeFileAtomically("players/a.pl", encodeProfile(profile("First")));
+    auto damaged = encodeProfile(profile("Broken"));
+    damaged[8] = 200; // the name's length runs past the end
+    writeFileAtomically("players/c.pl", damaged);
+    writeFileAtomically("players/d.pl", encodeProfile(profile("Last")));
+    game->loadProfiles();
+    EXPECT_EQ(names(), (std::vector<std::string>{"First", "Second", "Last"}));
+    game->saveProfiles();
+    EXPECT_TRUE(std::filesystem::exists("players/First.pl"));
+    EXPECT_TRUE(std::filesystem::exists("players/a.pl")) << "the old file stays";
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(readWholeFile("players/c.pl", bytes));
+    EXPECT_EQ(bytes, damaged) << "a damaged file is never overwritten";
+}
+
+TEST_F(Drivers, SavingAndDeletingNeverReachOutsidePlayers) {
+    std::ofstream("outside.pl") << "keep";
+    auto evil = profile("../outside");
+    writeFileAtomically("players/evil.pl", encodeProfile(evil));
+    game->loadProfiles();
+    ASSERT_EQ(game->profiles.size(), 1u);
+    EXPECT_FALSE(game->saveProfile(*game->profiles[0]));
+    deleteDriver(0);
+    EXPECT_TRUE(std::filesystem::exists("outside.pl"));
+    EXPECT_TRUE(game->profiles.empty());
+}
+
+TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
+    extern std::int32_t creationField;
+    creationField = 0;
+    game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Old")));
+    // Held keys type every fourth frame; a capital with RIGHT SHIFT, a digit
+    // stays a digit with shift held.
+    platform.press(4, SDLK_RSHIFT);
+    platform.press(4, SDLK_a);
+    platform.release(6, SDLK_a);
+    platform.release(6, SDLK_RSHIFT);
+    platform.press(10, SDLK_LSHIFT);
+    platform.press(10, SDLK_1);
+    platform.release(12, SDLK_1);
+    platform.release(12, SDLK_LSHIFT);
+    platform.press(16, SDLK_b); // held long: 15 characters at most
+    platform.release(200, SDLK_b);
+    platform.press(210, SDLK_BACKSPACE);
+    platform.release(212, SDLK_BACKSPACE);
+    platform.press(220, SDLK_DOWN);
+    platform.release(222, SDLK_DOWN);
+    platform.press(230, SDLK_RIGHT);
+    platform.release(232, SDLK_RIGHT);
+    platform.press(240, SDLK_RETURN);
+    game->driverCreationScreen();
+    ASSERT_EQ(game->profiles.size(), 2u);
+    const PlayerProfile& made = *game->profiles[1];
+    EXPECT_EQ(made.name, "A1bbbbbbbbbbbb");
+    EXPECT_EQ(made.type, Computer);
+    EXPECT_EQ(made.id, 1);
+    EXPECT_EQ(made.carName, game->cars.empty() ? "" : game->cars[0]->name);
+    EXPECT_EQ(made.controls, (std::array<std::int32_t, 5>{273, 274, 276, 275, 306}));
+    EXPECT_EQ(creationField, 1) << "the next visit opens on the type line";
+    EXPECT_FALSE(std::filesystem::exists("players/A1bbbbbbbbbbbb.pl")) << "saved at quit only";
+}
+
+TEST_F(Drivers, CreationRefusesEmptyTakenAndUnsafeNames) {
+    extern std::int32_t creationField;
+    creationField = 0;
+    game->profiles.push_back(std::make_unique<PlayerProfile>(profile("x")));
+    // Short presses: each acts once. A message box needs its own RETURN.
+    platform.press(4, SDLK_RETURN); // empty name: nothing happens
+    platform.release(5, SDLK_RETURN);
+    platform.press(10, SDLK_x);
+    platform.release(11, SDLK_x);
+    platform.press(20, SDLK_RETURN); // taken: a message box
+    platform.release(21, SDLK_RETURN);
+    platform.press(30, SDLK_RETURN); // closes it, back on the screen
+    platform.release(31, SDLK_RETURN);
+    platform.press(40, SDLK_ESCAPE);
+    game->driverCreationScreen();
+    EXPECT_EQ(game->profiles.size(), 1u);
+    platform.fake.releaseAll();
+    platform.press(4, SDLK_PERIOD);
+    platform.release(5, SDLK_PERIOD);
+    platform.press(20, SDLK_RETURN); // only a dot: refused
+    platform.release(21, SDLK_RETURN);
+    platform.press(30, SDLK_RETURN);
+    platform.release(31, SDLK_RETURN);
+    platform.press(40, SDLK_ESCAPE);
+    game->driverCreationScreen();
+    EXPECT_EQ(game->profiles.size(), 1u);
+}
+
+TEST(KeyNames, TableNamesAndCharacters) {
+    EXPECT_EQ(keyName(273), "UP");
+    EXPECT_EQ(keyName(306), "LEFT CTRL");
+    EXPECT_EQ(keyName(8), "backspace");
+    EXPECT_EQ(keyName(302), "SCROLLOCK");
+    EXPECT_EQ(keyName('a'), "a");
+    EXPECT_EQ(keyName(256 + 'q'), "q") << "low 8 bits of a code outside the table";
+    EXPECT_EQ(keyName(256), "");
+    EXPECT_EQ(keyNameIndex(13), 3);
+    EXPECT_EQ(keyNameIndex(999), -1);
+}
+
+TEST_F(Drivers, KeySettingsWrapTakeAnyKeyAndEndOnEsc) {
+    game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Ann")));
+    waitingForKey = false;
+    // Keys are looked at every fourth frame, and every action starts the
+    // count again.
+    platform.press(5, SDLK_UP); // Accelerate wraps to Nitro Boost
+    platform.release(9, SDLK_UP);
+    platform.press(12, SDLK_RETURN); // wait for a key; RETURN still held is taken
+    platform.release(18, SDLK_RETURN);
+    platform.press(25, SDLK_DOWN); // Nitro Boost wraps to Accelerate
+    platform.release(29, SDLK_DOWN);
+    platform.press(32, SDLK_RETURN);
+    platform.release(34, SDLK_RETURN);
+    platform.press(40, SDLK_ESCAPE); // taken as the key while waiting...
+    platform.release(50, SDLK_ESCAPE); // ...and, still held, ends the screen
+    game->keySettingsScreen(0);
+    const auto& controls = game->profiles[0]->controls;
+    EXPECT_EQ(controls[ControlNitro], SDLK_RETURN);
+    EXPECT_EQ(controls[ControlAccelerate], SDLK_ESCAPE);
+    EXPECT_EQ(controls[ControlBrake], 274);
+    EXPECT_FALSE(waitingForKey);
+}

@@ -1,0 +1,146 @@
+// The tracks the build ships, judged by the race's own rules: the start
+// grid the game computes must stand on road, laps need checkpoints and a
+// pit, and the computer drivers' waypoints must keep them on the road and
+// lead them into and out of the pit lane.
+#include "app/bytes.hpp"
+#include "gfx/image.hpp"
+#include "track/geometry.hpp"
+#include "track/track.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+struct Shipped {
+    std::string file;
+    std::unique_ptr<Track> track = std::make_unique<Track>();
+};
+
+std::vector<Shipped> shippedTracks() {
+    std::vector<Shipped> out;
+    for (const auto& entry : std::filesystem::directory_iterator("tracks")) {
+        if (entry.path().extension() != ".map") continue;
+        Shipped s;
+        s.file = entry.path().string();
+        std::vector<std::uint8_t> bytes;
+        std::string why;
+        EXPECT_TRUE(readWholeFile(s.file, bytes) && decodeMap(bytes, *s.track, why))
+            << s.file << ": " << why;
+        out.push_back(std::move(s));
+    }
+    return out;
+}
+
+bool onRoad(const Track& t, double x, double y) {
+    return x >= 0 && y >= 0 && x < t.width * t.tileWidth && y < t.height * t.tileHeight &&
+           t.areaAt(std::int32_t(std::floor(x)), std::int32_t(std::floor(y)), Road);
+}
+
+// Every 4 pixels from a to b.
+bool pathOnRoad(const Track& t, const Waypoint& a, const Waypoint& b) {
+    const double len = std::hypot(b.x - a.x, b.y - a.y);
+    for (double d = 0; d <= len; d += 4)
+        if (!onRoad(t, a.x + (b.x - a.x) * d / len, a.y + (b.y - a.y) * d / len)) return false;
+    return onRoad(t, b.x, b.y);
+}
+
+double distanceToSegment(const Waypoint& p, const Waypoint& a, const Waypoint& b) {
+    const double dx = b.x - a.x, dy = b.y - a.y, l2 = dx * dx + dy * dy;
+    const double k = l2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / l2, 0.0, 1.0) : 0;
+    return std::hypot(p.x - a.x - k * dx, p.y - a.y - k * dy);
+}
+
+} // namespace
+
+TEST(ShippedTracks, EightOrMoreWithTheirTilesetsAndOneLargerThanTheBigView) {
+    const std::vector<Shipped> tracks = shippedTracks();
+    EXPECT_GE(tracks.size(), 8u);
+    bool large = false;
+    for (const Shipped& s : tracks) {
+        const Track& t = *s.track;
+        EXPECT_EQ(t.version, 4) << s.file;
+        EXPECT_EQ(t.tileWidth, 32) << s.file;
+        EXPECT_GE(t.width * t.tileWidth, 640) << s.file;
+        EXPECT_GE(t.height * t.tileHeight, 400) << s.file;
+        large = large || (t.width * t.tileWidth > 1600 && t.height * t.tileHeight > 1280);
+        // The picture must hold every tile a cell names, and every cell needs
+        // ground under it, or the drawn track has holes.
+        SDL_Surface* picture = loadCheckedBmp(t.tilesetName);
+        ASSERT_TRUE(picture) << s.file << " names " << t.tilesetName;
+        const int tiles = (picture->w / 32) * (picture->h / 32);
+        SDL_FreeSurface(picture);
+        for (const MapCell& c : t.cells) {
+            EXPECT_GE(c.layers[0], 0) << s.file;
+            for (std::int32_t tile : c.layers)
+                ASSERT_LT(tile, tiles) << s.file;
+        }
+    }
+    EXPECT_TRUE(large);
+}
+
+TEST(ShippedTracks, TheWholeStartGridStandsOnTheRoad) {
+    for (const Shipped& s : shippedTracks()) {
+        const Track& t = *s.track;
+        const TrackArea* line = t.finishLine();
+        ASSERT_TRUE(line) << s.file;
+        for (int index = 0; index < 8; ++index) {
+            const GridPlace g = gridPlace(*line, index, index + 1);
+            const bool down = std::abs(std::cos(g.angle)) > 0.5;
+            const double hx = down ? 7 : 13, hy = down ? 13 : 7; // a car's half size
+            for (double dx : {-hx, 0.0, hx})
+                for (double dy : {-hy, 0.0, hy})
+                    EXPECT_TRUE(onRoad(t, g.x + dx, g.y + dy))
+                        << s.file << " car " << index + 1 << " at " << g.x << "," << g.y;
+        }
+    }
+}
+
+TEST(ShippedTracks, LapsHaveCheckpointsAndAPitOnTheRoad) {
+    for (const Shipped& s : shippedTracks()) {
+        const Track& t = *s.track;
+        EXPECT_GE(t.countAreas(Checkpoint), 3) << s.file;
+        for (std::int16_t kind : {PitBox, Refuel}) {
+            EXPECT_GE(t.countAreas(kind), 1) << s.file << " kind " << kind;
+            for (const TrackArea& a : t.areas) {
+                if (a.kind != kind) continue;
+                // The race tests areas 16 pixels higher than stored.
+                EXPECT_TRUE(onRoad(t, (a.x1 + a.x2) / 2, (a.y1 + a.y2) / 2 - kAreaTestLift))
+                    << s.file;
+            }
+        }
+    }
+}
+
+TEST(ShippedTracks, DriversFollowTheRoadIntoThePitLaneAndBack) {
+    for (const Shipped& s : shippedTracks()) {
+        const Track& t = *s.track;
+        std::vector<Waypoint> race, pit;
+        for (const Waypoint& w : t.waypoints) {
+            if (w.type == FreeWaypoint) break;
+            (w.type == RacingLine ? race : pit).push_back(w);
+        }
+        ASSERT_GE(race.size(), 3u) << s.file;
+        ASSERT_GE(pit.size(), 2u) << s.file;
+        for (std::size_t i = 0; i < race.size(); ++i)
+            EXPECT_TRUE(pathOnRoad(t, race[i], race[(i + 1) % race.size()]))
+                << s.file << " racing line after point " << i;
+        for (std::size_t i = 0; i + 1 < pit.size(); ++i)
+            EXPECT_TRUE(pathOnRoad(t, pit[i], pit[i + 1])) << s.file << " pit lane after " << i;
+        // Drivers turn into the pit lane when they pass within 48 pixels of
+        // its first point, so it must lie on their way round.
+        double nearest = 1e9;
+        for (std::size_t i = 0; i < race.size(); ++i)
+            nearest =
+                std::min(nearest, distanceToSegment(pit[0], race[i], race[(i + 1) % race.size()]));
+        EXPECT_LT(nearest, 48) << s.file;
+        bool boxed = false;
+        for (const Waypoint& w : pit)
+            boxed = boxed || t.areaAt(w.x, w.y, PitBox);
+        EXPECT_TRUE(boxed) << s.file << ": no pit point stops in a pit box";
+    }
+}

@@ -1,0 +1,129 @@
+// Tile art for the track builder. Every layer of every map cell is painted
+// from the cell's neighbourhood (road edges, kerbs, shores, walls, shadows),
+// so edges join across cells without seams; the builder then keeps one copy
+// of each distinct picture as the track's tileset. Textures repeat every 32
+// pixels and vary only away from a tile's border, which keeps that count low.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+constexpr int kTileSide = 32;
+using TilePixels = std::array<std::uint32_t, kTileSide * kTileSide>;
+
+// Ground levels, lowest first. When an edge is shaped, a cell of a higher
+// level counts as the lower ones too, so a road corner cut away shows the
+// ground around it rather than a hole.
+enum class Ground : std::uint8_t { Plain, Rough, Pavement, Trap, Water, Road };
+constexpr int kGroundLevels = 6;
+
+enum class Thing : std::uint8_t {
+    None,
+    Broadleaf,
+    Conifer,
+    Palm,
+    Tyres,
+    Wall,
+    Rock,
+    FlatRoof,
+    TiledRoof,
+    MetalRoof,
+};
+
+struct SceneCell {
+    Ground ground = Ground::Plain;
+    Thing thing = Thing::None;
+    bool kerb = false;
+};
+
+// Pixels [x1, x2) x [y1, y2).
+struct PixelRect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool contains(double x, double y) const { return x >= x1 && x < x2 && y >= y1 && y < y2; }
+};
+
+// A start position: car centre, pointing down (else left).
+struct GridSlot {
+    int x = 0, y = 0;
+    bool down = true;
+};
+
+// Cells x1..x2, y1..y2 of a deck; horizontal when the upper road runs along x.
+struct Bridge {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool horizontal = true;
+};
+
+struct Scene {
+    int width = 0, height = 0; // cells
+    std::vector<SceneCell> cells;
+    std::string theme;
+    std::vector<PixelRect> chequers, pitBoxes, refuels;
+    std::vector<GridSlot> gridSlots;
+    std::vector<Bridge> bridges;
+
+    // Cells beyond the border repeat the border, so nothing ends at the edge.
+    const SceneCell& at(int x, int y) const;
+};
+
+bool knownTheme(const std::string& name);
+std::string themeList();
+
+bool isTree(Thing t);
+bool isRoof(Thing t);
+bool isBarrier(Thing t);
+
+// The centre line of a wall or tyre wall between two barrier cells (or a
+// lone barrier cell), in map pixels, with the tyres it holds after its start.
+struct BarrierSegment {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    bool tyres = false;
+    int tyreCount = 0;
+};
+// Segments that reach into cells x1..x2, y1..y2.
+std::vector<BarrierSegment> barrierSegments(const Scene& scene, int x1, int y1, int x2, int y2);
+
+// What a car bounces off (walls, tyres, tree trunks, rocks, buildings), as
+// map pixel rectangles that may overlap. Those in `kept` (woods, slanting
+// walls) are final; the others are better merged through a pixel mask.
+std::vector<PixelRect> obstacleRects(const Scene& scene, std::vector<PixelRect>& kept);
+
+// Greedy cover of the set cells of a w x h grid by rectangles (in cells).
+std::vector<PixelRect> mergeRects(const std::vector<std::uint8_t>& grid, int w, int h);
+
+class Painter {
+  public:
+    explicit Painter(const Scene& scene);
+    // Layer 0 is the opaque ground with everything painted on it, 3 the
+    // shadow mask and 4 what is drawn over the cars. False when the layer of
+    // this cell stays empty.
+    bool paint(int cx, int cy, int layer, TilePixels& out) const;
+    // Share of the pixel (0..1) covered by road.
+    float roadCoverage(int px, int py) const;
+
+  private:
+    struct Field {
+        int w = 0, h = 0;
+        std::vector<float> d;
+        float at(int x, int y) const;
+    };
+    int groundUnder(int cx, int cy) const;
+    bool member(int level, int cx, int cy, bool underRoad) const;
+    bool inside(int level, double fx, double fy) const;
+    float coverage(int level, int px, int py) const;
+    void buildField(int level);
+    bool noFill(int cx, int cy) const;
+    bool kerbAt(int cx, int cy) const;
+    bool bridgeDeck(int px, int py) const;
+
+    void paintGround(int cx, int cy, TilePixels& out) const;
+    bool paintShadow(int cx, int cy, TilePixels& out, const TilePixels& over) const;
+    bool paintOver(int cx, int cy, TilePixels& out) const;
+    bool shadowAt(double x, double y) const;
+
+    const Scene& scene_;
+    int themeIndex_ = 0;
+    std::array<Field, kGroundLevels> fields_;
+};

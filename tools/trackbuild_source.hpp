@@ -1,0 +1,45 @@
+// The text a track is written in (docs/tracks.md): a header, a grid of
+// one character per cell, and lines for the finish, checkpoints, pit, bridges
+// and the computer drivers' waypoints. Parsing only checks the text itself;
+// whether the track can be raced is judged once it is laid out.
+#pragma once
+
+#include "tilegen.hpp"
+
+#include <string>
+#include <vector>
+
+// Cells x1..x2, y1..y2, both ends included, and the line that gave them.
+struct SourceRect {
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    int line = 0;
+    bool horizontal = true; // bridges only
+};
+
+// A waypoint in cells (fractions allowed).
+struct SourcePoint {
+    double x = 0, y = 0;
+    int line = 0;
+};
+
+struct TrackSource {
+    std::string file;
+    std::string name, theme;
+    int nameLine = 0, mapLine = 0;
+    int width = 0, height = 0;
+    std::vector<SceneCell> cells;
+    std::vector<SourceRect> finishes, checkpoints, pitBoxes, refuels, bridges;
+    std::vector<SourcePoint> race, pit;
+};
+
+// Smallest map a race view fills (640 x 400 pixels) and the largest whose
+// pixel coordinates still fit the areas' 16-bit corners.
+constexpr int kMinMapWidth = 20, kMinMapHeight = 13;
+constexpr int kMaxMapSide = 400;
+
+// False with "file:line: message" in error for the first mistake.
+bool parseTrackSource(const std::string& text, const std::string& file, TrackSource& out,
+                      std::string& error);
+
+// The cell a grid character stands for; false for a character that is none.
+bool cellFromChar(char c, SceneCell& out);
