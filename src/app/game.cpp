@@ -150,6 +150,7 @@ void Game::runFrame() {
 
 void Game::shutDown() {
     writeSettings();
+    saveProfiles();
 }
 
 void Game::mainMenuFrame() {

@@ -5,84 +5,9 @@
 # the value survived.
 #
 # usage: menu_e2e.sh <runtime directory>
-set -euo pipefail
+source "$(dirname "$0")/lib.sh" "$1"
+rm -f set.dat
 
-runtime=$(cd "$1" && pwd)
-work=$(mktemp -d /tmp/gravelin-e2e-XXXXXX)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/game.out" ] && sed 's/^/  game: /' "$work/game.out" >&2
-    exit 1
-}
-
-# A copy of the runtime directory, so the player's own set.dat is untouched.
-cp -r "$runtime" "$work/game"
-rm -f "$work/game/set.dat"
-cd "$work/game"
-
-display=99
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
-    display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 640x400x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
-xvfb_pid=$!
-export DISPLAY=":$display"
-for _ in $(seq 50); do
-    xdpyinfo >/dev/null 2>&1 && break
-    sleep 0.1
-done
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
-
-# The game paces held keys: one step, then a 100 ms wait and five frames.
-# A press of about 120 ms is seen once; a shorter tap may fall between two
-# reads of the key state.
-key() {
-    xdotool keydown "$1"
-    sleep 0.12
-    xdotool keyup "$1"
-    sleep 0.25
-}
-
-start_game() { # [audio driver]
-    SDL_AUDIODRIVER="${1:-dummy}" ./gravelin >"$work/game.out" 2>&1 &
-    game_pid=$!
-    for _ in $(seq 100); do
-        xdotool search --class gravelin >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    xdotool search --class gravelin >/dev/null 2>&1 || fail "no game window"
-    sleep 1
-}
-
-wait_for_exit() {
-    local status=0
-    for _ in $(seq 100); do
-        kill -0 "$game_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$game_pid" 2>/dev/null && fail "the game did not end after QUIT"
-    wait "$game_pid" || status=$?
-    game_pid=""
-    [ "$status" -eq 0 ] || fail "exit status $status"
-}
-
-# Fraction of pixels of a region that are exactly one colour.
-share_of() { # file geometry colour
-    /usr/bin/convert "$1" -crop "$2" +repage -fill black +opaque "$3" -fill white -opaque "$3" \
-        -colorspace gray -format '%[fx:mean]' info:
-}
-colours_in() { /usr/bin/convert "$1" -format '%k' info:; }
-
-hex_of() { od -An -tx1 -v "$1" | tr -d ' \n'; }
 # "Show FPS" record: length 8, the label, value 1, length 2, "ON".
 fps_on=0800000053686f772046505301000000020000004f4e
 

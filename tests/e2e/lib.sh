@@ -1,0 +1,83 @@
+# Shared by the end-to-end tests: a copy of the runtime directory, an Xvfb
+# display of exactly the game's size, real key presses and screenshots.
+# Source it with the runtime directory as $1.
+set -euo pipefail
+
+runtime=$(cd "$1" && pwd)
+work=$(mktemp -d /tmp/gravelin-e2e-XXXXXX)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+    [ -n "$game_pid" ] && kill -9 "$game_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/game.out" ] && tail -n 40 "$work/game.out" | sed 's/^/  game: /' >&2
+    exit 1
+}
+
+# A copy of the runtime directory, so the player's own files are untouched.
+cp -r "$runtime" "$work/game"
+cd "$work/game"
+
+display=99
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do
+    display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 640x400x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
+
+# The menu paces held keys: one step, then a 100 ms wait and five frames.
+# A press of about 120 ms is seen once; a shorter tap may fall between two
+# reads of the key state.
+key() { # key [milliseconds held]
+    xdotool keydown "$1"
+    sleep "$(awk "BEGIN { print ${2:-120} / 1000 }")"
+    xdotool keyup "$1"
+    sleep 0.25
+}
+
+start_game() { # [audio driver]
+    SDL_AUDIODRIVER="${1:-dummy}" ./gravelin >"$work/game.out" 2>&1 &
+    game_pid=$!
+    for _ in $(seq 100); do
+        xdotool search --class gravelin >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xdotool search --class gravelin >/dev/null 2>&1 || fail "no game window"
+    sleep 1
+}
+
+wait_for_exit() {
+    local status=0
+    for _ in $(seq 100); do
+        kill -0 "$game_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$game_pid" 2>/dev/null && fail "the game did not end after QUIT"
+    wait "$game_pid" || status=$?
+    game_pid=""
+    [ "$status" -eq 0 ] || fail "exit status $status"
+}
+
+shot() { /usr/bin/import -window root "$work/$1.png"; }
+
+# Fraction of pixels of a region that are exactly one colour.
+share_of() { # file geometry colour
+    /usr/bin/convert "$1" -crop "$2" +repage -fill black +opaque "$3" -fill white -opaque "$3" \
+        -colorspace gray -format '%[fx:mean]' info:
+}
+colours_in() { /usr/bin/convert "$1" -format '%k' info:; }
+hex_of() { od -An -tx1 -v "$1" | tr -d ' \n'; }
+hex_text() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n'; }
+hex_int() { printf '%02x%02x%02x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
