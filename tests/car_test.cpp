@@ -297,7 +297,9 @@ TEST(ShippedCars, FullThrottleDownTheStartStraightReachesTopSpeedAndMarksTheTrac
     Game* game = Game::instance();
     game->loadCarList();
     ASSERT_FALSE(game->cars.empty());
-    const std::string track = listDirectory("tracks/", "*.map").front();
+    const auto tracks = listDirectory("tracks/", "*.map");
+    ASSERT_FALSE(tracks.empty());
+    const std::string track = tracks.front();
     for (const auto& type : game->cars) {
         TestDrive drive;
         ASSERT_TRUE(drive.start(track, type->name)) << type->name;

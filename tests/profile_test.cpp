@@ -29,7 +29,8 @@ struct Drivers : ::testing::Test {
     void TearDown() override { game->profiles.clear(); }
     std::vector<std::string> names() {
         std::vector<std::string> out;
-        for (auto& p : game->profiles) out.push_back(p->name);
+        for (auto& p : game->profiles)
+            out.push_back(p->name);
         return out;
     }
     ScratchDir dir;
@@ -185,7 +186,7 @@ TEST_F(Drivers, KeySettingsWrapTakeAnyKeyAndEndOnEsc) {
     platform.release(29, SDLK_DOWN);
     platform.press(32, SDLK_RETURN);
     platform.release(34, SDLK_RETURN);
-    platform.press(40, SDLK_ESCAPE); // taken as the key while waiting...
+    platform.press(40, SDLK_ESCAPE);   // taken as the key while waiting...
     platform.release(50, SDLK_ESCAPE); // ...and, still held, ends the screen
     game->keySettingsScreen(0);
     const auto& controls = game->profiles[0]->controls;

@@ -65,7 +65,8 @@ TEST_F(Selection, TracksFillEightSlotsWithRepeatsAndRefuseANinth) {
     trackKey(0);
     EXPECT_EQ(selColumn, 0) << "nothing selected: the cursor goes back to the available tracks";
     trackKey(SDLK_DOWN);
-    for (int i = 0; i < 9; ++i) trackKey(SDLK_RETURN);
+    for (int i = 0; i < 9; ++i)
+        trackKey(SDLK_RETURN);
     EXPECT_EQ(numSelected, 8);
     EXPECT_EQ(settings.raceCount, 8);
     EXPECT_EQ(settings.trackNames[7], "b.map");
@@ -114,7 +115,8 @@ TEST_F(Selection, TheReturnThatOpenedTheScreenWaitsSixFrames) {
     addDrivers(1, Computer);
     enterFromMenu = 13;
     platform.fake.press(SDLK_RETURN);
-    for (int frame = 0; frame < 5; ++frame) game->driverSelectionFrame();
+    for (int frame = 0; frame < 5; ++frame)
+        game->driverSelectionFrame();
     EXPECT_EQ(numSelectedPlayers, 0);
     game->driverSelectionFrame();
     EXPECT_EQ(numSelectedPlayers, 1);
@@ -163,7 +165,8 @@ TEST_F(Selection, NoDriversMeansCreateDriver) {
 
 TEST_F(Selection, DeletingADriverKeepsEverySelectionOnItsDriver) {
     addDrivers(10, Computer);
-    for (std::int32_t p : {9, 2, 5}) addDriver(p);
+    for (std::int32_t p : {9, 2, 5})
+        addDriver(p);
     driverPage = 1;
     deleteDriver(2); // selected: its entry goes; the drivers behind move up
     EXPECT_EQ(chosen(), (std::vector<std::int32_t>{8, 4}));
@@ -184,6 +187,7 @@ TEST_F(Selection, CarCyclingWrapsToTheFirstCar) {
     driverReturn();
     const std::string first = game->profiles[0]->carName;
     EXPECT_EQ(game->findCar(first), game->carAt(0));
-    for (std::size_t i = 0; i < game->cars.size(); ++i) driverReturn();
+    for (std::size_t i = 0; i < game->cars.size(); ++i)
+        driverReturn();
     EXPECT_EQ(game->profiles[0]->carName, first) << "round the whole list";
 }

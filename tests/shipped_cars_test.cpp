@@ -1,0 +1,135 @@
+// The cars the build ships: the game must read every one, draw it without
+// holes on its transparent black, find the track near it whatever way it
+// points, lay skid marks from its rear tyres, and the cars must drive
+// differently.
+#include "app/bytes.hpp"
+#include "car/car_type.hpp"
+#include "gfx/image.hpp"
+#include "gfx/surface.hpp"
+
+#include <SDL_rotozoom.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <numbers>
+#include <set>
+
+namespace {
+
+struct Shipped {
+    CarType type;
+    std::shared_ptr<SDL_Surface> picture; // 32-bit, through the game's BMP reader
+    int w = 0, h = 0;
+    std::uint32_t at(int x, int y) const { return getPixel(picture.get(), x, y) & 0xFFFFFF; }
+};
+
+std::vector<Shipped> shippedCars() {
+    std::vector<Shipped> cars;
+    for (const auto& entry : std::filesystem::directory_iterator("cars")) {
+        if (entry.path().extension() != ".car") continue;
+        Shipped c;
+        std::vector<std::uint8_t> bytes;
+        std::string why;
+        EXPECT_TRUE(readWholeFile(entry.path().string(), bytes) &&
+                    decodeCarType(bytes, c.type, why))
+            << entry.path() << why;
+        SDL_Surface* loaded = loadCheckedBmp(c.type.picture);
+        EXPECT_TRUE(loaded) << c.type.picture;
+        if (!loaded) continue;
+        c.w = loaded->w, c.h = loaded->h;
+        c.picture.reset(createSurface(c.w, c.h, false), SDL_FreeSurface);
+        SDL_BlitSurface(loaded, nullptr, c.picture.get(), nullptr);
+        SDL_FreeSurface(loaded);
+        cars.push_back(std::move(c));
+    }
+    return cars;
+}
+
+bool isTyre(std::uint32_t p) {
+    const int r = p >> 16, g = (p >> 8) & 255, b = p & 255;
+    return p != 0 && r <= 0x40 && std::abs(r - g) <= 4 && std::abs(r - b) <= 4;
+}
+
+} // namespace
+
+TEST(ShippedCarFiles, AtLeastSixThatDriveDifferently) {
+    const std::vector<Shipped> cars = shippedCars();
+    ASSERT_GE(cars.size(), 6u);
+    std::set<float> speeds, grips;
+    std::set<std::string> names;
+    for (const Shipped& c : cars) {
+        const CarType& t = c.type;
+        EXPECT_TRUE(t.version == 2 && 360 % t.frameCount == 0 && t.topSpeed > 2 && t.topSpeed < 5 &&
+                    t.acceleration > 0 && t.tankSize > 0 && t.consumption > 0 && t.maxDamage > 0)
+            << t.name;
+        speeds.insert(t.topSpeed);
+        grips.insert(t.grip);
+        names.insert(t.name);
+    }
+    EXPECT_EQ(names.size(), cars.size());
+    EXPECT_GE(speeds.size(), 5u);
+    EXPECT_GE(*speeds.rbegin() - *speeds.begin(), 1.0f);
+    // Steering turns the body 0.06 rad a frame: some cars slide, some hold.
+    EXPECT_TRUE(grips.size() >= 5 && *grips.begin() < 0.06f && *grips.rbegin() > 0.06f);
+}
+
+TEST(ShippedCarFiles, PicturesAreSolidCarsOnBlackWithWheelsOnTheirTyres) {
+    for (const Shipped& c : shippedCars()) {
+        EXPECT_EQ(c.at(0, 0), 0u) << c.type.picture;
+        // Black that cannot be reached from around the picture is a hole.
+        std::set<std::pair<int, int>> outside;
+        std::vector<std::pair<int, int>> todo{{-1, -1}};
+        while (!todo.empty()) {
+            const auto [x, y] = todo.back();
+            todo.pop_back();
+            if (x < -1 || y < -1 || x > c.w || y > c.h || c.at(x, y) ||
+                !outside.insert({x, y}).second)
+                continue;
+            todo.insert(todo.end(), {{x + 1, y}, {x - 1, y}, {x, y + 1}, {x, y - 1}});
+        }
+        for (int i = 0; i < c.w * c.h; ++i) {
+            const std::uint32_t p = c.at(i % c.w, i / c.w);
+            EXPECT_TRUE(p != 0xFFFFFF && (p || outside.count({i % c.w, i / c.w})))
+                << c.type.picture << i;
+        }
+        // Left wheels first, rear pair last; each within 2 pixels of a tyre
+        // (the tyre's middle may be under the body).
+        for (int k = 0; k < 4; ++k) {
+            const IntPoint wheel = c.type.wheels[k];
+            bool onTyre = false;
+            for (int d = 0; d < 25; ++d)
+                onTyre |=
+                    isTyre(c.at(c.w / 2 + wheel.x + d % 5 - 2, c.h / 2 + wheel.y + d / 5 - 2));
+            EXPECT_TRUE(onTyre && (wheel.x < 0) == (k % 2 == 0) && (wheel.y > 0) == (k >= 2))
+                << c.type.picture << " wheel " << k;
+        }
+    }
+}
+
+TEST(ShippedCarFiles, FramesAndProbeFollowTheTurnedPicture) {
+    for (const Shipped& c : shippedCars()) {
+        const CarType& t = c.type;
+        const int n = t.frameCount, step = 360 / n;
+        for (int k = 0, fw, fh; k < n; ++k) {
+            rotozoomSurfaceSize(c.w, c.h, k * step, 1.0, &fw, &fh);
+            EXPECT_TRUE(std::abs(t.frameOffsets[k].x + fw / 2) <= 1 &&
+                        std::abs(t.frameOffsets[k].y + fh / 2) <= 1)
+                << t.picture << " frame " << k;
+        }
+        // The probe circles the car as it turns; it must stay near its corners.
+        const double ox = t.frameOffsets[1].x, oy = t.frameOffsets[1].y;
+        double worst = 0;
+        for (int i = 0; i < 1440 * 4; ++i) {
+            const double b = (i / 4) * std::numbers::pi / 720;
+            const double px = 500 + (i & 1) * 0.99, py = 500 + (i & 2) * 0.495;
+            const IntPoint corner =
+                t.frameOffsets[(n - int(b * 180 / std::numbers::pi) / step) % n];
+            const double qx = std::trunc(ox * cos(b) - oy * sin(b) + corner.x + 500 + t.pivot.x);
+            const double qy = std::trunc(ox * sin(b) + oy * cos(b) + corner.y + 500 + t.pivot.y);
+            worst = std::max(worst, std::hypot(qx + 0.5 - px, qy + 0.5 - py));
+        }
+        EXPECT_LE(worst, std::hypot(c.w, c.h) / 2 + 6) << t.picture;
+    }
+}
