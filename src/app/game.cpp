@@ -125,6 +125,16 @@ void Game::runFrame() {
     case MainMenu:
         mainMenuFrame();
         break;
+    case PreRace:
+        preRaceFrame();
+        break;
+    case StartLights:
+    case Racing:
+        raceFrame();
+        break;
+    case RaceOver:
+        raceOverFrame();
+        break;
     case Standings:
         standingsFrame();
         break;
@@ -186,6 +196,7 @@ void Game::mainMenuFrame() {
 
 void Game::standingsFrame() {
     copySurface(screen, titleImage);
+    drawStandings();
     if (keys[SDLK_RETURN]) {
         settings->raceIndex += 1;
         if (settings->raceIndex == settings->raceCount) {

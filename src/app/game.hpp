@@ -71,6 +71,25 @@ class Game {
 
     // A drive item of the menu: check the selections and start a race.
     void startRace(std::int32_t mode);
+    // Drops the participants, cars, views, track and drawn track.
+    void clearRace();
+
+    // The race states' frames, and what they share.
+    void preRaceFrame();
+    void raceFrame();
+    void raceOverFrame();
+    void drawViews();
+    // The engines of the humans' cars (of the first car without a human)
+    // start when the lights go out.
+    void startEngineSounds();
+    // The rule book, once a frame from "GO!!!" on.
+    void runRaceManager();
+    void drawRaceDisplay();
+    // The season table after a race, and its screen.
+    void updateStandings();
+    void drawStandings();
+    PlayerProfile* findProfile(const std::string& name) const;
+    Player* playerAt(std::int32_t index) const;
 
     // The cars in cars/ and the tracks in tracks/, read once at start-up;
     // no track at all ends the program.
@@ -169,6 +188,8 @@ class Game {
     std::int32_t startLightFrames = 0;
     std::int32_t raceOverFrames = 0;
     float framesPerSecondValue = 0;
+    // Shows a race set-up failure and goes back to the menu.
+    void abandonRace(const std::string& why);
 };
 
 // The title picture: the background of every menu screen.

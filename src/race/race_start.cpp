@@ -1,7 +1,89 @@
+// Starting a race from the menu: clear what is left of the last one, check
+// the selections, pick the drivers, refuse two humans sharing a key, make
+// the participants and hand over to the race states.
 #include "app/game.hpp"
+#include "car/car.hpp"
+#include "driver/player.hpp"
+#include "race/race_text.hpp"
+#include "records/profile.hpp"
+#include "track/geometry.hpp"
+#include "track/race_track.hpp"
+#include "track/track.hpp"
+#include "track/view.hpp"
 
-// The drive items call this; the selection checks and the race set-up are
-// not part of the game yet, so a drive item leaves the menu as it is.
+void Game::clearRace() {
+    raceDrivers.clear();
+    players.clear();
+    objects.clear();
+    views.clear();
+    view1 = view2 = nullptr;
+    track.reset();
+    if (trackSurface) SDL_FreeSurface(trackSurface);
+    trackSurface = nullptr;
+    layer3Cells.clear();
+    layer4Cells.clear();
+}
+
 void Game::startRace(std::int32_t mode) {
-    (void)mode;
+    clearRace();
+    settings->mode = mode;
+    settings->raceIndex = 0;
+
+    // The selection is packed and names existing drivers after the driver
+    // screen or set.dat has cleaned it; a stale entry is passed over all the
+    // same rather than raced with no driver.
+    std::vector<PlayerProfile*> chosen;
+    for (std::int32_t slot : selectedPlayers)
+        if (PlayerProfile* p = profileAt(slot)) chosen.push_back(p);
+
+    auto refuse = [this](const std::string& text) {
+        showDialog(text, false);
+        state = MainMenu;
+    };
+    if (settings->raceCount == 0) return refuse("No Tracks selected!");
+    if (settings->selectedDriverCount == 0 || chosen.empty()) return refuse("No Drivers selected!");
+    if (mode == RacingSeason && chosen.size() < 2)
+        return refuse("Race requires at least 2 drivers!");
+
+    switch (mode) {
+    case FreeDriving:
+        settings->lapsPerRace = 0;
+        raceDrivers = chosen;
+        break;
+    case TimeTrial:
+        // The driver of the first used slot: slot 0 whenever the selection
+        // is as the screens keep it.
+        settings->lapsPerRace = 3;
+        raceDrivers = {chosen.front()};
+        break;
+    default:
+        raceDrivers = chosen;
+        break;
+    }
+    driverCount = std::int32_t(raceDrivers.size());
+
+    const PlayerProfile* a = nullptr;
+    const PlayerProfile* b = nullptr;
+    for (const PlayerProfile* p : raceDrivers) {
+        if (p->type != Human) continue;
+        if (!a)
+            a = p;
+        else
+            b = p;
+    }
+    if (a && b)
+        for (int i = 0; i < 5; ++i)
+            if (a->controls[std::size_t(i)] == b->controls[std::size_t(i)]) {
+                state = MainMenu;
+                showDialog(a->name + " and " + b->name + " have same controls!", false);
+                return;
+            }
+
+    if (!setupRaceParticipants()) {
+        const std::string why = raceMessage;
+        clearRace();
+        return refuse(why);
+    }
+    state = PreRace;
+    raceReady = false;
 }

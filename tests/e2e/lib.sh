@@ -38,11 +38,11 @@ done
 xdpyinfo >/dev/null 2>&1 || fail "Xvfb did not start"
 
 # The menu paces held keys: one step, then a 100 ms wait and five frames.
-# A press of about 120 ms is seen once; a shorter tap may fall between two
+# A press of about 80 ms is seen once; a much shorter tap may fall between two
 # reads of the key state.
 key() { # key [milliseconds held]
     xdotool keydown "$1"
-    sleep "$(awk "BEGIN { print ${2:-120} / 1000 }")"
+    sleep "$(awk "BEGIN { print ${2:-80} / 1000 }")"
     xdotool keyup "$1"
     sleep 0.25
 }

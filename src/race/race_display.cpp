@@ -1,0 +1,67 @@
+// Each human driver's corner of its view: laps, lap times, the optional lap
+// record, and the fuel, damage and nitro bars.
+#include "app/game.hpp"
+#include "car/car.hpp"
+#include "car/car_type.hpp"
+#include "driver/player.hpp"
+#include "gfx/font.hpp"
+#include "gfx/surface.hpp"
+#include "records/lap_record.hpp"
+#include "records/profile.hpp"
+#include "track/track.hpp"
+#include "track/view.hpp"
+
+namespace {
+constexpr std::uint32_t kYellow = 0xFFFFFF00;
+constexpr std::uint32_t kGreen = 0xFF00FF00;
+constexpr std::uint32_t kRed = 0xFFFF0000;
+
+void drawBar(SDL_Surface* s, std::int32_t bx, std::int32_t vy, const char* label, float r,
+             std::uint32_t colour) {
+    drawText(s, bx - 10, vy + 15, label, kYellow, true);
+    drawBox(s, bx, vy + 5, bx + 34, vy + 15, 0xFF000000);
+    fillBox(s, bx + 1, vy + 6, std::int32_t(float(bx + 1) + r * 32.0f), vy + 14, colour);
+}
+
+// Full is good for fuel and nitro.
+std::uint32_t fullIsGood(float r) {
+    return r < 0.2f ? kRed : r < 0.5f ? kYellow : kGreen;
+}
+std::uint32_t fullIsBad(float r) {
+    return r > 0.8f ? kRed : r > 0.5f ? kYellow : kGreen;
+}
+} // namespace
+
+void Game::drawRaceDisplay() {
+    std::size_t viewIndex = 0;
+    for (auto& p : players) {
+        const bool shown = (p->profile && p->profile->type == Human) || raceDrivers.size() == 1;
+        if (!shown) continue;
+        if (viewIndex >= views.size()) break;
+        const View& v = *views[viewIndex++];
+        const std::int32_t vx = v.x, vy = v.y;
+        std::int32_t y = vy + 20;
+        const std::string lap = settings->mode == FreeDriving
+                                    ? "lap " + std::to_string(p->laps + 1)
+                                    : "lap " + std::to_string(p->laps + 1) + " of " +
+                                          std::to_string(settings->lapsPerRace);
+        drawText(screen, vx + 10, y, lap, kYellow, false);
+        y += glyphHeight('A') + 5;
+        drawText(screen, vx + 10, y, "laptime:" + lapTimeText(p->shownLapTime), kYellow, false);
+        y += glyphHeight('A') + 3;
+        drawText(screen, vx + 10, y, "best lap:" + lapTimeText(p->bestLap), kYellow, false);
+        y += glyphHeight('A') + 5;
+        if (showLapRecord && track)
+            drawText(screen, vx + 10, y, "Lap Record:" + lapTimeText(track->record.time), kYellow,
+                     false);
+        setFont(fontSmall);
+        const Car& car = *p->car;
+        const std::int32_t bx = vx + 150;
+        const float fuel = car.fuel / car.type->tankSize;
+        const float damage = car.damage / car.type->maxDamage;
+        const float nitro = car.nitro / 100.0f;
+        drawBar(screen, bx, vy, "F", fuel, fullIsGood(fuel));
+        drawBar(screen, bx + 64, vy, "D", damage, fullIsBad(damage));
+        drawBar(screen, bx + 128, vy, "N", nitro, fullIsGood(nitro));
+    }
+}
