@@ -1,0 +1,193 @@
+// Runs a race or a season of computer drivers without a window, through the
+// game's own race start, race frames and race manager, and reports how it
+// went: the finish order, every driver's laps, best lap and pit stops, and
+// the frames it took. It fails (exit 1) when the race has not ended within
+// the frame limit or a driver makes no waypoint progress for too long.
+//
+// usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season]
+//                         [--frames LIMIT] [--stuck FRAMES] [--record DATE]
+//                         <track.map>...
+// Run it in the runtime directory. With --record, a track that has no
+// lap record file yet gets the best lap of the race, dated DATE.
+#include "app/game.hpp"
+#include "app/platform.hpp"
+#include "car/car.hpp"
+#include "car/car_type.hpp"
+#include "driver/player.hpp"
+#include "records/lap_record.hpp"
+#include "records/profile.hpp"
+#include "track/track.hpp"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kNames[] = {"Ace", "Bo", "Carla", "Dmitri", "Eve", "Finn", "Gwen", "Hiro"};
+
+struct Watch {
+    std::int32_t waypoint = -1;
+    std::int32_t sinceProgress = 0;
+    std::int32_t pitStops = 0;
+    std::int32_t lastPitState = OnTrack;
+};
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season] "
+                 "[--frames LIMIT] [--stuck FRAMES] [--record DATE] <track.map>...\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::int32_t laps = 3, drivers = 8, frameLimit = 60000, stuckLimit = 1800;
+    std::int32_t mode = RacingSeason;
+    std::string recordDate;
+    std::vector<std::string> trackFiles;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--laps" && hasValue)
+            laps = std::atoi(argv[++i]);
+        else if (a == "--drivers" && hasValue)
+            drivers = std::atoi(argv[++i]);
+        else if (a == "--frames" && hasValue)
+            frameLimit = std::atoi(argv[++i]);
+        else if (a == "--stuck" && hasValue)
+            stuckLimit = std::atoi(argv[++i]);
+        else if (a == "--record" && hasValue)
+            recordDate = argv[++i];
+        else if (a == "--mode" && hasValue) {
+            const std::string m = argv[++i];
+            mode = m == "free" ? FreeDriving : m == "trial" ? TimeTrial : RacingSeason;
+        } else if (!a.empty() && a[0] == '-')
+            return usage();
+        else
+            trackFiles.push_back(a);
+    }
+    if (trackFiles.empty() || trackFiles.size() > 8 || drivers < 1 || drivers > 8 || laps < 1)
+        return usage();
+
+    setenv("SDL_VIDEODRIVER", "dummy", 0);
+    setenv("SDL_AUDIODRIVER", "dummy", 0);
+    Game* game = Game::instance();
+    game->init(argc, argv);
+    // The drivers live only in memory: the runner never touches players/
+    // or set.dat.
+    FakePlatform platform;
+    useFakePlatform(&platform);
+    game->profiles.emplace_back(); // keeps startUp from reading players/
+    game->startUp();
+    game->profiles.clear();
+    if (game->cars.empty()) {
+        std::fprintf(stderr, "no cars\n");
+        return 1;
+    }
+    for (std::int32_t i = 0; i < drivers; ++i) {
+        auto p = std::make_unique<PlayerProfile>();
+        p->name = kNames[i];
+        p->type = Computer;
+        p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
+        game->profiles.push_back(std::move(p));
+    }
+    selectedTracks.fill(-1);
+    selectedPlayers.fill(-1);
+    for (std::size_t i = 0; i < trackFiles.size(); ++i) {
+        std::int32_t position = -1;
+        for (std::size_t t = 0; t < game->tracks.size(); ++t)
+            if (game->tracks[t] == trackFiles[i]) position = std::int32_t(t);
+        if (position < 0) {
+            std::fprintf(stderr, "no track %s in tracks/\n", trackFiles[i].c_str());
+            return 1;
+        }
+        selectedTracks[i] = position;
+        game->settings->trackNames[i] = trackFiles[i];
+    }
+    for (std::int32_t i = 0; i < drivers; ++i)
+        selectedPlayers[std::size_t(i)] = i;
+    game->settings->raceCount = std::int32_t(trackFiles.size());
+    game->settings->selectedDriverCount = drivers;
+    game->settings->lapsPerRace = laps;
+    platform.onPump = [](FakePlatform& f) { f.release(SDLK_RETURN); };
+    game->startRace(mode);
+    if (game->state != PreRace) {
+        std::fprintf(stderr, "the race did not start\n");
+        return 1;
+    }
+
+    bool failed = false;
+    std::int32_t frames = 0, raceFrames = 0;
+    std::vector<Watch> watch(static_cast<std::size_t>(drivers));
+    std::int32_t raceIndex = -1;
+    while (game->state != MainMenu && !failed) {
+        if (game->state == PreRace && !raceReady) {
+            raceFrames = 0;
+            watch.assign(std::size_t(drivers), Watch{});
+        }
+        game->runFrame();
+        ++frames;
+        ++raceFrames;
+        if (game->state == Racing) {
+            for (std::size_t i = 0; i < game->players.size(); ++i) {
+                const Player& p = *game->players[i];
+                Watch& w = watch[i];
+                if (p.pitState == InBox && w.lastPitState != InBox) ++w.pitStops;
+                w.lastPitState = p.pitState;
+                if (p.finished || p.out || p.waypoint != w.waypoint) {
+                    w.waypoint = p.waypoint;
+                    w.sinceProgress = 0;
+                } else if (++w.sinceProgress > stuckLimit) {
+                    std::printf("STUCK: %s at (%d, %d) aiming at waypoint %d\n", p.name.c_str(),
+                                p.car->getX(), p.car->getY(), p.waypoint);
+                    failed = true;
+                }
+            }
+        }
+        if (raceFrames > frameLimit) {
+            std::printf("NOT ENDED within %d frames\n", frameLimit);
+            failed = true;
+        }
+        if (game->state == RaceOver && raceIndex != game->settings->raceIndex) {
+            raceIndex = game->settings->raceIndex;
+            std::printf("race %d on %s: %d frames\n", raceIndex + 1,
+                        game->settings->trackNames[std::size_t(raceIndex)].c_str(), raceFrames);
+            for (std::int32_t place = 0; place < game->finishedCount; ++place) {
+                const Player& p =
+                    *game->players[std::size_t(game->finishOrder[std::size_t(place)] - 1)];
+                std::printf("  %d. %-8s %-11s laps %d  best %s  pit stops %d\n", place + 1,
+                            p.name.c_str(), p.car->type->name.c_str(), p.laps,
+                            lapTimeText(p.bestLap).c_str(),
+                            watch[std::size_t(p.number - 1)].pitStops);
+            }
+            for (auto& p : game->players)
+                if (p->out)
+                    std::printf("  out: %-8s laps %d  fuel %.1f  %s\n", p->name.c_str(), p->laps,
+                                double(p->car->fuel), p->car->wrecked ? "wrecked" : "");
+            if (!recordDate.empty() && game->track && game->finishedCount > 0) {
+                const std::string file = "tracks/" + game->track->name + ".rec";
+                const Player* best = nullptr;
+                for (auto& p : game->players)
+                    if (p->bestLap > 0 && (!best || p->bestLap < best->bestLap)) best = p.get();
+                if (best && !std::filesystem::exists(file)) {
+                    game->track->record = {best->bestLap, best->name, best->car->type->name,
+                                           recordDate};
+                    game->track->saveRecord();
+                    std::printf("  lap record %s by %s\n", lapTimeText(best->bestLap).c_str(),
+                                best->name.c_str());
+                }
+            }
+            for (auto& p : game->players)
+                if (!p->finished && !p->out) failed = true;
+        }
+        if (game->state == Standings) platform.press(SDLK_RETURN);
+    }
+    std::printf("%s after %d frames\n", failed ? "FAILED" : "finished", frames);
+    return failed ? 1 : 0;
+}
