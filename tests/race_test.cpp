@@ -1,0 +1,300 @@
+// Starting a race, its frames, the race manager's rules, the season table
+// and the computer driver's choices, driven headless frame by frame.
+#include "car/car.hpp"
+#include "car/car_type.hpp"
+#include "driver/player.hpp"
+#include "race/race_text.hpp"
+#include "records/profile.hpp"
+#include "test_support.hpp"
+#include "track/race_track.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr double kPi = 3.1415926535;
+
+struct Race : ::testing::Test {
+    void SetUp() override {
+        game = initGame();
+        game->clearRace();
+        game->profiles.clear();
+        game->quit = false;
+        game->startUp();
+        game->profiles.clear();
+        ASSERT_FALSE(game->cars.empty());
+        selectedTracks.fill(-1);
+        selectedPlayers.fill(-1);
+        selectedTracks[0] = 0;
+        game->settings->raceCount = 1;
+        game->settings->trackNames[0] = "test.map";
+        // Every message box closes: RETURN is always held.
+        platform.fake.press(SDLK_RETURN);
+    }
+    void TearDown() override {
+        game->clearRace();
+        game->profiles.clear();
+        game->state = MainMenu;
+    }
+    PlayerProfile& driver(std::int32_t type,
+                          std::array<std::int32_t, 5> keys = {273, 274, 276, 275, 306}) {
+        auto p = std::make_unique<PlayerProfile>();
+        p->name = "D" + std::to_string(game->profiles.size());
+        p->type = type;
+        p->controls = keys;
+        p->carName = game->cars[0]->name;
+        selectedPlayers[game->profiles.size()] = std::int32_t(game->profiles.size());
+        game->settings->selectedDriverCount = std::int32_t(game->profiles.size()) + 1;
+        game->profiles.push_back(std::move(p));
+        return *game->profiles.back();
+    }
+    void start(std::int32_t mode) {
+        dialogs = platform.fake.screenUpdates;
+        game->startRace(mode);
+        dialogs = platform.fake.screenUpdates - dialogs;
+    }
+    void frames(int n) {
+        for (int i = 0; i < n; ++i)
+            game->runFrame();
+    }
+    ScratchDir dir;
+    FakePlatformScope platform;
+    Game* game = nullptr;
+    int dialogs = 0; // frames shown by message boxes during the start
+};
+
+} // namespace
+
+TEST_F(Race, StartChecksInTheirOrder) {
+    start(RacingSeason);
+    EXPECT_GT(dialogs, 0) << "no drivers";
+    EXPECT_EQ(game->state, MainMenu);
+    driver(Computer);
+    start(RacingSeason);
+    EXPECT_EQ(game->state, MainMenu) << "a season needs two drivers";
+    for (std::int32_t mode : {FreeDriving, TimeTrial}) {
+        start(mode);
+        EXPECT_EQ(dialogs, 0);
+        EXPECT_EQ(game->state, PreRace) << mode;
+    }
+    EXPECT_EQ(game->settings->lapsPerRace, 3);
+    driver(Computer);
+    game->settings->lapsPerRace = 5;
+    start(TimeTrial);
+    EXPECT_EQ(game->raceDrivers.size(), 1u);
+    EXPECT_EQ(game->raceDrivers[0], game->profiles[0].get()) << "slot 0 drives a time trial";
+    EXPECT_EQ(game->settings->lapsPerRace, 3);
+    game->settings->raceCount = 0;
+    start(FreeDriving);
+    EXPECT_EQ(game->state, MainMenu);
+    EXPECT_TRUE(game->players.empty()) << "a refused start still clears the old race";
+}
+
+TEST_F(Race, TwoHumansMayNotShareAControl) {
+    driver(Human);
+    driver(Computer); // same keys, but computers are never checked
+    PlayerProfile& second = driver(Human, {'w', 's', 'a', 'd', 304});
+    start(FreeDriving);
+    EXPECT_EQ(game->state, PreRace);
+    second.controls[ControlLeft] = 275; // the first one's Right: allowed
+    start(FreeDriving);
+    EXPECT_EQ(game->state, PreRace);
+    second.controls[ControlBrake] = 274;
+    start(FreeDriving);
+    EXPECT_EQ(game->state, MainMenu);
+    EXPECT_GT(dialogs, 0);
+}
+
+TEST_F(Race, ACarThatCannotBeMadeIsReportedNotFatal) {
+    driver(Computer).carName = "no such car";
+    start(FreeDriving);
+    EXPECT_EQ(game->state, MainMenu);
+    EXPECT_GT(dialogs, 0);
+    EXPECT_TRUE(game->objects.empty());
+}
+
+TEST_F(Race, FramesFromTheStartToTheLightsAndTheEnd) {
+    driver(Computer);
+    start(FreeDriving);
+    frames(1);
+    EXPECT_EQ(game->state, StartLights) << "outside a season in the same frame";
+    frames(149);
+    EXPECT_EQ(game->state, StartLights);
+    frames(1);
+    EXPECT_EQ(game->state, Racing) << "150 start-light frames";
+    game->players[0]->car->fuel = 0; // a computer out of fuel drops out at once
+    frames(1);
+    EXPECT_EQ(game->state, RaceOver);
+    EXPECT_EQ(raceMessage, "") << "free driving keeps its message";
+    frames(250);
+    EXPECT_EQ(game->state, RaceOver);
+    frames(1);
+    EXPECT_EQ(game->state, MainMenu) << "251 race-over frames";
+}
+
+TEST_F(Race, ASeasonAnnouncesEachRaceFor121Frames) {
+    driver(Computer);
+    driver(Computer);
+    start(RacingSeason);
+    frames(120);
+    EXPECT_EQ(game->state, PreRace);
+    frames(1);
+    EXPECT_EQ(game->state, StartLights);
+}
+
+TEST_F(Race, NoControlsBeforeGo) {
+    driver(Human);
+    start(FreeDriving);
+    platform.fake.release(SDLK_RETURN);
+    platform.fake.press(SDLK_UP);
+    frames(100); // READY and STEADY
+    EXPECT_EQ(game->players[0]->car->speed, 0.0f);
+    frames(3);
+    EXPECT_GT(game->players[0]->car->speed, 0.0f) << "GO!!! hands over the controls";
+}
+
+TEST_F(Race, EscSavesTheDriversAndLeavesTheRace) {
+    driver(Human);
+    start(FreeDriving);
+    frames(5);
+    platform.fake.press(SDLK_ESCAPE);
+    frames(1);
+    EXPECT_EQ(game->state, MainMenu);
+    EXPECT_TRUE(std::filesystem::exists("players/D0.pl"));
+}
+
+TEST_F(Race, PointsFinishOrderAndTheEndOfARace) {
+    for (int i = 0; i < 3; ++i)
+        driver(Computer);
+    game->settings->lapsPerRace = 1;
+    start(RacingSeason);
+    frames(121 + 150);
+    ASSERT_EQ(game->state, Racing);
+    auto& p = game->players;
+    p[2]->laps = 1;
+    game->runRaceManager();
+    EXPECT_EQ(game->state, Racing);
+    p[0]->laps = 1;
+    p[1]->car->fuel = 0;
+    p[0]->bestLap = 500;
+    game->runRaceManager();
+    EXPECT_EQ(game->finishOrder[0], 3);
+    EXPECT_EQ(game->finishOrder[1], 1);
+    EXPECT_EQ(p[2]->racePoints, 10);
+    EXPECT_EQ(p[0]->racePoints, 6);
+    EXPECT_TRUE(p[1]->out);
+    EXPECT_EQ(game->state, RaceOver);
+    EXPECT_EQ(raceMessage, "Race Over!");
+    EXPECT_EQ(game->profiles[2]->racesWon, 1);
+    EXPECT_EQ(game->profiles[0]->fastestLaps, 1);
+    EXPECT_EQ(game->profiles[1]->racesDriven, 0);
+    EXPECT_EQ(game->track->record.time, 500) << "a record set by a finisher is kept";
+}
+
+TEST_F(Race, AHumanOutOfFuelIsWarnedForSixCycles) {
+    driver(Human);
+    game->settings->lapsPerRace = 3;
+    start(TimeTrial);
+    frames(151);
+    ASSERT_EQ(game->state, Racing);
+    Player& p = *game->players[0];
+    p.car->fuel = 0;
+    p.bestLap = 300;
+    for (int i = 0; i < 605; ++i)
+        game->runRaceManager();
+    EXPECT_FALSE(p.out);
+    game->runRaceManager();
+    EXPECT_TRUE(p.out);
+    EXPECT_EQ(raceMessage, "Race Over!");
+    EXPECT_NE(game->track->record.time, 300) << "a record by a driver who dropped out is not kept";
+}
+
+TEST_F(Race, StandingsAddFastestLapsKeepGridOrderAndCrownOnce) {
+    for (int i = 0; i < 3; ++i)
+        driver(Computer);
+    start(RacingSeason);
+    auto& p = game->players;
+    p[0]->points = 6;
+    p[1]->points = 10;
+    p[2]->points = 9;
+    p[2]->fastestLaps = 1;
+    game->settings->raceCount = 2;
+    game->settings->raceIndex = 0;
+    game->updateStandings();
+    EXPECT_EQ(game->standings[0].name, "D1") << "10 points, before D2's 9 + 1 in grid order";
+    EXPECT_EQ(game->standings[1].points, 10);
+    EXPECT_EQ(game->profiles[1]->championshipsWon, 0) << "not before the last race";
+    game->settings->raceIndex = 1;
+    p[1]->setName("Gone");
+    game->updateStandings();
+    EXPECT_EQ(game->standings[0].name, "Gone");
+    for (auto& profile : game->profiles)
+        EXPECT_EQ(profile->championshipsWon, 0);
+}
+
+TEST(Waypoints, TheRacingLineLoopsAndThePitLaneRejoinsNearest) {
+    Track t;
+    t.waypoints[0] = {RacingLine, 0, 0};
+    t.waypoints[1] = {RacingLine, 100, 0};
+    t.waypoints[2] = {RacingLine, 200, 0};
+    EXPECT_EQ(t.nextWaypoint(2), 0) << "a free slot ends the table";
+    EXPECT_EQ(t.firstPitWaypoint(), -1);
+    t.waypoints[3] = {PitLane, 110, 40};
+    t.waypoints[4] = {PitLane, 190, 30};
+    EXPECT_EQ(t.nextWaypoint(1), 2) << "pit slots are skipped on the racing line";
+    EXPECT_EQ(t.nextWaypoint(3), 4);
+    EXPECT_EQ(t.nextWaypoint(4), 2) << "after the last pit point: the nearest racing point";
+    EXPECT_EQ(t.firstPitWaypoint(), 3);
+}
+
+TEST_F(Race, TheComputerDriverAimsByQuadrantAndTurnsTheShortWay) {
+    driver(Computer);
+    start(FreeDriving);
+    frames(1);
+    Player& p = *game->players[0];
+    Car& car = *p.car;
+    auto aimAt = [&](std::int32_t dx, std::int32_t dy, float heading) {
+        game->track->waypoints[0] = {RacingLine, car.getX() + dx, car.getY() + dy};
+        game->track->waypoints[1] = {RacingLine, car.getX() + dx, car.getY() + dy + 500};
+        p.waypoint = 0;
+        car.moveAngle = heading;
+        car.steering = 0;
+        p.driveComputer();
+        return p.targetAngle;
+    };
+    EXPECT_NEAR(aimAt(100, -100, 0), kPi / 4, 1e-5);
+    EXPECT_NEAR(aimAt(100, 100, 0), 3 * kPi / 4, 1e-5);
+    EXPECT_NEAR(aimAt(-100, 100, 0), 5 * kPi / 4, 1e-5);
+    EXPECT_NEAR(aimAt(-100, -100, 0), 7 * kPi / 4, 1e-5);
+    EXPECT_NEAR(aimAt(100, 0, 0), kPi / 2, 1e-5);
+    EXPECT_NEAR(aimAt(0, 300, 0), 0.0, 1e-5) << "straight below counts as 0";
+    aimAt(-100, -100, 0.2f); // 7pi/4 from 0.2: the short way is left
+    EXPECT_LT(car.steering, 0.0f);
+    aimAt(100, -100, 6.0f); // pi/4 from 6.0: the short way is right, across 0
+    EXPECT_GT(car.steering, 0.0f);
+}
+
+TEST_F(Race, PitStopsArePlannedNotInTheLastLap) {
+    driver(Computer);
+    game->settings->lapsPerRace = 5;
+    start(TimeTrial); // three laps
+    frames(1);
+    Player& p = *game->players[0];
+    p.lapFuelUse = 10;
+    p.car->fuel = 12;
+    p.laps = 2; // the last lap of three
+    p.driveComputer();
+    EXPECT_EQ(p.pitState, OnTrack);
+    p.laps = 1;
+    p.driveComputer();
+    EXPECT_EQ(p.pitState, WantsPit);
+    p.pitState = InBox;
+    p.car->fuel = p.car->type->tankSize - 0.01f;
+    p.driveComputer();
+    EXPECT_EQ(p.pitState, InBox) << "until the tank is exactly full";
+    p.car->fuel = p.car->type->tankSize;
+    p.driveComputer();
+    EXPECT_EQ(p.pitState, Leaving);
+}
