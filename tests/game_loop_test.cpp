@@ -183,7 +183,6 @@ TEST_F(MainLoop, StandingsReturnGoesOnOrEndsTheSeason) {
     game->settings->raceCount = 2;
     game->state = Standings;
     platform.fake.press(SDLK_RETURN);
-    frames(1); // the keys of the previous frame
     frames(1);
     EXPECT_EQ(game->state, PreRace);
     EXPECT_FALSE(raceReady);

@@ -2,6 +2,7 @@
 // were damaged or written by hand. Whatever the file holds, the game starts.
 #include "app/bytes.hpp"
 #include "app/settings_file.hpp"
+#include "records/profile.hpp"
 #include "test_support.hpp"
 #include "ui/menu.hpp"
 
@@ -27,6 +28,12 @@ struct SettingsFile : ::testing::Test {
         unlimitedNitro = showFps = showLapRecord = false;
         game->buildMainMenu();
     }
+    void withDrivers(int n) {
+        game->profiles.clear();
+        for (int i = 0; i < n; ++i)
+            game->profiles.push_back(std::make_unique<PlayerProfile>());
+    }
+    void TearDown() override { game->profiles.clear(); }
     std::vector<std::uint8_t> defaultFile() {
         freshMenu();
         return encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers);
@@ -107,6 +114,7 @@ TEST_F(SettingsFile, WriteThenReadGivesTheSameMenuAndSelections) {
     selectedTracks = {0, 0, 1, -1, -1, -1, -1, -1};
     selectedPlayers = {3, 0, -1, -1, -1, -1, -1, -1};
     game->tracks = {"a.map", "b.map"};
+    withDrivers(4);
     game->writeSettings();
     const auto written = encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers);
 
@@ -135,15 +143,19 @@ TEST_F(SettingsFile, NoFileMeansDefaultsAndNoSelections) {
     EXPECT_EQ(game->settings->raceCount, 0);
 }
 
-TEST_F(SettingsFile, ATrackBeyondTheListGivesAnEmptyName) {
-    selectedTracks[0] = 7;
+TEST_F(SettingsFile, SelectionsOfTracksAndDriversThatAreGoneAreDropped) {
+    selectedTracks = {7, 0, -1, -1, -1, -1, -1, -1};
+    selectedPlayers = {3, 0, 0, 1, -1, -1, -1, -1};
     const auto bytes = defaultFile();
     writeFileAtomically("set.dat", bytes);
     resetSelections();
     game->tracks = {"only.map"};
+    withDrivers(2);
     game->readSettings();
     EXPECT_EQ(numSelected, 1);
-    EXPECT_EQ(game->settings->trackNames[0], "");
+    EXPECT_EQ(game->settings->trackNames[0], "only.map");
+    EXPECT_EQ(selectedPlayers, (std::array<std::int32_t, 8>{0, 1, -1, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(game->settings->selectedDriverCount, 2);
 }
 
 TEST_F(SettingsFile, DamagedRecordsKeepTheMenusOwnValues) {
@@ -220,6 +232,7 @@ TEST_F(SettingsFile, SelectionsWithGapsArePackedToTheFront) {
     writeFileAtomically("set.dat", defaultFile());
     resetSelections();
     game->tracks = {"a.map", "b.map", "c.map", "d.map"};
+    withDrivers(6);
     game->readSettings();
     EXPECT_EQ(selectedTracks, (std::array<std::int32_t, 8>{3, 1, -1, -1, -1, -1, -1, -1}));
     EXPECT_EQ(game->settings->trackNames[0], "d.map");

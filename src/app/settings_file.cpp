@@ -58,6 +58,16 @@ void Game::readSettings() {
         !decodeSettings(bytes, *mainMenu, selectedTracks, selectedPlayers))
         std::printf("set.dat is damaged; the settings it could not hold keep their defaults\n");
 
+    // A track or driver that is gone since the file was written is dropped
+    // rather than raced as an empty name; so is a driver chosen twice.
+    for (std::int32_t& t : selectedTracks)
+        if (t >= std::int32_t(tracks.size())) t = -1;
+    for (int i = 0; i < kMaxDrivers; ++i) {
+        std::int32_t& p = selectedPlayers[std::size_t(i)];
+        if (p >= std::int32_t(profiles.size())) p = -1;
+        for (int j = 0; j < i && p != -1; ++j)
+            if (selectedPlayers[std::size_t(j)] == p) p = -1;
+    }
     // Anything a damaged or hand-edited file left between used slots would
     // break the packed order that every screen relies on.
     packSelection(selectedTracks.data(), kMaxRaces);
