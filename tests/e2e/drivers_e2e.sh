@@ -19,8 +19,10 @@ key Return 150 # Create Driver...
 sleep 0.5
 shot creation
 for letter in z e d; do key "$letter" 45; done
-key Return 150 # accept; the same press closes "Player zed created."
+key Return 30 # accept: "Player zed created."
 sleep 0.8
+# A loaded machine may need a second press to close the message box.
+dialog_open && key Return 30 && sleep 0.8
 shot created
 key Next # PAGE DOWN: the page with the new driver, last in the list
 key Up   # from "Create Driver..." to the last row shown

@@ -81,3 +81,12 @@ colours_in() { /usr/bin/convert "$1" -format '%k' info:; }
 hex_of() { od -An -tx1 -v "$1" | tr -d ' \n'; }
 hex_text() { printf '%s' "$1" | od -An -tx1 -v | tr -d ' \n'; }
 hex_int() { printf '%02x%02x%02x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) $((($1 >> 16) & 255)) $((($1 >> 24) & 255)); }
+
+# True while a message box shows: its yellow message and OK stand in the
+# middle band of the screen, where no other screen writes yellow.
+dialog_open() {
+    shot dialog
+    local share
+    share=$(share_of "$work/dialog.png" 640x70+0+160 '#FFFF00')
+    awk "BEGIN { exit !($share > 0.003) }"
+}
