@@ -298,3 +298,70 @@ TEST_F(Race, PitStopsArePlannedNotInTheLastLap) {
     p.driveComputer();
     EXPECT_EQ(p.pitState, Leaving);
 }
+
+TEST_F(Race, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
+    driver(Human);
+    driver(Computer);
+    driver(Human, {'w', 's', 'a', 'd', 304});
+    game->settings->lapsPerRace = 3;
+    start(RacingSeason);
+    frames(122);
+    auto& p = game->players;
+    p[0]->laps = 3; // finished: "lap 4 of 3"
+    p[0]->car->fuel = 0;
+    p[2]->car->damage = p[2]->car->type->maxDamage;
+    SDL_FillRect(game->screen, nullptr, 0xFF000000);
+    game->drawRaceDisplay();
+    // The fuel bar of the top view is empty, the damage bar of the bottom
+    // one full (red), each 32 pixels long at ratio 1.
+    EXPECT_EQ(getPixel(game->screen, 151, 10), 0xFF000000u);
+    EXPECT_EQ(getPixel(game->screen, 214 + 1 + 31, 201 + 10), 0xFFFF0000u);
+    EXPECT_EQ(getPixel(game->screen, 214 + 1 + 32, 201 + 10), 0xFF000000u) << "the outline";
+    EXPECT_EQ(getPixel(game->screen, 278 + 1, 10), 0xFF00FF00u) << "full nitro is green";
+    int yellowTop = 0, yellowBottom = 0;
+    for (int y = 0; y < 60; ++y)
+        for (int x = 10; x < 140; ++x) {
+            yellowTop += getPixel(game->screen, x, y) == 0xFFFFFF00u;
+            yellowBottom += getPixel(game->screen, x, 201 + y) == 0xFFFFFF00u;
+        }
+    EXPECT_GT(yellowTop, 0);
+    EXPECT_GT(yellowBottom, 0);
+}
+
+TEST_F(Race, FreeDrivingNeverFinishesAnyoneAndLapsCountOnlyWhileRacing) {
+    driver(Computer);
+    driver(Computer);
+    start(FreeDriving);
+    frames(1 + 100); // into the "GO!!!" frames
+    auto& p = game->players;
+    p[0]->bestLap = 400;
+    frames(10);
+    EXPECT_EQ(game->fastestLapTime, 10000) << "no candidates before the race is on";
+    frames(50);
+    ASSERT_EQ(game->state, Racing);
+    EXPECT_EQ(game->fastestLapTime, 400);
+    p[0]->laps = 0; // lapsPerRace is 0 in free driving
+    frames(1);
+    EXPECT_FALSE(p[0]->finished);
+    EXPECT_EQ(game->state, Racing);
+}
+
+TEST_F(Race, FramesPerSecondChangesEveryTenthFrame) {
+    driver(Computer);
+    showFps = true;
+    start(FreeDriving);
+    frames(2);
+    int changes = 0;
+    std::uint32_t last = 0;
+    for (int i = 0; i < 40; ++i) {
+        frames(1);
+        std::uint32_t sum = 0;
+        for (int y = 75; y < 90; ++y)
+            for (int x = 10; x < 130; ++x)
+                sum += getPixel(game->screen, x, y) == 0xFFFFFF00u;
+        if (i > 0 && sum != last) ++changes;
+        last = sum;
+    }
+    showFps = false;
+    EXPECT_LE(changes, 4) << "the value is recomputed every tenth frame only";
+}
