@@ -131,6 +131,17 @@ TEST(ShippedTracks, DriversFollowTheRoadIntoThePitLaneAndBack) {
                 << s.file << " racing line after point " << i;
         for (std::size_t i = 0; i + 1 < pit.size(); ++i)
             EXPECT_TRUE(pathOnRoad(t, pit[i], pit[i + 1])) << s.file << " pit lane after " << i;
+        // Aiming almost straight up, a driver weaves across the wrap of its
+        // heading, where drift drag stops the car dead.
+        const auto upright = [](const Waypoint& a, const Waypoint& b) {
+            return b.y < a.y && std::abs(std::atan2(b.x - a.x, a.y - b.y)) < 0.12;
+        };
+        for (std::size_t i = 0; i < race.size(); ++i)
+            EXPECT_FALSE(upright(race[i], race[(i + 1) % race.size()]))
+                << s.file << " racing line heads straight up after point " << i;
+        for (std::size_t i = 0; i + 1 < pit.size(); ++i)
+            EXPECT_FALSE(upright(pit[i], pit[i + 1]))
+                << s.file << " pit lane heads straight up after point " << i;
         // Drivers turn into the pit lane when they pass within 48 pixels of
         // its first point, so it must lie on their way round.
         double nearest = 1e9;

@@ -15,6 +15,8 @@ constexpr double kPitEntryReach = 20;
 // The point a car is tested at wanders about 15 pixels around its centre.
 constexpr double kObstacleClearance = 16;
 constexpr double kRoadMargin = 10;
+// Radians a leg heading up must lean: drivers weave 0.06 either side of it.
+constexpr double kMinUpSlant = 0.12;
 
 struct Vec {
     double x = 0, y = 0;
@@ -312,6 +314,14 @@ class Checker {
             if (off) return fail(lines[j].line, which + " leaves the road");
             if (blocked) return fail(lines[j].line, which + " passes too close to an obstacle");
             if (tight) warn(lines[j].line, which + " runs close to the road's edge");
+            // A car's heading wraps at straight up, and drift drag sees the
+            // plain difference across the wrap: a driver weaving about a
+            // target just beside it brakes to a standstill.
+            const Vec d = path[j] - path[i];
+            if (d.y < 0 && std::abs(std::atan2(d.x, -d.y)) < kMinUpSlant)
+                return fail(lines[j].line, which + " heads straight up; slant it by " +
+                                               std::to_string(int(kMinUpSlant * 100)) +
+                                               " pixels in 100 or more");
         }
         return true;
     }
