@@ -1,6 +1,7 @@
 #include "carbuild_paint.hpp"
 
 #include "app/bytes.hpp"
+#include "gfx/image.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -289,34 +290,5 @@ CarPicture paintCar(const CarDesc& car) {
 }
 
 std::vector<std::uint8_t> encodeBmp(const CarPicture& pic) {
-    const std::uint32_t rowBytes = (std::uint32_t(pic.width) * 3 + 3) & ~3u;
-    const std::uint32_t imageBytes = rowBytes * std::uint32_t(pic.height);
-    ByteWriter out;
-    out.u8('B');
-    out.u8('M');
-    out.u32(54 + imageBytes);
-    out.u32(0);
-    out.u32(54);
-    out.u32(40);
-    out.i32(pic.width);
-    out.i32(pic.height);
-    out.i16(1);
-    out.i16(24);
-    out.u32(0);
-    out.u32(imageBytes);
-    out.i32(2835);
-    out.i32(2835);
-    out.u32(0);
-    out.u32(0);
-    for (int y = pic.height - 1; y >= 0; --y) {
-        for (int x = 0; x < pic.width; ++x) {
-            const std::uint32_t p = pic.at(x, y);
-            out.u8(std::uint8_t(p));
-            out.u8(std::uint8_t(p >> 8));
-            out.u8(std::uint8_t(p >> 16));
-        }
-        for (std::uint32_t pad = std::uint32_t(pic.width) * 3; pad < rowBytes; ++pad)
-            out.u8(0);
-    }
-    return out.bytes();
+    return encodeBmp24(pic.width, pic.height, pic.pixels);
 }

@@ -7,6 +7,7 @@
 // the right-hand side. Everything is computed from fixed numbers and integer
 // hashes, so every build paints the same picture.
 #include "app/bytes.hpp"
+#include "gfx/image.hpp"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -87,38 +88,11 @@ class Canvas {
 
     // 24-bit bottom-up BMP, the layout SDL_LoadBMP expects.
     std::vector<std::uint8_t> encodeBmp() const {
-        const std::uint32_t rowBytes = (kWidth * 3 + 3) & ~3u;
-        const std::uint32_t imageBytes = rowBytes * kHeight;
-        ByteWriter out;
-        out.u8('B');
-        out.u8('M');
-        out.u32(54 + imageBytes);
-        out.u32(0);
-        out.u32(54);
-        out.u32(40);
-        out.i32(kWidth);
-        out.i32(kHeight);
-        out.i16(1);
-        out.i16(24);
-        out.u32(0); // uncompressed
-        out.u32(imageBytes);
-        out.i32(2835); // 72 dpi
-        out.i32(2835);
-        out.u32(0);
-        out.u32(0);
-        for (int y = kHeight - 1; y >= 0; --y) {
-            std::uint32_t written = 0;
-            for (int x = 0; x < kWidth; ++x) {
-                const Rgb& p = pixels_[std::size_t(y) * kWidth + x];
-                out.u8(toByte(p.b));
-                out.u8(toByte(p.g));
-                out.u8(toByte(p.r));
-                written += 3;
-            }
-            for (; written < rowBytes; ++written)
-                out.u8(0);
-        }
-        return out.bytes();
+        std::vector<std::uint32_t> rgb(pixels_.size());
+        for (std::size_t i = 0; i < pixels_.size(); ++i)
+            rgb[i] = std::uint32_t(toByte(pixels_[i].r)) << 16 |
+                     std::uint32_t(toByte(pixels_[i].g)) << 8 | toByte(pixels_[i].b);
+        return encodeBmp24(kWidth, kHeight, rgb);
     }
 
   private:

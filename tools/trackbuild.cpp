@@ -8,6 +8,7 @@
 // map drawn the way the race draws it, with the areas, start grid and
 // waypoints over it, for checking a track by eye.
 #include "app/bytes.hpp"
+#include "gfx/image.hpp"
 #include "tilegen.hpp"
 #include "track/track.hpp"
 #include "trackbuild_layout.hpp"
@@ -37,36 +38,7 @@ struct Picture {
 
 // 24-bit bottom-up BMP, the layout the game's loader expects.
 std::vector<std::uint8_t> encodeBmp(const Picture& p) {
-    const std::uint32_t rowBytes = (std::uint32_t(p.w) * 3 + 3) & ~3u;
-    const std::uint32_t imageBytes = rowBytes * std::uint32_t(p.h);
-    ByteWriter out;
-    out.u8('B');
-    out.u8('M');
-    out.u32(54 + imageBytes);
-    out.u32(0);
-    out.u32(54);
-    out.u32(40);
-    out.i32(p.w);
-    out.i32(p.h);
-    out.i16(1);
-    out.i16(24);
-    out.u32(0);
-    out.u32(imageBytes);
-    out.i32(2835);
-    out.i32(2835);
-    out.u32(0);
-    out.u32(0);
-    for (int y = p.h - 1; y >= 0; --y) {
-        for (int x = 0; x < p.w; ++x) {
-            const std::uint32_t c = p.px[std::size_t(y) * p.w + x];
-            out.u8(std::uint8_t(c));
-            out.u8(std::uint8_t(c >> 8));
-            out.u8(std::uint8_t(c >> 16));
-        }
-        for (std::uint32_t b = std::uint32_t(p.w) * 3; b < rowBytes; ++b)
-            out.u8(0);
-    }
-    return out.bytes();
+    return encodeBmp24(p.w, p.h, p.px);
 }
 
 struct Tiles {

@@ -121,3 +121,37 @@ SDL_Surface* loadImage(const std::string& name) {
         return nullptr;
     }
 }
+
+std::vector<std::uint8_t> encodeBmp24(std::int32_t width, std::int32_t height,
+                                      const std::vector<std::uint32_t>& pixels) {
+    const std::uint32_t rowBytes = (std::uint32_t(width) * 3 + 3) & ~3u;
+    const std::uint32_t imageBytes = rowBytes * std::uint32_t(height);
+    ByteWriter out;
+    out.u8('B');
+    out.u8('M');
+    out.u32(54 + imageBytes);
+    out.u32(0);
+    out.u32(54); // pixel data offset
+    out.u32(40); // info header size
+    out.i32(width);
+    out.i32(height);
+    out.i16(1);
+    out.i16(24);
+    out.u32(0); // uncompressed
+    out.u32(imageBytes);
+    out.i32(2835); // 72 dpi
+    out.i32(2835);
+    out.u32(0);
+    out.u32(0);
+    for (std::int32_t y = height - 1; y >= 0; --y) {
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::uint32_t c = pixels[std::size_t(y) * std::size_t(width) + std::size_t(x)];
+            out.u8(std::uint8_t(c));
+            out.u8(std::uint8_t(c >> 8));
+            out.u8(std::uint8_t(c >> 16));
+        }
+        for (std::uint32_t pad = std::uint32_t(width) * 3; pad < rowBytes; ++pad)
+            out.u8(0);
+    }
+    return out.bytes();
+}

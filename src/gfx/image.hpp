@@ -30,6 +30,10 @@ SDL_Surface* convertPCXToSurface(const std::string& path);
 // Pcx or Bmp by name; a BMP gets white as its transparent colour and is
 // converted to the display format. None for other kinds or failures.
 SDL_Surface* loadImage(const std::string& name);
+// A 24-bit bottom-up BMP of width x height pixels given as 0xRRGGBB, rows
+// from the top: the picture files our content tools write.
+std::vector<std::uint8_t> encodeBmp24(std::int32_t width, std::int32_t height,
+                                      const std::vector<std::uint32_t>& pixels);
 // Loads a BMP without colour key or conversion, refusing absurd headers
 // before SDL sees them (the title picture, tools).
 SDL_Surface* loadCheckedBmp(const std::string& path);
