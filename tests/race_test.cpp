@@ -365,3 +365,33 @@ TEST_F(Race, FramesPerSecondChangesEveryTenthFrame) {
     showFps = false;
     EXPECT_LE(changes, 4) << "the value is recomputed every tenth frame only";
 }
+
+TEST_F(Race, ThrottleAndBrakeFollowTheAngleStillToTurn) {
+    driver(Computer);
+    start(TimeTrial); // a lone computer driver gets the display too
+    frames(1);
+    SDL_FillRect(game->screen, nullptr, 0xFF000000);
+    game->drawRaceDisplay();
+    EXPECT_EQ(getPixel(game->screen, 278 + 1, 10), 0xFF00FF00u);
+    Player& p = *game->players[0];
+    Car& car = *p.car;
+    auto drive = [&](float speed, double turn) {
+        game->track->waypoints[0] = {RacingLine, car.getX() + std::int32_t(300 * std::sin(turn)),
+                                     car.getY() - std::int32_t(300 * std::cos(turn))};
+        p.waypoint = 0;
+        car.moveAngle = 0;
+        car.speed = speed;
+        car.accel = 0;
+        car.nitroOn = false;
+        p.driveComputer();
+        return car.accel;
+    };
+    // At 3 pixels a frame: throttle and nitro below pi/6, coast between,
+    // brake above pi/3.
+    EXPECT_GT(drive(3.0f, 0.4), 0.0f);
+    EXPECT_TRUE(car.nitroOn);
+    EXPECT_EQ(drive(3.0f, 0.8), 0.0f);
+    EXPECT_FALSE(car.nitroOn);
+    EXPECT_LT(drive(3.0f, 1.2), 0.0f);
+    EXPECT_GT(drive(0.5f, 1.4), 0.0f) << "below speed 1 it accelerates under pi/2";
+}
