@@ -49,20 +49,6 @@ struct MainLoop : ::testing::Test {
 
 } // namespace
 
-TEST_F(MainLoop, MenuPagesOpenAndEscGoesBack) {
-    EXPECT_EQ(cursor()->label, "DRIVE OPTIONS");
-    hold(SDLK_RETURN);
-    EXPECT_EQ(cursor()->label, "FREE DRIVING");
-    hold(SDLK_ESCAPE);
-    EXPECT_EQ(game->mainMenu->page, 0);
-    hold(SDLK_DOWN);
-    hold(SDLK_RETURN);
-    EXPECT_EQ(cursor()->label, "Skidmarks");
-    hold(SDLK_ESCAPE);
-    EXPECT_EQ(cursor()->label, "DRIVE OPTIONS");
-    EXPECT_EQ(game->state, MainMenu);
-}
-
 TEST_F(MainLoop, ScreenItemsSwitchTheMenuScreen) {
     hold(SDLK_DOWN);
     hold(SDLK_DOWN);
@@ -142,17 +128,6 @@ TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
     game->startUp();
     EXPECT_TRUE(showFps);
     EXPECT_EQ(game->mainMenu->at(3, 4)->text, "ON");
-}
-
-TEST_F(MainLoop, OneKeyEventPerFrame) {
-    platform.fake.queueKeyDown(SDLK_a);
-    platform.fake.queueKeyDown(SDLK_b);
-    frames(1);
-    EXPECT_EQ(keyPressed, SDLK_a);
-    frames(1);
-    EXPECT_EQ(keyPressed, SDLK_b);
-    frames(1);
-    EXPECT_EQ(keyPressed, 0);
 }
 
 TEST_F(MainLoop, FramesArePacedTo16MillisecondsAndSlowOnesAreNotMadeUp) {
@@ -251,14 +226,3 @@ TEST_F(Dialogs, AMessageWiderThanTheScreenDrawsOnlyOnTheScreen) {
     EXPECT_TRUE(open(std::string(400, 'W'), false));
 }
 
-TEST_F(Dialogs, DrawCentredMiddleOfTheScreen) {
-    setFont(fontMedium);
-    SDL_FillRect(game->screen, nullptr, 0xFF000000);
-    game->drawCentred("I", 0xFFFFFF00, -1);
-    const int expectedX = 320 - textWidth("I") / 2;
-    const int expectedY = 200 - glyphWidth('A') / 2;
-    const Glyph& g = fontMedium->glyphs['I'];
-    EXPECT_EQ(getPixel(game->screen, expectedX + g.xOffset, expectedY + g.yOffset + 1),
-              0xFFFFFF00u);
-    setFont(fontSmall);
-}

@@ -78,13 +78,6 @@ TEST(PcxDecoding, DamagedDataNeverWritesPastThePicture) {
     EXPECT_FALSE(decodePcx(pcxFile(40000, 40000, {}), w, h, px));
 }
 
-TEST(PcxDecoding, PaletteComesFromTheLast768Bytes) {
-    std::uint8_t palette[768];
-    ASSERT_TRUE(readPcxPalette(pcxFile(1, 1, {0}, 5), palette));
-    EXPECT_EQ(palette[0], 5);
-    EXPECT_EQ(palette[767], std::uint8_t(5 + 767));
-}
-
 TEST(ImageKinds, JudgedByNameInOrderAndCaseSensitively) {
     EXPECT_EQ(imageKind("tiles.pcx"), Pcx);
     EXPECT_EQ(imageKind("a.pcx.bmp"), Pcx);

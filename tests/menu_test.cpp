@@ -129,18 +129,6 @@ TEST_F(MenuWidget, HeldKeysActEverySixthFrame) {
     EXPECT_EQ(menu.item, 2);
 }
 
-TEST_F(MenuWidget, EscClosesOtherScreensKeepingThePlace) {
-    add(0, 0, "A");
-    add(0, 1, "B", PlainItem, -1, -1);
-    menu.item = 1;
-    menuScreen = 3;
-    platform.fake.press(SDLK_ESCAPE);
-    for (int i = 0; i < 6; ++i)
-        frame();
-    EXPECT_EQ(menuScreen, 0);
-    EXPECT_EQ(menu.item, 1);
-}
-
 TEST_F(MenuWidget, ValueItemStepsOncePerKeyEvent) {
     int actions = 0;
     MenuItem* v = add(0, 0, "LEVEL", ValueItem, -1, -1, [&](MenuItem& it) {
@@ -205,11 +193,3 @@ TEST_F(MenuWidget, SpacingAndNoAdvancePlaceTheLines) {
     EXPECT_EQ(lineTops(), (std::vector<int>{100, 120, 150, 170}));
 }
 
-TEST_F(MenuWidget, CursorLineInItsColourOthersDimmed) {
-    add(0, 0, "A");
-    add(0, 1, "B")->colour = 0xFFFF0000;
-    menu.item = 1;
-    frame();
-    EXPECT_EQ(getPixel(surface, 101, 101), 0xFF7F7F00u);
-    EXPECT_EQ(getPixel(surface, 101, 121), 0xFFFF0000u);
-}

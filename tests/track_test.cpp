@@ -152,14 +152,6 @@ TEST(Tilesets, WhiteInABmpBecomesTransparent) {
     EXPECT_EQ(getPixel(t.tile(1)->surface, 8, 0) & 0xFFFFFF, 0u);
 }
 
-TEST(TrackNames, TheRecordFileIsNamedAfterTheMap) {
-    EXPECT_EQ(trackBaseName("oval.map"), "oval");
-    EXPECT_EQ(trackBaseName("oval"), "oval");
-    EXPECT_EQ(trackBaseName("a.map.map"), "a");
-    EXPECT_EQ(stripExtension("oval.map"), "oval");
-    EXPECT_EQ(stripExtension("noext"), "noext");
-}
-
 TEST(Geometry, AreasAreTested16PixelsHigherAndTheLastOneWins) {
     Track t;
     t.areas = {{Road, 0, 100, 50, 200}, {Obstacle, 10, 100, 20, 200}, {Road, 0, 100, 30, 150}};
