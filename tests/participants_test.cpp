@@ -53,7 +53,8 @@ struct Participants : ::testing::Test {
     void probeAt(Player& p, std::int32_t y) {
         Car& car = *p.car;
         car.bodyAngle = 0;
-        car.y = y - car.type->frameOffsets[1].y - car.type->pivot.y;
+        car.frame = 0;
+        car.y = y + car.type->frameOffsets[0].y - car.type->frameOffsets[1].y - car.type->pivot.y;
         car.x = 100;
         p.updateDriver();
     }

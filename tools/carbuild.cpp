@@ -46,7 +46,9 @@ int main(int argc, char** argv) {
     type.name = desc.name;
     type.frameCount = kCarFrames;
     type.frameOffsets = frameOffsetsFor(picture.width, picture.height, kCarFrames);
-    const CarFit fit = fitCar(type.frameOffsets, tyres);
+    // Just inside the front bumper, so the nose meets a wall before the body.
+    const double nose = picture.height / 2.0 - 2.0;
+    const CarFit fit = fitCar(type.frameOffsets, tyres, nose);
     type.pivot = fit.pivot;
     // The game only reads the rear pair; the front pair records where the
     // front tyres are, from the car's centre.
@@ -73,8 +75,8 @@ int main(int argc, char** argv) {
         std::printf("carbuild: cannot write %s or %s\n", bmpPath.c_str(), carPath.c_str());
         return 1;
     }
-    std::printf("%-10s %-20s %2dx%-2d pivot (%d,%d) rear wheels (%d,%d) (%d,%d); worst probe "
-                "%.1f px, worst mark %.1f px\n",
+    std::printf("%-10s %-20s %2dx%-2d pivot (%d,%d) rear wheels (%d,%d) (%d,%d); probe off "
+                "the nose by %.1f px at worst, worst mark %.1f px\n",
                 stem.c_str(), desc.name.c_str(), picture.width, picture.height, type.pivot.x,
                 type.pivot.y, type.wheels[2].x, type.wheels[2].y, type.wheels[3].x,
                 type.wheels[3].y, fit.worstProbe, fit.worstMark);

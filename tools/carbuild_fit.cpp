@@ -20,9 +20,12 @@ double angleSample(int i) {
 }
 
 // Worst distance from a pixel centre at whole-pixel offset (qx, qy) from the
-// position's whole part to the position itself, over its fractional part.
-double worstFromPixel(double qx, double qy) {
-    return std::hypot(std::fabs(qx) + 0.5, std::fabs(qy) + 0.5);
+// position's whole part to the point (tx, ty) from the position itself, over
+// the position's fractional part.
+double worstFromPixel(double qx, double qy, double tx, double ty) {
+    const double dx = qx + 0.5 - tx, dy = qy + 0.5 - ty;
+    return std::hypot(std::max(std::fabs(dx), std::fabs(dx - 1)),
+                      std::max(std::fabs(dy), std::fabs(dy - 1)));
 }
 
 } // namespace
@@ -75,17 +78,15 @@ std::vector<IntPoint> frameOffsetsFor(int width, int height, int frames) {
     return offsets;
 }
 
-double worstProbeDistance(const std::vector<IntPoint>& offsets, IntPoint pivot) {
-    const int frames = int(offsets.size());
-    const double ox = offsets[1].x, oy = offsets[1].y;
+double worstProbeDistance(const std::vector<IntPoint>& offsets, IntPoint pivot, double nose) {
     double worst = 0;
     for (int i = 0; i < kAngleSamples; ++i) {
         const double b = angleSample(i), c = std::cos(b), s = std::sin(b);
-        const IntPoint corner = offsets[std::size_t(frameForAngle(float(b), frames))];
         // The position's whole part cancels: only this offset from it counts.
-        const double qx = std::floor(ox * c - oy * s + corner.x + pivot.x);
-        const double qy = std::floor(ox * s + oy * c + corner.y + pivot.y);
-        worst = std::max(worst, worstFromPixel(qx, qy));
+        const double u = offsets[1].x + pivot.x, v = offsets[1].y + pivot.y;
+        const double qx = std::floor(u * c - v * s);
+        const double qy = std::floor(u * s + v * c);
+        worst = std::max(worst, worstFromPixel(qx, qy, nose * s, -nose * c));
     }
     return worst;
 }
@@ -105,13 +106,13 @@ double worstMarkDistance(IntPoint pivot, IntPoint wheel, double tyreX, double ty
     return worst;
 }
 
-CarFit fitCar(const std::vector<IntPoint>& offsets, const TyrePlaces& tyres) {
+CarFit fitCar(const std::vector<IntPoint>& offsets, const TyrePlaces& tyres, double nose) {
     // The probe decides road, grass and pits, so it comes first; among
     // pivots that probe equally well the one closest for the skid marks wins.
     std::vector<std::pair<double, IntPoint>> pivots;
     for (int y = -kSearch; y <= kSearch; ++y)
         for (int x = -kSearch; x <= kSearch; ++x)
-            pivots.push_back({worstProbeDistance(offsets, {x, y}), {x, y}});
+            pivots.push_back({worstProbeDistance(offsets, {x, y}, nose), {x, y}});
     const double bestProbe = std::min_element(pivots.begin(), pivots.end(), [](auto& a, auto& b) {
                                  return a.first < b.first;
                              })->first;

@@ -61,6 +61,8 @@ void Car::resetForRace() {
     wrecked = false;
     nitro = 100.0f;
     fuel = type ? type->tankSize : 0;
+    reverseOn = false;
+    reverseSpeed = 0;
 }
 
 std::int32_t frameForAngle(float bodyAngle, std::int32_t n) {
@@ -75,14 +77,32 @@ std::int32_t frameForAngle(float bodyAngle, std::int32_t n) {
 }
 
 const TrackArea* Car::probeArea(std::int32_t kind, std::int32_t* side) const {
+    return probeAreaOf(frame, kind, side);
+}
+
+IntPoint Car::probePoint(std::int32_t placedFrame) const {
+    if (!type) return {x, y};
+    // A fixed point of the car's own picture (the second frame's offset
+    // plus the pivot, from the centre, nose up; the car builder puts it at
+    // the nose) turned with the body and set on the car's centre, which is
+    // the drawn corner less the offset of the frame that placed it. Adding
+    // the corner and the pivot unturned made the point circle the car.
+    const double b = bodyAngle;
+    const IntPoint& placed = offsetOf(*type, placedFrame);
+    const IntPoint& o = offsetOf(*type, 1);
+    const double u = o.x + type->pivot.x, v = o.y + type->pivot.y;
+    const double qx = u * std::cos(b) - v * std::sin(b) + (x - placed.x);
+    const double qy = u * std::sin(b) + v * std::cos(b) + (y - placed.y);
+    return {std::int32_t(qx), std::int32_t(qy)};
+}
+
+const TrackArea* Car::probeAreaOf(std::int32_t placedFrame, std::int32_t kind,
+                                  std::int32_t* side) const {
     const Track* track = Game::instance()->track.get();
     const TrackArea* hit = nullptr;
     if (track && type) {
-        const double b = bodyAngle;
-        const IntPoint& o = offsetOf(*type, 1);
-        const double qx = o.x * std::cos(b) - o.y * std::sin(b) + x + type->pivot.x;
-        const double qy = o.x * std::sin(b) + o.y * std::cos(b) + y + type->pivot.y;
-        hit = track->areaAt(std::int32_t(qx), std::int32_t(qy), kind);
+        const IntPoint q = probePoint(placedFrame);
+        hit = track->areaAt(q.x, q.y, kind);
     }
     if (side) {
         *side = -1;
@@ -93,6 +113,24 @@ const TrackArea* Car::probeArea(std::int32_t kind, std::int32_t* side) const {
         }
     }
     return hit;
+}
+
+namespace {
+// The angle between two directions, the shorter way round (0..pi); either
+// may lie a little outside 0..2pi (travel not yet wrapped, or deflected).
+float driftBetween(float a, float b) {
+    float d = std::fabs(a - b);
+    if (d > kPi) d = float(std::fabs(kTwoPi - d));
+    return d;
+}
+} // namespace
+
+float Car::driftAngle() const {
+    return driftBetween(bodyAngle, moveAngle);
+}
+
+float Car::reverseTopSpeed() const {
+    return type ? type->topSpeed / 3.0f : 0.0f;
 }
 
 void Car::update(float) {
@@ -109,9 +147,13 @@ void Car::update(float) {
     }
 
     // Drift angle; a sliding body turns more slowly, a still one not at all.
+    // Reversing turns the body the other way round, as a car's rear leads.
     float s = std::fabs(bodyAngle - moveAngle);
     if (s > kPi) s = float(kTwoPi - s);
-    if (speed > 0) bodyAngle = float(bodyAngle + (std::fabs(kTwoPi - s) / kTwoPi) * steering);
+    if (speed > 0)
+        bodyAngle = float(bodyAngle + (std::fabs(kTwoPi - s) / kTwoPi) * steering);
+    else if (reverseSpeed > 0)
+        bodyAngle -= steering;
     bodyAngle = wrapAngle(bodyAngle);
 
     // The direction of travel follows the body the shorter way round.
@@ -134,14 +176,15 @@ void Car::update(float) {
         }
     }
 
-    // Drift drag, on the plain difference: just across angle 0 it brakes
-    // hard until the travel direction has followed, as it always did.
+    // Drift drag on the drift angle the shorter way round: a car whose body
+    // and travel sit either side of angle 0 is barely drifting, and must not
+    // be braked as if it had turned nearly a whole circle.
     const float divisor = (top + 1.0f - speed) * 70.0f;
-    if (divisor != 0) accel -= std::fabs(bodyAngle - moveAngle) / divisor;
+    if (divisor != 0) accel -= driftAngle() / divisor;
     moveAngle = wrapAngle(moveAngle);
 
     speed += accel;
-    engineFreq = speed * 2000.0f + engineRev + 10000.0f;
+    engineFreq = speed * 2000.0f + engineRev + 10000.0f + reverseSpeed * 2000.0f;
     if (engineFreq > 0 && fuelConsumptionOn) {
         fuel -= t.consumption * 0.0007142857f;
         if (fuel <= 0) fuel = 0;
@@ -150,15 +193,29 @@ void Car::update(float) {
     if (speed > top) speed = top;
     if (speed < 0) speed = 0;
 
+    // Reverse gear: only from a standstill, slow, and it winds down as soon
+    // as the driver lets go of the brake or drives forwards.
+    if (reverseOn && speed == 0 && !crashed && fuel > 0 && !wrecked) {
+        reverseSpeed += t.acceleration * 0.5f;
+        if (reverseSpeed > reverseTopSpeed()) reverseSpeed = reverseTopSpeed();
+    } else if (reverseSpeed > 0) {
+        reverseSpeed -= t.acceleration;
+        if (reverseSpeed < 0) reverseSpeed = 0;
+    }
+
     // Surface, tested where the car stood before this move.
-    onRoad = probeArea(Road) != nullptr;
+    onRoad = probeAreaOf(frame, Road) != nullptr;
     const float drag = onRoad ? (nitroOn ? 9000.0f : 5000.0f) : 500.0f;
     accel -= speed * speed / drag;
     if (crashed) speed = float(speed - 0.2);
     if (accel < -t.acceleration) accel = -t.acceleration;
 
-    const float vx = float(std::sin(double(moveAngle)) * speed);
-    const float vy = float(-std::cos(double(moveAngle)) * speed);
+    float vx = float(std::sin(double(moveAngle)) * speed);
+    float vy = float(-std::cos(double(moveAngle)) * speed);
+    if (reverseSpeed > 0) {
+        vx -= float(std::sin(double(bodyAngle)) * reverseSpeed);
+        vy += float(std::cos(double(bodyAngle)) * reverseSpeed);
+    }
 
     // Move, each axis blocked on its own at the edges of the drawn track.
     const std::int32_t f = frameForAngle(bodyAngle, t.frameCount);
@@ -173,7 +230,7 @@ void Car::update(float) {
 
     // Obstacles: damage, a step back, a deflection and the crash sound.
     std::int32_t side = -1;
-    if (probeArea(Obstacle, &side) && !crashed) {
+    if (probeAreaOf(f, Obstacle, &side) && !crashed) {
         if (carDamageOn) damage += speed * 3.0f + 1.0f;
         crashed = true;
         posX -= vx;
@@ -192,6 +249,14 @@ void Car::update(float) {
             moveAngle = m + sign * kQuarterPi;
         crashFrames = 0;
         sound::play(sound::kCollisionChannel, sound::CollisionSample);
+    } else if (reverseSpeed > 0 && rearObstacle(f)) {
+        // The probe sits at the nose, so backing into something is felt at
+        // the tail instead: the car stops short of it, without a crash.
+        posX -= vx;
+        posY -= vy;
+        x = std::int32_t(o.x + posX);
+        y = std::int32_t(o.y + posY);
+        reverseSpeed = 0;
     }
 
     if (damage > t.maxDamage) {
@@ -202,7 +267,7 @@ void Car::update(float) {
     if (wrecked) engineFreq = 0;
 
     // Service areas.
-    if (probeArea(PitBox)) {
+    if (probeAreaOf(f, PitBox)) {
         fuel = float(fuel + 0.07);
         if (fuel > t.tankSize) fuel = t.tankSize;
         damage = float(damage - 0.04);
@@ -212,7 +277,7 @@ void Car::update(float) {
             if (nitro > 100.0f) nitro = 100.0f;
         }
     }
-    if (probeArea(Refuel)) {
+    if (probeAreaOf(f, Refuel)) {
         fuel = float(fuel + 0.06);
         if (fuel > t.tankSize) fuel = t.tankSize;
     }
@@ -235,4 +300,14 @@ void Car::update(float) {
         steering = float(steering - 0.1);
         if (steering < 0) steering = 0;
     }
+}
+
+bool Car::rearObstacle(std::int32_t placedFrame) const {
+    const Track* track = Game::instance()->track.get();
+    if (!track) return false;
+    // The nose's probe point mirrored through the car's centre.
+    const IntPoint q = probePoint(placedFrame);
+    const std::int32_t cx = x - offsetOf(*type, placedFrame).x;
+    const std::int32_t cy = y - offsetOf(*type, placedFrame).y;
+    return track->areaAt(2 * cx - q.x, 2 * cy - q.y, Obstacle) != nullptr;
 }

@@ -11,6 +11,7 @@
 // pixels. Lap records depend on them, so change nothing here lightly.
 #pragma once
 
+#include "car/car_type.hpp"
 #include "car/sprite.hpp"
 
 #include <cstdint>
@@ -38,6 +39,10 @@ class Car : public Sprite {
     // tells whether the car met it across its x sides (1) or y sides (0),
     // -1 without a hit.
     const TrackArea* probeArea(std::int32_t kind, std::int32_t* side = nullptr) const;
+    // The drift angle, the shorter way round (0..pi).
+    float driftAngle() const;
+    // Reverse gear's top speed: a third of the forward one.
+    float reverseTopSpeed() const;
     // One frame of the handling model (the factor is not used).
     void update(float timeFactor);
     // The skid measure, engine revs from wheelspin and the marks the rear
@@ -61,6 +66,20 @@ class Car : public Sprite {
     float skid = 0;
     float nitro = 100.0f;
     bool nitroOn = false;
+    // Reverse gear, asked for like nitro by the driver every frame (BRAKE
+    // held); it engages only at a standstill, so forward driving is
+    // untouched by it.
+    bool reverseOn = false;
+    float reverseSpeed = 0; // pixels per frame backwards, 0..reverseTopSpeed
+
+  private:
+    // The probe point and its area for x and y placed with a given frame's
+    // offset: during an update the new frame places the car before it is
+    // stored as the one shown.
+    IntPoint probePoint(std::int32_t placedFrame) const;
+    const TrackArea* probeAreaOf(std::int32_t placedFrame, std::int32_t kind,
+                                 std::int32_t* side = nullptr) const;
+    bool rearObstacle(std::int32_t placedFrame) const;
 };
 
 // The frame of a body angle for a type with n frames.

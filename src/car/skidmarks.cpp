@@ -10,7 +10,9 @@
 #include <cmath>
 
 void Car::skidStep() {
-    float k = std::fabs(moveAngle - bodyAngle) * speed;
+    // The drift the shorter way round: a car just across angle 0 is not
+    // sliding sideways.
+    float k = driftAngle() * speed;
     if (speed > 0) k += (accel / speed) * 20.0f;
     if (k > 1.0f) {
         skid = k;

@@ -15,6 +15,8 @@ void applyControls(Car& car, const CarControls& c) {
     if (c.right) car.steer(0.06f);
     if (c.left) car.steer(-0.06f);
     car.nitroOn = c.nitro;
+    // BRAKE held at a standstill engages reverse.
+    car.reverseOn = c.brake;
 }
 
 TestDrive::TestDrive() : settings_(std::make_unique<Settings>()) {}

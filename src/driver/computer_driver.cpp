@@ -12,6 +12,11 @@
 
 namespace {
 constexpr double kPi = 3.1415926535;
+// Tuned on the shipped tracks: a car pulling away from the grid or out of a
+// crash passes this speed well within the frames allowed.
+constexpr float kStuckSpeed = 0.3f;
+constexpr std::int32_t kStuckFrames = 90;
+constexpr std::int32_t kReverseFrames = 60;
 } // namespace
 
 void Player::driveComputer() {
@@ -24,7 +29,8 @@ void Player::driveComputer() {
 
     // Direction to the waypoint, 0 up and clockwise, by quadrant.
     // Standing on the point itself (0 / 0) counts as straight ahead.
-    const double a = dx == 0 && dy == 0 ? 0.0 : std::atan(double(dx) / double(dy));
+    // The quotient is taken in single precision, as the driver always has.
+    const double a = dx == 0 && dy == 0 ? 0.0 : std::atan(double(float(dx) / float(dy)));
     if (dx > 0 && dy < 0)
         targetAngle = float(-a);
     else if (dy > 0 && dx != 0)
@@ -36,7 +42,28 @@ void Player::driveComputer() {
 
     const float h = car->moveAngle;
     float e = std::fabs(targetAngle - h);
-    if (pitState == InBox) {
+
+    // Stuck: barely moving for a second and a half out of the pit box, for
+    // example nose against a wall after a crash. Then a second in reverse,
+    // swinging the nose round towards the waypoint, gets it free; otherwise
+    // a computer driver never reverses.
+    if (pitState != InBox && reverseFrames == 0 && car->speed < kStuckSpeed)
+        ++stuckFrames;
+    else
+        stuckFrames = 0;
+    if (stuckFrames > kStuckFrames) {
+        stuckFrames = 0;
+        reverseFrames = kReverseFrames;
+    }
+    car->reverseOn = reverseFrames > 0;
+    if (reverseFrames > 0) {
+        --reverseFrames;
+        car->brake(0.1f);
+        car->nitroOn = false;
+        // Backing up turns the body against the steering.
+        if (h < targetAngle) car->steer(e < kPi ? -0.06f : 0.06f);
+        if (h > targetAngle) car->steer(e < kPi ? 0.06f : -0.06f);
+    } else if (pitState == InBox) {
         car->brake(0.3f);
     } else {
         if (h < targetAngle) car->steer(e < kPi ? 0.06f : -0.06f);

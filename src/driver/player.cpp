@@ -40,6 +40,11 @@ void Player::resetForRace() {
     pitState = OnTrack;
     racePoints = 0;
     beforeStart = true;
+    // Measured anew on every track: the last track's fuel use would plan
+    // this one's pit stops, and a spent warning would never show again.
+    lapStartFuel = lapFuelUse = 0;
+    messageFrames = messageCycles = 0;
+    stuckFrames = reverseFrames = 0;
     // The last race's areas are gone with its track.
     lastLine = nullptr;
     if (car) car->resetForRace();
@@ -54,6 +59,7 @@ void Player::updateDriver() {
 
     if (finished || car->fuel <= 0 || car->wrecked) {
         car->brake(0.1f);
+        car->reverseOn = false;
     } else if (human) {
         CarControls c;
         c.accelerate = held(keyAccelerate);

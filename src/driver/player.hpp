@@ -60,6 +60,9 @@ class Player {
     std::int32_t pitState = OnTrack;
     View* view = nullptr;
     std::int32_t messageFrames = 0, messageCycles = 0;
+    // A computer driver's way out when it is stuck against something: frames
+    // spent barely moving, then frames to spend in reverse.
+    std::int32_t stuckFrames = 0, reverseFrames = 0;
     std::int32_t wins = 0;
     std::int32_t fastestLaps = 0;
 };

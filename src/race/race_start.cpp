@@ -86,4 +86,6 @@ void Game::startRace(std::int32_t mode) {
     }
     state = PreRace;
     raceReady = false;
+    // An announcement cut short by ESC must not shorten the next one.
+    preRaceFrames = 0;
 }

@@ -3,6 +3,7 @@
 #include "app/game.hpp"
 #include "driver/player.hpp"
 #include "gfx/surface.hpp"
+#include "records/profile.hpp"
 #include "track/directory.hpp"
 #include "track/geometry.hpp"
 #include "track/track.hpp"
@@ -84,5 +85,10 @@ bool Game::prepareRace() {
                       trackPixelHeight / track->pitchY());
     for (auto& player : players)
         player->resetForRace();
+    // Decided before the first driver update starts any engine, so that in
+    // a race with a human the computer drivers' engines never play.
+    soundFollowsHumans = false;
+    for (auto& player : players)
+        if (player->profile && player->profile->type == Human) soundFollowsHumans = true;
     return true;
 }
