@@ -1,8 +1,12 @@
 // Runs a race or a season of computer drivers without a window, through the
 // game's own race start, race frames and race manager, and reports how it
-// went: the finish order, every driver's laps, best lap and pit stops, and
-// the frames it took. It fails (exit 1) when the race has not ended within
-// the frame limit or a driver makes no waypoint progress for too long.
+// went: the finish order, every driver's laps, best lap and pit stops, the
+// frames it spent heading away from its waypoint and its contacts with
+// other cars, and the frames it took. It fails (exit 1) when a track cannot
+// be raced, the race has not ended within the frame limit, a driver makes
+// no waypoint progress for too long, or a driver heads the wrong way in the
+// first three seconds after GO (the racing line starts behind the grid).
+// Ctrl+C or a SIGTERM ends it at once, lap records put back, with exit 1.
 //
 // usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season]
 //                         [--frames LIMIT] [--stuck FRAMES] [--record DATE]
@@ -17,9 +21,12 @@
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
+#include "race/race_watch.hpp"
 #include "records/lap_record.hpp"
 #include "records/profile.hpp"
 #include "track/track.hpp"
+
+#include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -33,12 +40,13 @@ namespace {
 
 const char* const kNames[] = {"Ace", "Bo", "Carla", "Dmitri", "Eve", "Finn", "Gwen", "Hiro"};
 
-struct Watch {
-    std::int32_t waypoint = -1;
-    std::int32_t sinceProgress = 0;
-    std::int32_t pitStops = 0;
-    std::int32_t lastPitState = OnTrack;
-};
+// SDL turns Ctrl+C and SIGTERM into a quit event; the runner's keyboard is
+// a fake one, so it asks SDL's own queue.
+bool quitRequested() {
+    SDL_PumpEvents();
+    SDL_Event event;
+    return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUITMASK) > 0;
+}
 
 int usage() {
     std::fprintf(stderr,
@@ -50,6 +58,8 @@ int usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A log of a run that crashed or was killed keeps its last lines.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::int32_t laps = 3, drivers = 8, frameLimit = 60000, stuckLimit = 1800;
     std::int32_t mode = RacingSeason;
     std::string recordDate;
@@ -84,6 +94,7 @@ int main(int argc, char** argv) {
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     Game* game = Game::instance();
+    game->headless = true;
     game->init(argc, argv);
     // The drivers live only in memory: the runner never touches players/
     // or set.dat.
@@ -137,30 +148,34 @@ int main(int argc, char** argv) {
         if (readWholeFile(file, bytes, 1 << 16)) records[file] = bytes;
     }
 
-    bool failed = false;
-    std::int32_t frames = 0, raceFrames = 0;
-    std::vector<Watch> watch(static_cast<std::size_t>(drivers));
+    bool failed = false, interrupted = false;
+    std::int32_t frames = 0, raceFrames = 0, racesRun = 0;
+    RaceWatch watch;
     std::int32_t raceIndex = -1;
     while (game->state != MainMenu && !failed) {
+        if (quitRequested()) {
+            std::printf("INTERRUPTED\n");
+            interrupted = failed = true;
+            break;
+        }
         if (game->state == PreRace && !raceReady) {
             raceFrames = 0;
-            watch.assign(std::size_t(drivers), Watch{});
+            watch.start(std::size_t(drivers), stuckLimit);
         }
         game->runFrame();
         ++frames;
         ++raceFrames;
-        if (game->state == Racing) {
-            for (std::size_t i = 0; i < game->players.size(); ++i) {
-                const Player& p = *game->players[i];
-                Watch& w = watch[i];
-                if (p.pitState == InBox && w.lastPitState != InBox) ++w.pitStops;
-                w.lastPitState = p.pitState;
-                if (p.finished || p.out || p.waypoint != w.waypoint) {
-                    w.waypoint = p.waypoint;
-                    w.sinceProgress = 0;
-                } else if (++w.sinceProgress > stuckLimit) {
-                    std::printf("STUCK: %s at (%d, %d) aiming at waypoint %d\n", p.name.c_str(),
-                                p.car->getX(), p.car->getY(), p.waypoint);
+        if (game->track && (game->state == StartLights || game->state == Racing)) {
+            std::vector<const Player*> players;
+            for (auto& p : game->players)
+                players.push_back(p.get());
+            watch.observe(players, *game->track, game->state == Racing);
+            for (std::size_t i = 0; i < players.size(); ++i) {
+                const DriverWatch& w = watch.drivers()[i];
+                if (w.stuck) {
+                    std::printf("STUCK: %s at (%d, %d) aiming at waypoint %d\n",
+                                players[i]->name.c_str(), players[i]->car->getX(),
+                                players[i]->car->getY(), players[i]->waypoint);
                     failed = true;
                 }
             }
@@ -171,16 +186,28 @@ int main(int argc, char** argv) {
         }
         if (game->state == RaceOver && raceIndex != game->settings->raceIndex) {
             raceIndex = game->settings->raceIndex;
-            std::printf("race %d on %s: %d frames\n", raceIndex + 1,
-                        game->settings->trackNames[std::size_t(raceIndex)].c_str(), raceFrames);
+            ++racesRun;
+            std::printf("race %d on %s: %d frames, %d contacts between cars\n", raceIndex + 1,
+                        game->settings->trackNames[std::size_t(raceIndex)].c_str(), raceFrames,
+                        watch.contacts());
             for (std::int32_t place = 0; place < game->finishedCount; ++place) {
                 const Player& p =
                     *game->players[std::size_t(game->finishOrder[std::size_t(place)] - 1)];
-                std::printf("  %d. %-8s %-11s laps %d  best %s  pit stops %d\n", place + 1,
-                            p.name.c_str(), p.car->type->name.c_str(), p.laps,
-                            lapTimeText(p.bestLap).c_str(),
-                            watch[std::size_t(p.number - 1)].pitStops);
+                const DriverWatch& w = watch.drivers()[std::size_t(p.number - 1)];
+                std::printf("  %d. %-8s %-11s laps %d  best %s  pit stops %d  wrong way %d  "
+                            "contacts %d  reversing %d\n",
+                            place + 1, p.name.c_str(), p.car->type->name.c_str(), p.laps,
+                            lapTimeText(p.bestLap).c_str(), w.pitStops, w.wrongWayFrames,
+                            w.contacts, w.reverseFrames);
             }
+            for (std::size_t i = 0; i < game->players.size(); ++i)
+                if (watch.drivers()[i].earlyWrongWayFrames > 0) {
+                    std::printf("WRONG WAY AT GO: %s headed away from its waypoint for %d of "
+                                "the first %d frames\n",
+                                game->players[i]->name.c_str(),
+                                watch.drivers()[i].earlyWrongWayFrames, RaceWatch::kEarlyFrames);
+                    failed = true;
+                }
             for (auto& p : game->players)
                 if (p->out)
                     std::printf("  out: %-8s laps %d  fuel %.1f  %s\n", p->name.c_str(), p->laps,
@@ -201,7 +228,7 @@ int main(int argc, char** argv) {
             for (auto& p : game->players)
                 if (!p->finished || p->out) failed = true;
             if (requirePitStops)
-                for (const Watch& w : watch)
+                for (const DriverWatch& w : watch.drivers())
                     if (w.pitStops == 0) {
                         std::printf("NO PIT STOP by a driver\n");
                         failed = true;
@@ -216,6 +243,11 @@ int main(int argc, char** argv) {
             writeFileAtomically(file, kept->second);
         else if (recordDate.empty() || failed || name != trackFiles.front())
             std::remove(file.c_str());
+    }
+    // A track that could not be raced sends the game back to the menu early.
+    if (!interrupted && racesRun < game->settings->raceCount) {
+        std::printf("only %d of %d races were run\n", racesRun, game->settings->raceCount);
+        failed = true;
     }
     std::printf("%s after %d frames\n", failed ? "FAILED" : "finished", frames);
     return failed ? 1 : 0;

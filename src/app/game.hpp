@@ -162,6 +162,9 @@ class Game {
     Settings* settings = nullptr;
     GameMenu* mainMenu = nullptr;
     bool quit = false;
+    // A tool runs the game without anyone watching: message boxes only
+    // print their text and close at once.
+    bool headless = false;
     bool newLapRecord = false;
     std::int32_t recordLapPlayer = 0;
     std::int32_t fastestLapPlayer = -1;

@@ -5,6 +5,8 @@
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
 
+#include <cstdio>
+
 std::int32_t dialogChoice = 0;
 
 namespace {
@@ -19,6 +21,11 @@ void Game::drawCentred(const std::string& text, std::uint32_t colour, std::int32
 }
 
 bool Game::showDialog(const std::string& message, bool withCancel) {
+    // No one would ever see the box, let alone press a key for it.
+    if (headless) {
+        std::printf("%s\n", message.c_str());
+        return false;
+    }
     setFont(fontMedium);
     const std::int32_t w = textWidth(message);
     const std::int32_t x = screen->w / 2 - w / 2;

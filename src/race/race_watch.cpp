@@ -1,0 +1,97 @@
+#include "race/race_watch.hpp"
+
+#include "car/car.hpp"
+#include "car/car_type.hpp"
+#include "driver/player.hpp"
+#include "track/track.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double kPi = 3.1415926535;
+
+// Half the width of the unturned picture: cars count as circles that wide.
+double radiusOf(const Car& car) {
+    if (!car.type || car.type->frameOffsets.empty()) return 0;
+    return std::abs(car.type->frameOffsets[0].x);
+}
+
+// The nose's direction against the way to the waypoint, 0..pi.
+double headingError(const Car& car, const Waypoint& target) {
+    const double dx = target.x - car.posX, dy = target.y - car.posY;
+    if (dx == 0 && dy == 0) return 0;
+    const double toTarget = std::atan2(dx, -dy); // 0 up, clockwise
+    double e = std::fmod(std::fabs(toTarget - double(car.bodyAngle)), 2 * kPi);
+    if (e > kPi) e = 2 * kPi - e;
+    return e;
+}
+} // namespace
+
+void RaceWatch::start(std::size_t drivers, std::int32_t stuckLimit) {
+    drivers_.assign(drivers, DriverWatch{});
+    touching_.assign(drivers * drivers, 0);
+    stuckLimit_ = stuckLimit;
+    framesSinceGo_ = -1;
+    contacts_ = 0;
+}
+
+bool RaceWatch::anyStuck() const {
+    return std::any_of(drivers_.begin(), drivers_.end(),
+                       [](const DriverWatch& w) { return w.stuck; });
+}
+
+void RaceWatch::observe(const std::vector<const Player*>& players, const Track& track,
+                        bool racing) {
+    const std::size_t n = std::min(players.size(), drivers_.size());
+    if (framesSinceGo_ < 0) {
+        for (std::size_t i = 0; i < n; ++i)
+            if (players[i]->car && players[i]->car->speed > 0) framesSinceGo_ = 0;
+    } else {
+        ++framesSinceGo_;
+    }
+
+    for (std::size_t i = 0; i < n; ++i) {
+        const Player& p = *players[i];
+        DriverWatch& w = drivers_[i];
+        if (!p.car) continue;
+        const Car& car = *p.car;
+        if (car.reverseSpeed > 0) ++w.reverseFrames;
+        if (p.pitState == InBox && w.lastPitState != InBox) ++w.pitStops;
+        w.lastPitState = p.pitState;
+
+        const bool driving = !p.finished && !p.out && !car.crashed && car.reverseSpeed == 0;
+        if (driving && framesSinceGo_ >= 0 && p.waypoint >= 0 && p.waypoint < kWaypoints) {
+            if (headingError(car, track.waypoints[std::size_t(p.waypoint)]) > kPi / 2) {
+                ++w.wrongWayFrames;
+                if (framesSinceGo_ < kEarlyFrames) ++w.earlyWrongWayFrames;
+            }
+        }
+
+        if (!racing) continue;
+        if (p.finished || p.out || p.waypoint != w.waypoint) {
+            w.waypoint = p.waypoint;
+            w.sinceProgress = 0;
+        } else if (++w.sinceProgress > stuckLimit_) {
+            w.stuck = true;
+        }
+    }
+
+    // Contacts: a pair counts once each time it comes to touch; cars
+    // already side by side when watching starts do not count.
+    for (std::size_t i = 0; i < n; ++i)
+        for (std::size_t j = i + 1; j < n; ++j) {
+            const Car* a = players[i]->car;
+            const Car* b = players[j]->car;
+            if (!a || !b) continue;
+            const bool touch = std::hypot(double(a->posX - b->posX), double(a->posY - b->posY)) <
+                               radiusOf(*a) + radiusOf(*b);
+            std::uint8_t& was = touching_[i * drivers_.size() + j];
+            if (touch && !was && framesSinceGo_ > 0) {
+                ++drivers_[i].contacts;
+                ++drivers_[j].contacts;
+                ++contacts_;
+            }
+            was = touch;
+        }
+}

@@ -1,0 +1,51 @@
+// Watches a race from outside, frame by frame, and keeps what a tester
+// wants to know of each driver: progress along the waypoints (a driver
+// making none is stuck), pit stops, frames spent heading away from the
+// waypoint it aims at (above all just after GO), and contacts with other
+// cars. It only reads the participants; the race runs as it would anyway.
+// The headless race runner and the race tests share it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class Player;
+class Track;
+
+struct DriverWatch {
+    std::int32_t waypoint = -1;
+    std::int32_t sinceProgress = 0; // race frames without a new waypoint
+    bool stuck = false;             // sinceProgress once passed the limit
+    std::int32_t pitStops = 0;
+    std::int32_t lastPitState = 0;
+    std::int32_t wrongWayFrames = 0;      // nose more than 90 degrees off
+    std::int32_t earlyWrongWayFrames = 0; // the same, in the first seconds after GO
+    std::int32_t contacts = 0;            // times another car came to touch it
+    std::int32_t reverseFrames = 0;       // frames with reverse gear engaged
+};
+
+class RaceWatch {
+  public:
+    // The frames after GO in which heading the wrong way means the racing
+    // line starts behind the grid: three seconds.
+    static constexpr std::int32_t kEarlyFrames = 180;
+
+    // Forgets the last race; the stuck limit is in race frames.
+    void start(std::size_t drivers, std::int32_t stuckLimit);
+    // One race frame, after it ran. racing: the race is on (the lights are
+    // out), so progress is expected.
+    void observe(const std::vector<const Player*>& players, const Track& track, bool racing);
+
+    const std::vector<DriverWatch>& drivers() const { return drivers_; }
+    // True once any driver passed the stuck limit.
+    bool anyStuck() const;
+    // Contacts between cars over the race (one per pair and touch).
+    std::int32_t contacts() const { return contacts_; }
+
+  private:
+    std::vector<DriverWatch> drivers_;
+    std::vector<std::uint8_t> touching_; // pairs, i * n + j with i < j
+    std::int32_t stuckLimit_ = 0;
+    std::int32_t framesSinceGo_ = -1; // -1 until the first car moves
+    std::int32_t contacts_ = 0;
+};
