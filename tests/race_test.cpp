@@ -4,7 +4,9 @@
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
 #include "race/race_text.hpp"
+#include "race/race_watch.hpp"
 #include "records/profile.hpp"
+#include "sound/sound.hpp"
 #include "test_support.hpp"
 #include "track/race_track.hpp"
 
@@ -374,4 +376,152 @@ TEST_F(Race, ThrottleAndBrakeFollowTheAngleStillToTurn) {
     EXPECT_FALSE(car.nitroOn);
     EXPECT_LT(drive(3.0f, 1.2), 0.0f);
     EXPECT_GT(drive(0.5f, 1.4), 0.0f) << "below speed 1 it accelerates under pi/2";
+}
+
+namespace {
+// A rectangular ring, 160 px wide roads round grass, driven anticlockwise
+// on the screen: down the left leg from the grid, along the bottom, straight
+// up the right leg, back along the top. Checkpoints on the three far legs.
+Track ringTrack() {
+    Track t = testTrack(40, 30);
+    auto area = [](std::int32_t kind, int x1, int y1, int x2, int y2) {
+        // Areas are stored 16 px lower than they are tested.
+        return TrackArea{std::int16_t(kind), std::int16_t(x1), std::int16_t(y1 + 16),
+                         std::int16_t(x2), std::int16_t(y2 + 16)};
+    };
+    t.areas = {area(Road, 100, 100, 260, 860),         area(Road, 100, 700, 1180, 860),
+               area(Road, 1020, 100, 1180, 860),       area(Road, 100, 100, 1180, 260),
+               area(FinishLine, 100, 400, 260, 420),   area(Checkpoint, 640, 700, 660, 860),
+               area(Checkpoint, 1020, 480, 1180, 500), area(Checkpoint, 640, 100, 660, 260)};
+    const int line[][2] = {{180, 560},  {180, 760},  {300, 780},  {860, 780}, {1080, 760},
+                           {1100, 640}, {1100, 180}, {1000, 180}, {300, 180}, {180, 260}};
+    for (std::size_t i = 0; i < std::size(line); ++i)
+        t.waypoints[i] = {RacingLine, line[i][0], line[i][1]};
+    return t;
+}
+} // namespace
+
+TEST_F(Race, EightComputerDriversRaceARingWithALegStraightUp) {
+    ASSERT_TRUE(writeFileAtomically("tracks/test.map", encodeMap(ringTrack())));
+    for (int i = 0; i < 8; ++i) {
+        driver(Computer).carName = game->cars[std::size_t(i) % game->cars.size()]->name;
+    }
+    game->settings->lapsPerRace = 2;
+    start(RacingSeason);
+    ASSERT_EQ(game->state, PreRace);
+    RaceWatch watch;
+    watch.start(8, 600);
+    int frame = 0;
+    for (; frame < 12000 && game->state != RaceOver && !watch.anyStuck(); ++frame) {
+        game->runFrame();
+        if (!game->track || (game->state != StartLights && game->state != Racing)) continue;
+        std::vector<const Player*> players;
+        for (auto& p : game->players)
+            players.push_back(p.get());
+        watch.observe(players, *game->track, game->state == Racing);
+    }
+    ASSERT_EQ(game->state, RaceOver) << "after " << frame << " frames";
+    for (std::size_t i = 0; i < 8; ++i) {
+        const Player& p = *game->players[i];
+        const DriverWatch& w = watch.drivers()[i];
+        EXPECT_TRUE(p.finished && !p.out) << p.name;
+        EXPECT_FALSE(w.stuck) << p.name;
+        EXPECT_EQ(w.earlyWrongWayFrames, 0) << p.name << ": the line starts ahead of the grid";
+        EXPECT_EQ(w.reverseFrames, 0) << p.name << " reversed without being stuck";
+    }
+}
+
+TEST_F(Race, EachRaceOfASeasonStartsFromAFreshSlate) {
+    driver(Human);
+    driver(Computer);
+    game->settings->lapsPerRace = 1;
+    game->settings->raceCount = 2;
+    game->settings->trackNames[1] = "test.map";
+    start(RacingSeason);
+    frames(121 + 151);
+    ASSERT_EQ(game->state, Racing);
+    Player& human = *game->players[0];
+    Player& computer = *game->players[1];
+    computer.lapFuelUse = 42;
+    human.car->fuel = 0;
+    for (int i = 0; i < 606 && !human.out; ++i)
+        game->runRaceManager();
+    ASSERT_TRUE(human.out);
+    game->players[1]->laps = 1;
+    game->runRaceManager();
+    ASSERT_EQ(game->state, RaceOver);
+    frames(251);
+    ASSERT_EQ(game->state, Standings);
+    frames(1); // RETURN is held: on to the second race
+    frames(1);
+    ASSERT_TRUE(raceReady);
+    EXPECT_EQ(computer.lapFuelUse, 0.0f) << "pit stops are planned with this track's fuel use";
+    EXPECT_EQ(human.messageFrames, 0);
+    EXPECT_EQ(human.messageCycles, 0) << "a second warning in a season is shown in full";
+}
+
+TEST_F(Race, EscDuringAnAnnouncementDoesNotShortenTheNextSeasons) {
+    driver(Computer);
+    driver(Computer);
+    start(RacingSeason);
+    frames(60);
+    platform.fake.press(SDLK_ESCAPE);
+    frames(1);
+    ASSERT_EQ(game->state, MainMenu);
+    platform.fake.release(SDLK_ESCAPE);
+    start(RacingSeason);
+    frames(120);
+    EXPECT_EQ(game->state, PreRace);
+    frames(1);
+    EXPECT_EQ(game->state, StartLights);
+}
+
+TEST_F(Race, WithAHumanInTheFirstRaceOnlyTheHumansEngineIsHeard) {
+    if (!sound::available()) GTEST_SKIP() << "no audio driver";
+    soundFollowsHumans = false; // as at start-up
+    driver(Human);
+    driver(Computer);
+    start(FreeDriving);
+    platform.fake.release(SDLK_RETURN);
+    frames(160);
+    ASSERT_EQ(game->state, Racing);
+    EXPECT_TRUE(sound::isAudible(game->players[0]->channel));
+    EXPECT_FALSE(sound::isAudible(game->players[1]->channel));
+    sound::stopAllSounds();
+}
+
+TEST_F(Race, TheComputerDriverDividesInSinglePrecision) {
+    driver(Computer);
+    start(FreeDriving);
+    frames(1);
+    Player& p = *game->players[0];
+    // 1/11 rounds differently in float and double, and the difference
+    // survives into the stored angle.
+    game->track->waypoints[0] = {RacingLine, p.car->getX() + 1, p.car->getY() + 11};
+    p.waypoint = 0;
+    p.driveComputer();
+    EXPECT_EQ(p.targetAngle, 3.05093265f);
+}
+
+TEST_F(Race, AStuckComputerDriverBacksOutAndDrivesOn) {
+    driver(Computer);
+    start(FreeDriving);
+    frames(151);
+    ASSERT_EQ(game->state, Racing);
+    Player& p = *game->players[0];
+    Car& car = *p.car;
+    // A wall right in front of the nose, across the whole track.
+    const auto y = std::int16_t(car.getY() + 16 - 30);
+    game->track->areas.push_back({Obstacle, 0, std::int16_t(y - 40), 2000, y});
+    game->track->waypoints[0] = {RacingLine, car.getX(), car.getY() - 400};
+    game->track->waypoints[1] = {RacingLine, car.getX() + 300, car.getY() - 400};
+    p.waypoint = 0;
+    int reversing = 0;
+    for (int i = 0; i < 400; ++i) {
+        game->runFrame();
+        if (car.reverseSpeed > 0) ++reversing;
+        EXPECT_LE(car.reverseSpeed, car.reverseTopSpeed());
+    }
+    EXPECT_GT(reversing, 0) << "pinned against the wall, it reverses";
+    EXPECT_LT(reversing, 400);
 }

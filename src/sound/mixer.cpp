@@ -54,6 +54,11 @@ bool Mixer::isPlaying(int n) const {
     return c && c->sample;
 }
 
+bool Mixer::isPaused(int n) const {
+    const Channel* c = channel(n);
+    return !c || c->paused;
+}
+
 void Mixer::release(const SoundSample* sample) {
     if (!sample) return;
     for (Channel& c : channels_) {

@@ -31,6 +31,8 @@ class Mixer {
     // True while the channel holds a sample that has not run out, paused or
     // not: a paused channel keeps its place.
     bool isPlaying(int channel) const;
+    // True for a paused channel and for one outside the opened range.
+    bool isPaused(int channel) const;
     // Forgets every channel that plays this sample (before it is freed).
     void release(const SoundSample* sample);
 

@@ -206,6 +206,12 @@ void setFrequency(int channel, int hz) {
     state().mixer->setFrequency(channel, hz);
 }
 
+bool isAudible(int channel) {
+    if (!state().open) return false;
+    AudioLock lock;
+    return state().mixer->isPlaying(channel) && !state().mixer->isPaused(channel);
+}
+
 void loadGameSamples() {
     if (!loadSample(EngineSample, "sounds/engine.wav")) {
         std::printf("\ncannot load sample engine.wav!\n");

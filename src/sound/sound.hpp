@@ -39,6 +39,9 @@ void setPaused(int channel, bool paused);
 // Playback rate in Hz; the sample is resampled against its own rate.
 void setFrequency(int channel, int hz);
 
+// True while the channel plays a sample unpaused: what a player hears.
+bool isAudible(int channel);
+
 // Loads the game's three samples; a missing one ends the program.
 void loadGameSamples();
 // Pauses every channel (race over, ESC).
