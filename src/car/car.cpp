@@ -205,6 +205,7 @@ void Car::update(float) {
 
     // Surface, tested where the car stood before this move.
     onRoad = probeAreaOf(frame, Road) != nullptr;
+    const bool inObstacle = probeAreaOf(frame, Obstacle) != nullptr;
     const float drag = onRoad ? (nitroOn ? 9000.0f : 5000.0f) : 500.0f;
     accel -= speed * speed / drag;
     if (crashed) speed = float(speed - 0.2);
@@ -230,7 +231,8 @@ void Car::update(float) {
 
     // Obstacles: damage, a step back, a deflection and the crash sound.
     std::int32_t side = -1;
-    if (probeAreaOf(f, Obstacle, &side) && !crashed) {
+    const TrackArea* wall = probeAreaOf(f, Obstacle, &side);
+    if (wall && !crashed) {
         if (carDamageOn) damage += speed * 3.0f + 1.0f;
         crashed = true;
         posX -= vx;
@@ -249,6 +251,15 @@ void Car::update(float) {
             moveAngle = m + sign * kQuarterPi;
         crashFrames = 0;
         sound::play(sound::kCollisionChannel, sound::CollisionSample);
+    } else if (wall && !inObstacle) {
+        // A crashed car still meets walls: the deflection may point into
+        // the one it hit, and with nitro it would slide through it. Its move
+        // is taken back, without another crash. A car already inside one
+        // (turned into it) may move, so it can always get out.
+        posX -= vx;
+        posY -= vy;
+        x = std::int32_t(o.x + posX);
+        y = std::int32_t(o.y + posY);
     } else if (reverseSpeed > 0 && rearObstacle(f)) {
         // The probe sits at the nose, so backing into something is felt at
         // the tail instead: the car stops short of it, without a crash.
