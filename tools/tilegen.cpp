@@ -482,6 +482,52 @@ bool barrierCell(const Scene& scene, int x, int y) {
 
 } // namespace
 
+namespace {
+
+// Distance to the nearest barrier centre line; `along` runs the length of
+// that segment, `across` is positive on its lower right side.
+struct Near {
+    double dist = 1e9, along = 0, across = 0, tyre = 1e9;
+    bool tyres = false;
+};
+
+Near nearestBarrier(const std::vector<BarrierSegment>& barriers, double x, double y) {
+    Near n;
+    for (const BarrierSegment& b : barriers) {
+        const double dx = b.x2 - b.x1, dy = b.y2 - b.y1;
+        const double len = std::hypot(dx, dy);
+        const double t =
+            len > 0 ? std::clamp(((x - b.x1) * dx + (y - b.y1) * dy) / (len * len), 0.0, 1.0) : 0;
+        const double qx = b.x1 + dx * t, qy = b.y1 + dy * t;
+        const double d = std::hypot(x - qx, y - qy);
+        if (b.tyres)
+            for (int k = 0; k <= b.tyreCount; ++k) {
+                const double f = b.tyreCount ? double(k) / b.tyreCount : 0;
+                n.tyre = std::min(n.tyre, std::hypot(x - b.x1 - dx * f, y - b.y1 - dy * f));
+            }
+        if (d < n.dist) {
+            n.dist = d;
+            n.tyres = b.tyres;
+            n.along = t * len;
+            n.across = len > 0 ? ((x - b.x1) * -dy + (y - b.y1) * dx) / len : 0;
+            if (len > 0 && -dy + dx < 0) n.across = -n.across;
+        }
+    }
+    return n;
+}
+
+constexpr double kTyreRadius = 5.4;
+
+// What a pixel of a barrier shows: concrete, a tyre, or neither.
+bool wallPixel(const Near& n) {
+    return n.dist <= kBarrierHalf && !n.tyres;
+}
+bool tyrePixel(const Near& n) {
+    return n.tyres && n.tyre < kTyreRadius;
+}
+
+} // namespace
+
 std::vector<BarrierSegment> barrierSegments(const Scene& scene, int x1, int y1, int x2, int y2) {
     std::vector<BarrierSegment> out;
     const int dirs[4][2] = {{1, 0}, {0, 1}, {1, 1}, {-1, 1}};
@@ -544,61 +590,154 @@ std::vector<PixelRect> mergeRects(const std::vector<std::uint8_t>& grid, int w, 
     return out;
 }
 
-std::vector<PixelRect> obstacleRects(const Scene& scene, std::vector<PixelRect>& kept) {
+namespace {
+
+// Grows a rectangle about its middle to at least `side` pixels each way.
+PixelRect thickened(PixelRect r, int side) {
+    if (r.x2 - r.x1 < side) {
+        const int grow = side - (r.x2 - r.x1);
+        r.x1 -= grow / 2;
+        r.x2 += grow - grow / 2;
+    }
+    if (r.y2 - r.y1 < side) {
+        const int grow = side - (r.y2 - r.y1);
+        r.y1 -= grow / 2;
+        r.y2 += grow - grow / 2;
+    }
+    return r;
+}
+
+bool within(const PixelRect& inner, const PixelRect& outer) {
+    return inner.x1 >= outer.x1 && inner.y1 >= outer.y1 && inner.x2 <= outer.x2 &&
+           inner.y2 <= outer.y2;
+}
+
+// Joins rectangles that continue one another (same rows and touching, or
+// same columns and touching) and drops those inside another: a join never
+// makes a rectangle thinner than its parts.
+std::vector<PixelRect> joined(std::vector<PixelRect> rects) {
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        bool grew = true;
+        while (grew) {
+            grew = false;
+            for (std::size_t j = 0; j < rects.size(); ++j) {
+                if (j == i) continue;
+                PixelRect& a = rects[i];
+                const PixelRect& b = rects[j];
+                const bool rows = a.y1 == b.y1 && a.y2 == b.y2 && a.x1 <= b.x2 && b.x1 <= a.x2;
+                const bool columns = a.x1 == b.x1 && a.x2 == b.x2 && a.y1 <= b.y2 && b.y1 <= a.y2;
+                if (!within(b, a) && !rows && !columns) continue;
+                a = {std::min(a.x1, b.x1), std::min(a.y1, b.y1), std::max(a.x2, b.x2),
+                     std::max(a.y2, b.y2)};
+                rects.erase(rects.begin() + std::ptrdiff_t(j));
+                if (j < i) --i;
+                grew = true;
+                break;
+            }
+        }
+    }
+    return rects;
+}
+
+bool treeAt(const Scene& scene, int x, int y) {
+    return x >= 0 && y >= 0 && x < scene.width && y < scene.height && isTree(scene.at(x, y).thing);
+}
+
+// A trunk under a crown: what stops a car at a tree.
+constexpr double kTrunkRadius = 4;
+
+} // namespace
+
+std::vector<PixelRect> obstacleRects(const Scene& scene, int minSide) {
     std::vector<PixelRect> out;
-    auto tree = [&](int x, int y) {
-        return x >= 0 && y >= 0 && x < scene.width && y < scene.height &&
-               isTree(scene.at(x, y).thing);
-    };
     // Trees standing together make one solid wood, stopped at the trunks
     // of its outer trees; a lone tree stops cars at its trunk.
     std::vector<std::uint8_t> woods(std::size_t(scene.width) * scene.height, 0);
     for (int cy = 0; cy < scene.height; ++cy)
         for (int cx = 0; cx < scene.width; ++cx)
-            woods[std::size_t(cy) * scene.width + cx] = tree(cx, cy);
+            woods[std::size_t(cy) * scene.width + cx] = treeAt(scene, cx, cy);
+    const int inset = std::clamp((kT - minSide) / 2, 0, 12);
     for (const PixelRect& r : mergeRects(woods, scene.width, scene.height)) {
         auto open = [&](int x1, int y1, int x2, int y2) {
             for (int y = y1; y <= y2; ++y)
                 for (int x = x1; x <= x2; ++x)
-                    if (tree(x, y)) return false;
+                    if (treeAt(scene, x, y)) return false;
             return true;
         };
-        const int inset = 11;
-        kept.push_back({r.x1 * kT + (open(r.x1 - 1, r.y1, r.x1 - 1, r.y2 - 1) ? inset : 0),
-                        r.y1 * kT + (open(r.x1, r.y1 - 1, r.x2 - 1, r.y1 - 1) ? inset : 0),
-                        r.x2 * kT - (open(r.x2, r.y1, r.x2, r.y2 - 1) ? inset : 0),
-                        r.y2 * kT - (open(r.x1, r.y2, r.x2 - 1, r.y2) ? inset : 0)});
+        out.push_back({r.x1 * kT + (open(r.x1 - 1, r.y1, r.x1 - 1, r.y2 - 1) ? inset : 0),
+                       r.y1 * kT + (open(r.x1, r.y1 - 1, r.x2 - 1, r.y1 - 1) ? inset : 0),
+                       r.x2 * kT - (open(r.x2, r.y1, r.x2, r.y2 - 1) ? inset : 0),
+                       r.y2 * kT - (open(r.x1, r.y2, r.x2 - 1, r.y2) ? inset : 0)});
     }
     for (int cy = 0; cy < scene.height; ++cy)
         for (int cx = 0; cx < scene.width; ++cx) {
             const Thing t = scene.at(cx, cy).thing;
-            std::vector<PixelRect> parts;
-            if (t == Thing::Rock) {
-                parts.push_back({8, 8, 24, 24});
-            } else if (isRoof(t)) {
-                parts.push_back({0, 0, 32, 32});
-            }
-            for (const PixelRect& p : parts)
-                out.push_back({cx * kT + p.x1, cy * kT + p.y1, cx * kT + p.x2, cy * kT + p.y2});
+            if (isRoof(t)) out.push_back({cx * kT, cy * kT, (cx + 1) * kT, (cy + 1) * kT});
+            if (t != Thing::Rock) continue;
+            // The stone's own outline: its size varies from cell to cell.
+            const int variant = int(hashInts(cx, cy, 300) % 3);
+            PixelRect box{kT, kT, 0, 0};
+            for (int v = 0; v < kT; ++v)
+                for (int u = 0; u < kT; ++u)
+                    if (rock(kThemes[0], variant, u + 0.5 - 16, v + 0.5 - 16).inside)
+                        box = {std::min(box.x1, u), std::min(box.y1, v), std::max(box.x2, u + 1),
+                               std::max(box.y2, v + 1)};
+            if (box.x2 > box.x1)
+                out.push_back(
+                    {cx * kT + box.x1, cy * kT + box.y1, cx * kT + box.x2, cy * kT + box.y2});
         }
-    const int h = int(kBarrierHalf);
+    // A barrier paints every pixel whose middle lies within kBarrierHalf of
+    // its centre line (tyres stay inside that band): 6 pixels either side
+    // of the line's pixel boundary hold them all.
+    const int reach = int(std::ceil(kBarrierHalf + 0.5));
     for (const BarrierSegment& b :
          barrierSegments(scene, 0, 0, scene.width - 1, scene.height - 1)) {
-        if (b.x1 == b.x2 || b.y1 == b.y2) {
-            out.push_back({std::min(int(b.x1), int(b.x2)) - h, std::min(int(b.y1), int(b.y2)) - h,
-                           std::max(int(b.x1), int(b.x2)) + h + 1,
-                           std::max(int(b.y1), int(b.y2)) + h + 1});
+        const int ax = int(b.x1), ay = int(b.y1), bx = int(b.x2), by = int(b.y2);
+        if (ax == bx || ay == by) {
+            out.push_back({std::min(ax, bx) - reach, std::min(ay, by) - reach,
+                           std::max(ax, bx) + reach, std::max(ay, by) + reach});
             continue;
         }
-        // Along a slant, three overlapping squares, kept apart from the
-        // merged rectangles (a union of them would split into many).
-        for (double t : {1.0 / 6, 0.5, 5.0 / 6}) {
-            const int x = int(std::lround(b.x1 + (b.x2 - b.x1) * t));
-            const int y = int(std::lround(b.y1 + (b.y2 - b.y1) * t));
-            kept.push_back({x - 9, y - 9, x + 9, y + 9});
+        // Along a slant, overlapping squares: the notch between two
+        // neighbours lies (side - step) / sqrt 2 from the line, well
+        // outside the painted band, and each square is thick on its own.
+        const int side = std::max(minSide, 16);
+        const double step = side - reach * std::sqrt(2.0) - 1.5;
+        const int steps = int(std::ceil(std::max(std::abs(bx - ax), std::abs(by - ay)) / step));
+        for (int i = 0; i <= steps; ++i) {
+            const double x = ax + double(bx - ax) * i / steps;
+            const double y = ay + double(by - ay) * i / steps;
+            const int x1 = int(std::floor(x - side / 2.0)), y1 = int(std::floor(y - side / 2.0));
+            out.push_back({x1, y1, x1 + side, y1 + side});
         }
     }
-    return out;
+    for (PixelRect& r : out)
+        r = thickened(r, minSide);
+    return joined(std::move(out));
+}
+
+bool solidPixels(const Scene& scene, int cx, int cy, std::array<bool, kT * kT>& out) {
+    out.fill(false);
+    const SceneCell& cell = scene.at(cx, cy);
+    const std::vector<BarrierSegment> barriers =
+        barrierSegments(scene, cx - 1, cy - 1, cx + 1, cy + 1);
+    const int variant = int(hashInts(cx, cy, 300) % 3);
+    bool any = false;
+    for (int v = 0; v < kT; ++v)
+        for (int u = 0; u < kT; ++u) {
+            const double fu = u + 0.5, fv = v + 0.5;
+            bool solid = isRoof(cell.thing);
+            solid = solid || (isTree(cell.thing) && std::hypot(fu - 16, fv - 16) <= kTrunkRadius);
+            solid = solid || (cell.thing == Thing::Rock &&
+                              rock(kThemes[0], variant, fu - 16, fv - 16).inside);
+            if (!solid && !barriers.empty()) {
+                const Near n = nearestBarrier(barriers, cx * kT + fu, cy * kT + fv);
+                solid = wallPixel(n) || tyrePixel(n);
+            }
+            out[std::size_t(v) * kT + u] = solid;
+            any = any || solid;
+        }
+    return any;
 }
 
 // ------------------------------------------------------------------ painter
@@ -823,37 +962,7 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
     const int roadLevel = int(Ground::Road);
     const std::vector<BarrierSegment> barriers =
         barrierSegments(scene_, cx - 1, cy - 1, cx + 1, cy + 1);
-    // Distance to the nearest barrier centre line; `along` runs the length
-    // of that segment, `across` is positive on its lower right side.
-    struct Near {
-        double dist = 1e9, along = 0, across = 0, tyre = 1e9;
-        bool tyres = false;
-    };
-    auto nearBarrier = [&](double x, double y) {
-        Near n;
-        for (const BarrierSegment& b : barriers) {
-            const double dx = b.x2 - b.x1, dy = b.y2 - b.y1;
-            const double len = std::hypot(dx, dy);
-            const double t =
-                len > 0 ? std::clamp(((x - b.x1) * dx + (y - b.y1) * dy) / (len * len), 0.0, 1.0)
-                        : 0;
-            const double qx = b.x1 + dx * t, qy = b.y1 + dy * t;
-            const double d = std::hypot(x - qx, y - qy);
-            if (b.tyres)
-                for (int k = 0; k <= b.tyreCount; ++k) {
-                    const double f = b.tyreCount ? double(k) / b.tyreCount : 0;
-                    n.tyre = std::min(n.tyre, std::hypot(x - b.x1 - dx * f, y - b.y1 - dy * f));
-                }
-            if (d < n.dist) {
-                n.dist = d;
-                n.tyres = b.tyres;
-                n.along = t * len;
-                n.across = len > 0 ? ((x - b.x1) * -dy + (y - b.y1) * dx) / len : 0;
-                if (len > 0 && -dy + dx < 0) n.across = -n.across;
-            }
-        }
-        return n;
-    };
+    auto nearBarrier = [&](double x, double y) { return nearestBarrier(barriers, x, y); };
 
     for (int v = 0; v < kT; ++v)
         for (int u = 0; u < kT; ++u) {
@@ -973,8 +1082,8 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
             if (!barriers.empty()) {
                 const Near n = nearBarrier(px + 0.5, py + 0.5);
                 const Near sh = nearBarrier(px + 0.5 - 2, py + 0.5 - 3);
-                const bool wall = n.dist <= kBarrierHalf && !n.tyres;
-                const bool tyre = n.tyres && n.tyre < 5.4;
+                const bool wall = wallPixel(n);
+                const bool tyre = tyrePixel(n);
                 if (wall) {
                     // Concrete blocks: lit upper edge, shaded lower edge, joints.
                     Rgb w = th.wall * (0.94 + 0.1 * hash01(u, v, 306));
@@ -989,7 +1098,7 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
                     else if (n.tyre > 4.4)
                         tc = tc * 1.5;
                     c = tc;
-                } else if ((sh.dist <= kBarrierHalf && !sh.tyres) || (sh.tyres && sh.tyre < 5.4)) {
+                } else if (wallPixel(sh) || tyrePixel(sh)) {
                     c = c * 0.62;
                 }
             }

@@ -86,9 +86,13 @@ struct BarrierSegment {
 std::vector<BarrierSegment> barrierSegments(const Scene& scene, int x1, int y1, int x2, int y2);
 
 // What a car bounces off (walls, tyres, tree trunks, rocks, buildings), as
-// map pixel rectangles that may overlap. Those in `kept` (woods, slanting
-// walls) are final; the others are better merged through a pixel mask.
-std::vector<PixelRect> obstacleRects(const Scene& scene, std::vector<PixelRect>& kept);
+// map pixel rectangles that may overlap, each at least minSide pixels wide
+// and tall so that no car skips one in a single frame.
+std::vector<PixelRect> obstacleRects(const Scene& scene, int minSide);
+
+// The pixels of a cell drawn as something solid: barriers, rocks, roofs
+// and the trunks under tree crowns. False when there are none.
+bool solidPixels(const Scene& scene, int cx, int cy, std::array<bool, kTileSide * kTileSide>& out);
 
 // Greedy cover of the set cells of a w x h grid by rectangles (in cells).
 std::vector<PixelRect> mergeRects(const std::vector<std::uint8_t>& grid, int w, int h);

@@ -1,6 +1,7 @@
 #include "trackbuild_layout.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -15,8 +16,14 @@ constexpr double kPitEntryReach = 20;
 // The point a car is tested at wanders about 15 pixels around its centre.
 constexpr double kObstacleClearance = 16;
 constexpr double kRoadMargin = 10;
-// Radians a leg heading up must lean: drivers weave 0.06 either side of it.
-constexpr double kMinUpSlant = 0.12;
+// Cars are points to obstacles and move up to 9.2 pixels a frame (the
+// fastest car's top speed with nitro); a thinner obstacle could be jumped.
+// Two pixels more for the probe point's rounding and its swing as the car
+// turns.
+constexpr int kMinObstacleSide = 12;
+// How far past the finish line the racing line's first point may lie: the
+// cars drive straight at it from the grid.
+constexpr double kMaxStartReach = 6 * kT;
 
 struct Vec {
     double x = 0, y = 0;
@@ -110,6 +117,7 @@ class Checker {
         for (const PixelRect& r : mergeRects(roadCells_, scene_.width, scene_.height))
             roads.push_back({AreaRoad, {r.x1 * kT, r.y1 * kT, r.x2 * kT, r.y2 * kT}});
         findObstacles();
+        if (!solidsCovered()) return false;
         for (const PixelRect& r : obstacles_)
             obstacles.push_back({AreaObstacle, r});
 
@@ -166,16 +174,34 @@ class Checker {
             }
     }
 
-    void findObstacles() {
+    void findObstacles() { obstacles_ = obstacleRects(scene_, kMinObstacleSide); }
+
+    // Every pixel drawn as something solid must stop a car.
+    bool solidsCovered() {
         const int w = scene_.width * kT, h = scene_.height * kT;
-        std::vector<std::uint8_t> mask(std::size_t(w) * h, 0);
-        std::vector<PixelRect> kept;
-        for (const PixelRect& r : obstacleRects(scene_, kept))
+        std::vector<std::uint8_t> covered(std::size_t(w) * h, 0);
+        for (const PixelRect& r : obstacles_) {
+            if (r.x2 - r.x1 < kMinObstacleSide || r.y2 - r.y1 < kMinObstacleSide)
+                return fail(src_.mapLine + 1 + std::clamp(r.y1 / kT, 0, scene_.height - 1),
+                            "an obstacle at " + fmt({double(r.x1), double(r.y1)}) +
+                                " thinner than " + std::to_string(kMinObstacleSide) + " pixels");
             for (int y = std::max(r.y1, 0); y < std::min(r.y2, h); ++y)
                 for (int x = std::max(r.x1, 0); x < std::min(r.x2, w); ++x)
-                    mask[std::size_t(y) * w + x] = 1;
-        obstacles_ = mergeRects(mask, w, h);
-        obstacles_.insert(obstacles_.end(), kept.begin(), kept.end());
+                    covered[std::size_t(y) * w + x] = 1;
+        }
+        std::array<bool, kT * kT> solid;
+        for (int cy = 0; cy < scene_.height; ++cy)
+            for (int cx = 0; cx < scene_.width; ++cx) {
+                if (!solidPixels(scene_, cx, cy, solid)) continue;
+                for (int v = 0; v < kT; ++v)
+                    for (int u = 0; u < kT; ++u)
+                        if (solid[std::size_t(v) * kT + u] &&
+                            !covered[std::size_t(cy * kT + v) * w + cx * kT + u])
+                            return fail(src_.mapLine + 1 + cy,
+                                        "column " + std::to_string(cx + 1) +
+                                            ": something solid is drawn outside the obstacles");
+            }
+        return true;
     }
 
     bool roadCell(int x, int y) const {
@@ -314,14 +340,6 @@ class Checker {
             if (off) return fail(lines[j].line, which + " leaves the road");
             if (blocked) return fail(lines[j].line, which + " passes too close to an obstacle");
             if (tight) warn(lines[j].line, which + " runs close to the road's edge");
-            // A car's heading wraps at straight up, and drift drag sees the
-            // plain difference across the wrap: a driver weaving about a
-            // target just beside it brakes to a standstill.
-            const Vec d = path[j] - path[i];
-            if (d.y < 0 && std::abs(std::atan2(d.x, -d.y)) < kMinUpSlant)
-                return fail(lines[j].line, which + " heads straight up; slant it by " +
-                                               std::to_string(int(kMinUpSlant * 100)) +
-                                               " pixels in 100 or more");
         }
         return true;
     }
@@ -332,8 +350,49 @@ class Checker {
         return buf;
     }
 
+    // Drivers aim at the first racing point when the lights go green: it
+    // must lie ahead of the grid, or every one of them turns round. The
+    // line is turned to start at its first point past the main finish line,
+    // which it must cross the way the grid faces.
+    bool startAhead(std::vector<Vec>& r, std::vector<SourcePoint>& lines) {
+        const SourceRect& finish = src_.finishes[0];
+        const PixelRect band = finishBand(finish);
+        const bool down = isWide(finish);
+        const Vec facing = down ? Vec{0, 1} : Vec{-1, 0};
+        const Vec middle{(band.x1 + band.x2) / 2.0, (band.y1 + band.y2) / 2.0};
+        auto past = [&](Vec p) { return (p - middle).x * facing.x + (p - middle).y * facing.y; };
+        auto acrossBand = [&](Vec a, Vec b) {
+            const double t = past(a) / (past(a) - past(b));
+            const Vec q = a + (b - a) * t;
+            return down ? q.x >= band.x1 && q.x <= band.x2 : q.y >= band.y1 && q.y <= band.y2;
+        };
+        const std::size_t n = r.size();
+        std::size_t first = n;
+        bool backwards = false;
+        for (std::size_t i = 0; i < n; ++i) {
+            const Vec a = r[i], b = r[(i + 1) % n];
+            if (past(a) <= 0 && past(b) > 0 && acrossBand(a, b)) first = (i + 1) % n;
+            if (past(a) > 0 && past(b) <= 0 && acrossBand(a, b)) backwards = true;
+        }
+        if (first == n || backwards)
+            return fail(finish.line, std::string("the racing line must cross this finish line ") +
+                                         (down ? "downwards" : "leftwards") +
+                                         ", the way the start grid faces");
+        const double reach = past(r[first]);
+        if (reach > kMaxStartReach)
+            return fail(lines[first].line,
+                        "the first racing point past the finish line, " + fmt(r[first]) + ", is " +
+                            std::to_string(int(reach)) + " pixels beyond it; put one within " +
+                            std::to_string(int(kMaxStartReach)));
+        const auto shift = std::ptrdiff_t(first);
+        std::rotate(r.begin(), r.begin() + shift, r.end());
+        std::rotate(lines.begin(), lines.begin() + shift, lines.end());
+        std::rotate(out_.race.begin(), out_.race.begin() + shift, out_.race.end());
+        return true;
+    }
+
     bool waypoints() {
-        const auto& race = src_.race;
+        std::vector<SourcePoint> race = src_.race;
         const auto& pit = src_.pit;
         if (race.size() < 3) return fail(src_.mapLine, "the racing line needs at least 3 points");
         if (pit.size() < 2) return fail(src_.mapLine, "the pit lane needs at least 2 points");
@@ -348,7 +407,7 @@ class Checker {
             }
             return v;
         };
-        const std::vector<Vec> r = pixels(race, out_.race);
+        std::vector<Vec> r = pixels(race, out_.race);
         const std::vector<Vec> p = pixels(pit, out_.pit);
         const std::size_t n = r.size();
         if (!pathOnRoad(r, race, true, "racing line")) return false;
@@ -379,6 +438,8 @@ class Checker {
                                       "checkpoint once in order; it passes" +
                                           (got.empty() ? std::string(" nothing") : got));
         }
+
+        if (!startAhead(r, race)) return false;
 
         // Pit lane: entered from the racing line, through a box, back ahead.
         std::size_t entry = 0;
