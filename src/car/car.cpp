@@ -251,11 +251,13 @@ void Car::update(float) {
             moveAngle = m + sign * kQuarterPi;
         crashFrames = 0;
         sound::play(sound::kCollisionChannel, sound::CollisionSample);
-    } else if (wall && !inObstacle) {
+    } else if ((wall && !inObstacle) || (crashed && obstacleAhead(f, leadingHeading()))) {
         // A crashed car still meets walls: the deflection may point into
-        // the one it hit, and with nitro it would slide through it. Its move
-        // is taken back, without another crash. A car already inside one
-        // (turned into it) may move, so it can always get out.
+        // the one it hit or send it sideways or backwards into another, and
+        // with nitro it would slide through. So the point leading its travel
+        // is watched too, and a move into a wall is taken back, without
+        // another crash. A nose already inside one (turned into it) may
+        // move, so that the car can always get out; the crash ends anyway.
         posX -= vx;
         posY -= vy;
         x = std::int32_t(o.x + posX);
@@ -311,6 +313,22 @@ void Car::update(float) {
         steering = float(steering - 0.1);
         if (steering < 0) steering = 0;
     }
+}
+
+float Car::leadingHeading() const {
+    return speed < 0 ? float(moveAngle + kPi) : moveAngle;
+}
+
+bool Car::obstacleAhead(std::int32_t placedFrame, float heading) const {
+    const Track* track = Game::instance()->track.get();
+    if (!track || !type) return false;
+    // As far ahead of the centre as the nose, in the given direction.
+    const IntPoint& placed = offsetOf(*type, placedFrame);
+    const IntPoint& o = offsetOf(*type, 1);
+    const double reach = std::hypot(double(o.x + type->pivot.x), double(o.y + type->pivot.y));
+    const double px = (x - placed.x) + reach * std::sin(double(heading));
+    const double py = (y - placed.y) - reach * std::cos(double(heading));
+    return track->areaAt(std::int32_t(px), std::int32_t(py), Obstacle) != nullptr;
 }
 
 bool Car::rearObstacle(std::int32_t placedFrame) const {

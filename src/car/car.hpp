@@ -80,6 +80,10 @@ class Car : public Sprite {
     const TrackArea* probeAreaOf(std::int32_t placedFrame, std::int32_t kind,
                                  std::int32_t* side = nullptr) const;
     bool rearObstacle(std::int32_t placedFrame) const;
+    // The direction the car actually travels in (a crashed car may creep
+    // backwards), and whether an obstacle lies a nose's length that way.
+    float leadingHeading() const;
+    bool obstacleAhead(std::int32_t placedFrame, float heading) const;
 };
 
 // The frame of a body angle for a type with n frames.
