@@ -390,3 +390,49 @@ TEST_F(KeyPresses, StoppingTheGameInARaceEndsItAndSaves) {
     EXPECT_TRUE(std::filesystem::exists("set.dat"));
     EXPECT_TRUE(std::filesystem::exists("players/Robo.pl"));
 }
+
+TEST_F(KeyPresses, EveryModalScreenEndsOnAWindowClose) {
+    auto p = std::make_unique<PlayerProfile>();
+    p->name = "Ann";
+    game->profiles.push_back(std::move(p));
+    const std::vector<std::pair<const char*, std::function<void()>>> screens = {
+        {"statistics", [this] { game->showStatistics(0); }},
+        {"key settings", [this] { game->keySettingsScreen(0); }},
+        {"driver creation", [this] { game->driverCreationScreen(); }},
+        {"message box", [this] { game->showDialog("Delete driver Ann?", true); }},
+    };
+    for (const auto& [name, open] : screens) {
+        FakePlatformScope fresh;
+        fresh.after(100, [](FakePlatform& f) { f.queueQuit(); });
+        // Only reached when the close went unheard.
+        fresh.keyStroke(3000, 3050, SDLK_ESCAPE);
+        fresh.keyStroke(3100, 3150, SDLK_RETURN);
+        open();
+        EXPECT_LT(fresh.fake.now, 1000u) << name;
+        EXPECT_TRUE(quitRequested()) << name;
+    }
+    EXPECT_EQ(game->profiles.size(), 1u) << "nothing created, nothing deleted";
+}
+
+TEST(Platform, DrainingTheQueueNeverLosesAQuit) {
+    initGame();
+    {
+        FakePlatformScope platform;
+        platform.fake.queueKeyDown(SDLK_DOWN);
+        platform.fake.queueQuit();
+        platform.fake.queueKeyUp(SDLK_DOWN);
+        flushInput();
+        EXPECT_TRUE(platform.fake.events.empty());
+        EXPECT_TRUE(quitRequested());
+    }
+    EXPECT_FALSE(quitRequested()) << "a new platform starts afresh";
+    // SDL's own queue, where a window close or a signal puts it.
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 0);
+    flushInput();
+    EXPECT_TRUE(quitRequested());
+    SDL_Event left;
+    EXPECT_FALSE(pollEvent(left)) << "drained";
+    useFakePlatform(nullptr);
+}
