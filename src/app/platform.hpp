@@ -2,11 +2,13 @@
 //
 // The game reads held keys through `keys` (refreshed from SDL's key-state
 // array), one key event per main-menu frame through pollEvent, and time
-// through ticks and delay. SDL turns a window close, Ctrl+C and SIGTERM into
-// an SDL_QUIT event; whichever call meets it first remembers it for
-// quitRequested, so that no drain of the queue can lose it. A test installs a FakePlatform: then
-// held keys, key events and time come from it, delays advance its clock instead of sleeping, and
-// screens and races can be driven frame by frame.
+// through ticks and delay. A test installs a FakePlatform: then held keys,
+// key events and time come from it, delays advance its clock instead of
+// sleeping, and screens and races can be driven frame by frame.
+//
+// SDL turns a window close, Ctrl+C and SIGTERM into an SDL_QUIT event.
+// Whichever call meets it first remembers it for quitRequested, so that no
+// drain of the queue can lose it.
 #pragma once
 
 #include <SDL.h>
