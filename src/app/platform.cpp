@@ -120,9 +120,11 @@ void updateScreen(SDL_Surface* screen) {
     if (screen) SDL_UpdateRect(screen, 0, 0, 0, 0);
 }
 
-KeyRepeat::KeyRepeat(bool screenOpensNow) : flushes_(inputFlushes()), lastUpdate_(ticks()) {
+// The menus' repeaters are made before SDL starts: only a screen that opens
+// now asks for the time.
+KeyRepeat::KeyRepeat(bool screenOpensNow) : flushes_(inputFlushes()), lastUpdate_(0) {
     if (!screenOpensNow) return;
-    const Uint32 now = lastUpdate_;
+    const Uint32 now = lastUpdate_ = ticks();
     for (std::size_t code = 0; code < keys_.size(); ++code)
         if (keys[code]) keys_[code] = {State::Held, false, false, now, 0};
 }
