@@ -3,7 +3,9 @@
 // the frame-rate value and the message boxes.
 #include "app/bytes.hpp"
 #include "app/settings_file.hpp"
+#include "car/car_type.hpp"
 #include "gfx/font.hpp"
+#include "records/profile.hpp"
 #include "test_support.hpp"
 #include "ui/dialog.hpp"
 #include "ui/menu.hpp"
@@ -144,11 +146,12 @@ TEST_F(MainLoop, FramesArePacedTo16MillisecondsAndSlowOnesAreNotMadeUp) {
 }
 
 TEST_F(MainLoop, EscInTheMenuStillFlushesAndWaits) {
+    platform.fake.queueKeyDown(SDLK_DOWN);
+    platform.fake.queueKeyUp(SDLK_DOWN);
     platform.fake.press(SDLK_ESCAPE);
-    const int pumps = platform.fake.pumps;
     const Uint32 before = platform.fake.now;
     frames(1);
-    EXPECT_GE(platform.fake.pumps - pumps, 101);
+    EXPECT_TRUE(platform.fake.events.empty()) << "one event polled, the other flushed";
     EXPECT_EQ(game->state, MainMenu);
     EXPECT_EQ(platform.fake.now - before, 16u) << "the 10 ms wait falls inside the frame";
 }
@@ -185,11 +188,18 @@ struct Dialogs : MainLoop {
 };
 } // namespace
 
-TEST_F(Dialogs, HeldReturnClosesAfterFourFrames) {
+TEST_F(Dialogs, TheReturnThatOpenedTheBoxClosesItOnlyWhenHeldOn) {
     dialogChoice = 0;
     platform.fake.press(SDLK_RETURN);
     EXPECT_TRUE(open("Player Someone created.", false));
-    EXPECT_EQ(framesShown(), 5);
+    EXPECT_GE(platform.fake.now, KeyRepeat::kDelay) << "held on, it repeats";
+    // Let go within the quarter second: the box waits for a new press.
+    platform.fake.press(SDLK_RETURN);
+    platform.after(200, [](FakePlatform& f) { f.release(SDLK_RETURN); });
+    platform.after(1000, [](FakePlatform& f) { f.press(SDLK_RETURN); });
+    const Uint32 opened = platform.fake.now;
+    EXPECT_TRUE(open("Player Someone created.", false));
+    EXPECT_GE(platform.fake.now - opened, 1000u);
 }
 
 TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
@@ -204,8 +214,10 @@ TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
     };
     EXPECT_FALSE(open("Delete driver X?", true));
     EXPECT_EQ(dialogChoice, 1);
-    platform.fake.onPump = nullptr;
-    platform.fake.press(SDLK_RETURN);
+    platform.fake.onPump = [this](FakePlatform& f) {
+        f.release(SDLK_RETURN);
+        if (framesShown() == 4) f.press(SDLK_RETURN);
+    };
     EXPECT_FALSE(open("Delete driver Y?", true)) << "opens on Cancel";
     // LEFT brings it back to OK, not below.
     platform.fake.release(SDLK_RETURN);
@@ -222,7 +234,214 @@ TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
 }
 
 TEST_F(Dialogs, AMessageWiderThanTheScreenDrawsOnlyOnTheScreen) {
-    platform.fake.press(SDLK_RETURN);
+    platform.press(2, SDLK_RETURN);
     EXPECT_TRUE(open(std::string(400, 'W'), false));
 }
 
+namespace {
+// The main loop with keys as a keyboard gives them: held in the key state
+// for a while, with a key-down and a key-up event.
+struct KeyPresses : MainLoop {
+    // Runs frames until the fake clock has moved on by at least ms.
+    void runFor(Uint32 ms) {
+        const Uint32 until = platform.fake.now + ms;
+        while (platform.fake.now < until && !game->quit)
+            game->runFrame();
+    }
+    void holdFor(SDLKey key, Uint32 ms) {
+        platform.fake.press(key);
+        platform.fake.queueKeyDown(key);
+        runFor(ms);
+        platform.fake.release(key);
+        platform.fake.queueKeyUp(key);
+        runFor(100);
+    }
+    // A computer driver on the scratch track, ready for FREE DRIVING.
+    void readyForARace() {
+        game->loadCarList();
+        ASSERT_FALSE(game->cars.empty());
+        auto p = std::make_unique<PlayerProfile>();
+        p->name = "Robo";
+        p->type = Computer;
+        p->carName = game->cars[0]->name;
+        game->profiles.push_back(std::move(p));
+        selectedPlayers[0] = 0;
+        numSelectedPlayers = 1;
+        game->settings->selectedDriverCount = 1;
+        selectedTracks[0] = 0;
+        numSelected = 1;
+        game->settings->raceCount = 1;
+        game->settings->trackNames[0] = game->tracks[0];
+    }
+    void TearDown() override {
+        game->clearRace();
+        game->profiles.clear();
+    }
+};
+} // namespace
+
+TEST_F(KeyPresses, AnOrdinaryPressActsOnce) {
+    readyForARace();
+    holdFor(SDLK_DOWN, 200);
+    EXPECT_EQ(cursor()->label, "MISC. SETTINGS");
+    holdFor(SDLK_UP, 200);
+    holdFor(SDLK_RETURN, 200);
+    EXPECT_EQ(cursor()->label, "FREE DRIVING") << "DRIVE OPTIONS opened";
+    EXPECT_EQ(game->state, MainMenu) << "and nothing more: no race was started";
+    // Keys change between frames, where SDL pumps its events.
+    platform.keyStroke(0, 200, SDLK_ESCAPE);
+    runFor(400);
+    EXPECT_EQ(cursor()->label, "DRIVE OPTIONS") << "back one page, not further";
+    platform.keyStroke(0, 200, SDLK_RETURN);
+    runFor(400);
+    platform.keyStroke(0, 200, SDLK_RETURN);
+    runFor(400);
+    EXPECT_NE(game->state, MainMenu) << "a second press starts it";
+}
+
+TEST_F(KeyPresses, AHeldKeyRepeatsOnlyAfterAQuarterSecond) {
+    holdFor(SDLK_DOWN, 10);
+    holdFor(SDLK_RETURN, 10); // MISC. SETTINGS: six items
+    ASSERT_EQ(cursor()->label, "Skidmarks");
+    platform.fake.press(SDLK_DOWN);
+    runFor(240);
+    EXPECT_EQ(game->mainMenu->item, 1) << "still the one step of the press";
+    runFor(400);
+    EXPECT_GE(game->mainMenu->item, 3) << "then it repeats";
+}
+
+TEST_F(KeyPresses, KeysPressedInARaceDoNotActInTheMenuAfterIt) {
+    menuScreen = 3;
+    game->state = Racing; // no track: the race frame draws nothing
+    for (SDLKey key : {SDLK_DOWN, SDLK_RETURN, SDLK_RETURN}) {
+        platform.fake.queueKeyDown(key);
+        platform.fake.queueKeyUp(key);
+    }
+    platform.fake.press(SDLK_ESCAPE); // leaves the race
+    frames(1);
+    platform.fake.release(SDLK_ESCAPE);
+    ASSERT_EQ(game->state, MainMenu);
+    frames(12);
+    EXPECT_EQ(numSelected, 0) << "no track was added";
+}
+
+TEST_F(KeyPresses, KeysOfADialogStayInTheDialog) {
+    readyForARace();
+    game->profiles.push_back(std::make_unique<PlayerProfile>());
+    game->profiles.back()->name = "Second";
+    menuScreen = 5;
+    dialogChoice = 0;
+    // DELETE opens the question; RIGHT there picks Cancel, RETURN closes it.
+    platform.keyStroke(100, 150, SDLK_DELETE);
+    platform.keyStroke(400, 450, SDLK_RIGHT);
+    platform.keyStroke(600, 650, SDLK_RIGHT);
+    platform.keyStroke(800, 850, SDLK_RETURN);
+    runFor(1200);
+    EXPECT_EQ(dialogChoice, 1);
+    EXPECT_EQ(game->profiles.size(), 2u) << "cancelled";
+    // The screen behind answers its own keys: one DOWN goes from the first
+    // driver to the second, on the driver column.
+    platform.keyStroke(0, 50, SDLK_DOWN);
+    platform.keyStroke(200, 250, SDLK_RETURN);
+    platform.keyStroke(3000, 3050, SDLK_ESCAPE); // leaves a screen opened by mistake
+    runFor(400);
+    EXPECT_EQ(numSelectedPlayers, 2);
+    EXPECT_EQ(selectedPlayers[1], 1);
+}
+
+TEST_F(KeyPresses, ClosingTheWindowInAMessageBoxEndsTheGameAndSaves) {
+    auto p = std::make_unique<PlayerProfile>();
+    p->name = "Ann";
+    game->profiles.push_back(std::move(p));
+    // FREE DRIVING with nothing selected opens "No Tracks selected!".
+    platform.keyStroke(100, 150, SDLK_RETURN);
+    platform.keyStroke(300, 350, SDLK_RETURN);
+    platform.after(600, [](FakePlatform& f) {
+        SDL_Event quit{};
+        quit.type = SDL_QUIT;
+        f.events.push_back(quit);
+    });
+    // Only reached when the window close went unheard.
+    platform.after(5000, [this](FakePlatform& f) {
+        f.press(SDLK_RETURN);
+        game->quit = true;
+    });
+    const Uint32 start = platform.fake.now;
+    game->run();
+    EXPECT_LT(platform.fake.now - start, 1000u);
+    EXPECT_TRUE(std::filesystem::exists("set.dat"));
+    EXPECT_TRUE(std::filesystem::exists("players/Ann.pl"));
+}
+
+TEST_F(KeyPresses, StoppingTheGameInARaceEndsItAndSaves) {
+    readyForARace();
+    holdFor(SDLK_RETURN, 50);
+    holdFor(SDLK_RETURN, 50);
+    runFor(1000);
+    ASSERT_TRUE(game->state == StartLights || game->state == Racing)
+        << game->state << " " << game->mainMenu->page << " " << game->mainMenu->item;
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    platform.fake.events.push_back(quit);
+    platform.fake.press(SDLK_ESCAPE); // its flush must not lose the quit
+    frames(1);
+    EXPECT_TRUE(game->quit);
+    game->shutDown();
+    EXPECT_TRUE(std::filesystem::exists("set.dat"));
+    EXPECT_TRUE(std::filesystem::exists("players/Robo.pl"));
+}
+
+TEST_F(KeyPresses, EveryModalScreenEndsOnAWindowClose) {
+    auto p = std::make_unique<PlayerProfile>();
+    p->name = "Ann";
+    game->profiles.push_back(std::move(p));
+    const std::vector<std::pair<const char*, std::function<void()>>> screens = {
+        {"statistics", [this] { game->showStatistics(0); }},
+        {"key settings", [this] { game->keySettingsScreen(0); }},
+        {"driver creation", [this] { game->driverCreationScreen(); }},
+        {"message box", [this] { game->showDialog("Delete driver Ann?", true); }},
+    };
+    for (const auto& [name, open] : screens) {
+        FakePlatformScope fresh;
+        fresh.after(100, [](FakePlatform& f) { f.queueQuit(); });
+        // Only reached when the close went unheard.
+        fresh.keyStroke(3000, 3050, SDLK_ESCAPE);
+        fresh.keyStroke(3100, 3150, SDLK_RETURN);
+        open();
+        EXPECT_LT(fresh.fake.now, 1000u) << name;
+        EXPECT_TRUE(quitRequested()) << name;
+    }
+    EXPECT_EQ(game->profiles.size(), 1u) << "nothing created, nothing deleted";
+}
+
+TEST(Platform, DrainingTheQueueNeverLosesAQuit) {
+    initGame();
+    {
+        FakePlatformScope platform;
+        platform.fake.queueKeyDown(SDLK_DOWN);
+        platform.fake.queueQuit();
+        platform.fake.queueKeyUp(SDLK_DOWN);
+        flushInput();
+        EXPECT_TRUE(platform.fake.events.empty());
+        EXPECT_TRUE(quitRequested());
+    }
+    EXPECT_FALSE(quitRequested()) << "a new platform starts afresh";
+    // SDL's own queue, where a window close or a signal puts it. A race or a
+    // screen of its own only pumps: that alone sees it, and leaves it queued.
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    ASSERT_EQ(SDL_PushEvent(&quit), 0);
+    pumpEvents();
+    EXPECT_TRUE(quitRequested());
+    useFakePlatform(nullptr);
+    ASSERT_EQ(SDL_PushEvent(&quit), 0);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_DOWN;
+    ASSERT_EQ(SDL_PushEvent(&key), 0);
+    flushInput();
+    EXPECT_TRUE(quitRequested());
+    SDL_Event left;
+    EXPECT_FALSE(pollEvent(left)) << "drained";
+    useFakePlatform(nullptr);
+}

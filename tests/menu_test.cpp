@@ -31,7 +31,6 @@ struct MenuWidget : ::testing::Test {
         surface = filledSurface(640, 400, 0xFF000000);
         keyPressed = keyReleased = 0;
         menuScreen = 0;
-        menuRepeat = 0;
         shiftDown = false;
     }
     void TearDown() override { SDL_FreeSurface(surface); }
@@ -41,13 +40,15 @@ struct MenuWidget : ::testing::Test {
         owned.push_back(std::make_unique<MenuItem>(label, action, kind, escape, enter));
         return menu.set(page, slot, owned.back().get());
     }
-    // One main-menu frame: draw with this frame's key event, then the keys.
+    // One main-menu frame of 16 ms: draw with this frame's key event, then
+    // the keys.
     void frame(std::int32_t pressed = 0, std::int32_t released = 0) {
         keyPressed = pressed;
         keyReleased = released;
         refreshKeys();
         menu.draw(surface);
         handleMenuKeys(menu);
+        delay(16);
     }
     // Rows of the surface where a line of the menu starts (yellow or dim).
     std::vector<int> lineTops() {
@@ -113,20 +114,54 @@ TEST_F(MenuWidget, ActivateAndBackFollowThePageLinks) {
     EXPECT_EQ(menu.page, 9) << "page 9 never changes the page";
 }
 
-TEST_F(MenuWidget, HeldKeysActEverySixthFrame) {
-    add(0, 0, "A");
-    add(0, 1, "B");
-    add(0, 2, "C");
+TEST_F(MenuWidget, KeysActOnThePressAndRepeatEverySixthFrameAfterAQuarterSecond) {
+    for (const char* label : {"A", "B", "C", "D", "E", "F"})
+        add(0, int(owned.size()), label);
     platform.fake.press(SDLK_DOWN);
+    frame();
+    EXPECT_EQ(menu.item, 1) << "on the press";
+    while (platform.fake.now < KeyRepeat::kDelay)
+        frame();
+    EXPECT_EQ(menu.item, 1) << "a press of up to a quarter second is one step";
+    frame();
+    EXPECT_EQ(menu.item, 2);
     for (int i = 0; i < 5; ++i)
         frame();
-    EXPECT_EQ(menu.item, 0);
-    frame();
-    EXPECT_EQ(menu.item, 1);
-    EXPECT_EQ(platform.fake.now, 100u) << "each step waits 100 ms";
-    for (int i = 0; i < 6; ++i)
-        frame();
     EXPECT_EQ(menu.item, 2);
+    frame();
+    EXPECT_EQ(menu.item, 3);
+    platform.fake.release(SDLK_DOWN);
+    frame();
+    platform.fake.press(SDLK_UP);
+    frame();
+    EXPECT_EQ(menu.item, 2) << "a new key acts at once";
+}
+
+TEST_F(MenuWidget, ReturnAndEscActOncePerPress) {
+    int ran = 0;
+    add(0, 0, "OPEN", PlainItem, -1, 1, [&](MenuItem&) { ++ran; });
+    add(1, 0, "RUN", PlainItem, 0, -1, [&](MenuItem&) { ++ran; });
+    platform.fake.press(SDLK_RETURN);
+    for (int i = 0; i < 60; ++i)
+        frame();
+    EXPECT_EQ(ran, 1) << "the item on the next page waits for a new press";
+    EXPECT_EQ(menu.page, 1);
+    platform.fake.release(SDLK_RETURN);
+    frame();
+    platform.fake.press(SDLK_RETURN);
+    frame();
+    EXPECT_EQ(ran, 2);
+    platform.fake.press(SDLK_ESCAPE);
+    for (int i = 0; i < 60; ++i)
+        frame();
+    EXPECT_EQ(menu.page, 0);
+    menuScreen = 3;
+    platform.fake.release(SDLK_ESCAPE);
+    frame();
+    platform.fake.press(SDLK_ESCAPE);
+    frame();
+    EXPECT_EQ(menuScreen, 0) << "ESC closes the other screens";
+    EXPECT_EQ(menu.page, 0);
 }
 
 TEST_F(MenuWidget, ValueItemStepsOncePerKeyEvent) {
@@ -192,4 +227,3 @@ TEST_F(MenuWidget, SpacingAndNoAdvancePlaceTheLines) {
     // over C, so four line tops show.
     EXPECT_EQ(lineTops(), (std::vector<int>{100, 120, 150, 170}));
 }
-

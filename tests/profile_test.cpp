@@ -102,8 +102,8 @@ TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
     extern std::int32_t creationField;
     creationField = 0;
     game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Old")));
-    // Held keys type every fourth frame; a capital with RIGHT SHIFT, a digit
-    // stays a digit with shift held.
+    // A press types once and a key held on repeats; a capital with RIGHT
+    // SHIFT, a digit stays a digit with shift held.
     platform.press(4, SDLK_RSHIFT);
     platform.press(4, SDLK_a);
     platform.release(6, SDLK_a);
@@ -123,7 +123,7 @@ TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
     platform.press(240, SDLK_RETURN);
     game->driverCreationScreen();
     ASSERT_EQ(game->profiles.size(), 2u);
-    const PlayerProfile& made = *game->profiles[1];
+    const PlayerProfile& made = *game->profiles[0]; // "A1..." comes before "Old"
     EXPECT_EQ(made.name, "A1bbbbbbbbbbbb");
     EXPECT_EQ(made.type, Computer);
     EXPECT_EQ(made.id, 1);
@@ -176,22 +176,64 @@ TEST(KeyNames, TableNamesAndCharacters) {
 TEST_F(Drivers, KeySettingsWrapTakeAnyKeyAndEndOnEsc) {
     game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Ann")));
     waitingForKey = false;
-    // Keys are looked at every fourth frame, and every action starts the
-    // count again.
-    platform.press(5, SDLK_UP); // Accelerate wraps to Nitro Boost
-    platform.release(9, SDLK_UP);
-    platform.press(12, SDLK_RETURN); // wait for a key; RETURN still held is taken
-    platform.release(18, SDLK_RETURN);
-    platform.press(25, SDLK_DOWN); // Nitro Boost wraps to Accelerate
-    platform.release(29, SDLK_DOWN);
-    platform.press(32, SDLK_RETURN);
-    platform.release(34, SDLK_RETURN);
-    platform.press(40, SDLK_ESCAPE);   // taken as the key while waiting...
-    platform.release(50, SDLK_ESCAPE); // ...and, still held, ends the screen
+    platform.keyStroke(100, 150, SDLK_UP); // Accelerate wraps to Nitro Boost
+    platform.keyStroke(300, 350, SDLK_RETURN);
+    platform.keyStroke(500, 550, SDLK_LSHIFT); // any key at all
+    platform.keyStroke(700, 750, SDLK_DOWN);   // Nitro Boost wraps to Accelerate
+    platform.keyStroke(900, 950, SDLK_RETURN);
+    platform.keyStroke(1100, 1800, SDLK_ESCAPE); // taken as the key, even held on...
+    platform.keyStroke(2000, 2050, SDLK_ESCAPE); // ...and a new press ends the screen
     game->keySettingsScreen(0);
+    EXPECT_GE(platform.fake.now, 2000u);
     const auto& controls = game->profiles[0]->controls;
-    EXPECT_EQ(controls[ControlNitro], SDLK_RETURN);
+    EXPECT_EQ(controls[ControlNitro], SDLK_LSHIFT);
     EXPECT_EQ(controls[ControlAccelerate], SDLK_ESCAPE);
     EXPECT_EQ(controls[ControlBrake], 274);
     EXPECT_FALSE(waitingForKey);
+}
+
+TEST_F(Drivers, AnOrdinaryKeyPressTypesOneCharacter) {
+    extern std::int32_t creationField;
+    creationField = 0;
+    platform.keyStroke(50, 250, SDLK_a);
+    platform.keyStroke(300, 480, SDLK_b);
+    platform.keyStroke(600, 700, SDLK_RETURN);   // accept
+    platform.keyStroke(900, 950, SDLK_RETURN);   // closes "Player ab created."
+    platform.keyStroke(3000, 3050, SDLK_ESCAPE); // only if still on the screen
+    game->driverCreationScreen();
+    EXPECT_EQ(names(), (std::vector<std::string>{"ab"}));
+}
+
+TEST_F(Drivers, KeySettingsNeverBindTheReturnThatOpenedASlot) {
+    game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Ann")));
+    waitingForKey = false;
+    platform.keyStroke(100, 250, SDLK_RETURN); // opens Accelerate's slot
+    platform.keyStroke(500, 600, SDLK_q);
+    platform.keyStroke(800, 850, SDLK_ESCAPE);
+    game->keySettingsScreen(0);
+    EXPECT_EQ(game->profiles[0]->controls,
+              (std::array<std::int32_t, 5>{SDLK_q, 274, 276, 275, 306}));
+}
+
+TEST_F(Drivers, ANewDriverLeavesTheSavedSelectionOnTheSameDrivers) {
+    for (const char* name : {"Bob", "Cy", "Dee"})
+        writeFileAtomically(std::string("players/") + name + ".pl", encodeProfile(profile(name)));
+    game->quit = false;
+    game->startUp();
+    ASSERT_EQ(names(), (std::vector<std::string>{"Bob", "Cy", "Dee"}));
+    selectedPlayers = {2, 0, -1, -1, -1, -1, -1, -1};
+    numSelectedPlayers = 2;
+    platform.keyStroke(100, 150, SDLK_RETURN); // closes "Player Abe created."
+    game->createProfile("Abe", Computer);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Abe", "Bob", "Cy", "Dee"}))
+        << "in the order the next start reads them";
+    game->shutDown();
+
+    game->profiles.clear();
+    selectedPlayers.fill(-1);
+    game->startUp();
+    ASSERT_EQ(names(), (std::vector<std::string>{"Abe", "Bob", "Cy", "Dee"}));
+    ASSERT_EQ(numSelectedPlayers, 2);
+    EXPECT_EQ(game->profiles[std::size_t(selectedPlayers[0])]->name, "Dee");
+    EXPECT_EQ(game->profiles[std::size_t(selectedPlayers[1])]->name, "Bob");
 }

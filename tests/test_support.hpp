@@ -10,11 +10,11 @@
 #include <SDL.h>
 
 #include <cstdlib>
-#include <functional>
-#include <vector>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 // The one game, initialised once on the dummy video driver from the runtime
 // directory (the title picture is read from there).
@@ -95,22 +95,21 @@ inline SDL_Surface* filledSurface(int w, int h, std::uint32_t fill) {
 }
 
 // Installs a fake keyboard and clock for one test. A script of key
-// changes can be timed by shown frames (screen updates), so that modal
-// screens with loops of their own can be driven too.
+// changes can be timed by shown frames (screen updates) or by the fake
+// clock, so that modal screens with loops of their own can be driven too.
 class FakePlatformScope {
   public:
     FakePlatformScope() { useFakePlatform(&fake); }
     ~FakePlatformScope() { useFakePlatform(nullptr); }
     // From the given shown frame on (counted from now), hold or release keys.
     void at(int frame, std::function<void(FakePlatform&)> change) {
-        script.push_back({fake.screenUpdates + frame, std::move(change), false});
-        fake.onPump = [this](FakePlatform& f) {
-            for (auto& step : script)
-                if (!step.done && f.screenUpdates >= step.frame) {
-                    step.done = true;
-                    step.change(f);
-                }
-        };
+        const int due = fake.screenUpdates + frame;
+        add([due](const FakePlatform& f) { return f.screenUpdates >= due; }, std::move(change));
+    }
+    // From the given milliseconds on (counted from now), the same.
+    void after(Uint32 milliseconds, std::function<void(FakePlatform&)> change) {
+        const Uint32 due = fake.now + milliseconds;
+        add([due](const FakePlatform& f) { return f.now >= due; }, std::move(change));
     }
     void press(int frame, SDLKey key) {
         at(frame, [key](FakePlatform& f) { f.press(key); });
@@ -118,13 +117,38 @@ class FakePlatformScope {
     void release(int frame, SDLKey key) {
         at(frame, [key](FakePlatform& f) { f.release(key); });
     }
+    // A key held from one moment to another, as a keyboard reports it: held
+    // in the key state, and a key-down and a key-up event.
+    void keyStroke(Uint32 from, Uint32 to, SDLKey key) {
+        after(from, [key](FakePlatform& f) {
+            f.press(key);
+            f.queueKeyDown(key);
+        });
+        after(to, [key](FakePlatform& f) {
+            f.release(key);
+            f.queueKeyUp(key);
+        });
+    }
     FakePlatform fake;
 
   private:
     struct Step {
-        int frame;
+        std::function<bool(const FakePlatform&)> due;
         std::function<void(FakePlatform&)> change;
         bool done;
     };
+    void add(std::function<bool(const FakePlatform&)> due,
+             std::function<void(FakePlatform&)> change) {
+        script.push_back({std::move(due), std::move(change), false});
+        fake.onPump = [this](FakePlatform& f) {
+            for (std::size_t i = 0; i < script.size(); ++i) {
+                Step& step = script[i];
+                if (!step.done && step.due(f)) {
+                    step.done = true;
+                    step.change(f);
+                }
+            }
+        };
+    }
     std::vector<Step> script;
 };

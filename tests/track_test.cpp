@@ -288,3 +288,11 @@ TEST(ShippedTracks, EveryOneLoadsAndDrawsThroughTheRaceSetUp) {
             << name;
     }
 }
+
+TEST(DirectoryListing, ExtensionsMatchInAnyCaseAndSortByByteOrder) {
+    ScratchDir dir;
+    for (const char* name : {"tracks/b.MAP", "tracks/B.map", "tracks/c.Map", "tracks/d.mapx"})
+        std::ofstream(name) << "x";
+    EXPECT_EQ(listDirectory("tracks/", "*.map"),
+              (std::vector<std::string>{"B.map", "b.MAP", "c.Map", "test.map"}));
+}

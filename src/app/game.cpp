@@ -144,10 +144,18 @@ void Game::runFrame() {
 
     pumpEvents();
     refreshKeys();
+    // A window close, Ctrl+C or SIGTERM, in whatever state or screen it came:
+    // the loop ends as after the QUIT item, and run saves the same way.
+    if (quitRequested()) quit = true;
     if (keys[SDLK_ESCAPE]) {
         if (state != MainMenu) saveProfiles();
         sound::stopAllSounds();
-        flushInput();
+        // In the menu this ESC is still to be served: it closes a screen or
+        // goes back a page in the next frame.
+        if (state == MainMenu)
+            dropPendingEvents();
+        else
+            flushInput();
         state = MainMenu;
         delay(10);
     }

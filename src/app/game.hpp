@@ -113,7 +113,9 @@ class Game {
     void loadProfiles();
     bool saveProfile(const PlayerProfile& profile);
     void saveProfiles();
-    // Appends a new driver with the first car and says so in a message box.
+    // Adds a new driver with the first car where the next start will read it
+    // (file name order), moves the selection along so that it names the same
+    // drivers, and says so in a message box.
     void createProfile(const std::string& name, std::int32_t type);
     PlayerProfile* profileAt(std::int32_t position) const;
     const CarType* carAt(std::size_t position) const;

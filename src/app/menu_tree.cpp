@@ -2,7 +2,6 @@
 // the writer rely on this exact layout: add items only to empty slots.
 #include "app/game.hpp"
 #include "gfx/font.hpp"
-#include "ui/driver_select.hpp"
 #include "ui/menu.hpp"
 
 namespace {
@@ -55,12 +54,7 @@ void Game::buildMainMenu() {
     place(
         1, 3, "TRACKS...", [](MenuItem&) { menuScreen = 3; }, PlainItem, 0, -1);
     place(
-        1, 4, "DRIVERS...",
-        [](MenuItem&) {
-            menuScreen = 5;
-            driverRepeat = 0;
-        },
-        PlainItem, 0, -1);
+        1, 4, "DRIVERS...", [](MenuItem&) { menuScreen = 5; }, PlainItem, 0, -1);
     // Without set.dat the laps start at 3; the rule clamps whatever it holds.
     place(1, 5, "LAPS PER RACE", lapsRule, ValueItem, 0, -1)->value = 2;
 

@@ -1,10 +1,14 @@
 // The keyboard and the clock as the game sees them, with a seam for tests.
 //
 // The game reads held keys through `keys` (refreshed from SDL's key-state
-// array), one key event per main-menu frame through pollKeyEvent, and time
+// array), one key event per main-menu frame through pollEvent, and time
 // through ticks and delay. A test installs a FakePlatform: then held keys,
 // key events and time come from it, delays advance its clock instead of
 // sleeping, and screens and races can be driven frame by frame.
+//
+// SDL turns a window close, Ctrl+C and SIGTERM into an SDL_QUIT event.
+// Whichever call meets it first remembers it for quitRequested, so that no
+// drain of the queue can lose it.
 #pragma once
 
 #include <SDL.h>
@@ -23,10 +27,18 @@ extern std::int32_t keyReleased;
 
 void refreshKeys();
 void pumpEvents();
-// Pumps SDL's event loop 100 times, so that a key acted on is not seen again.
+// Throws away every pending event (an SDL_QUIT among them is remembered).
+void dropPendingEvents();
+// When a race, a dialog or a screen ends: drops the pending events, so that
+// keys pressed in it do not act after it, and keys held now count as used
+// there: a KeyRepeat acts on them again only after a new press.
 void flushInput();
+// Counts the flushes, for KeyRepeat.
+std::uint32_t inputFlushes();
 // Takes at most one pending event; false when none was waiting.
 bool pollEvent(SDL_Event& event);
+// True from the first SDL_QUIT on.
+bool quitRequested();
 Uint32 ticks();
 void delay(Uint32 milliseconds);
 // Shows the whole screen surface.
@@ -46,7 +58,44 @@ struct FakePlatform {
     void releaseAll() { held.fill(0); }
     void queueKeyDown(SDLKey key);
     void queueKeyUp(SDLKey key);
+    void queueQuit();
 };
 
-// Installs the fake (nullptr goes back to SDL).
+// Turns held keys into actions for a screen that reads the key state: one on
+// the press, then, while the key stays down, one every sixth frame once it
+// has been held for a quarter of a second. A key held down when input was
+// flushed acts again only after a new press.
+class KeyRepeat {
+  public:
+    static constexpr Uint32 kDelay = 250; // milliseconds before the first repeat
+    static constexpr std::int32_t kFrames = 6;
+    static constexpr Uint32 kStale = 500; // milliseconds without an update
+
+    // screenOpensNow: keys down now (the one that opened the screen) are no
+    // press here; held on, they repeat like any held key.
+    explicit KeyRepeat(bool screenOpensNow = false);
+    // Once a frame, after refreshKeys.
+    void update();
+    // Pressed since the last frame, or due to repeat.
+    bool fired(std::int32_t key) const;
+    // Pressed since the last frame only.
+    bool pressed(std::int32_t key) const;
+    // Keys down now act again only after a new press.
+    void ignoreHeld();
+
+  private:
+    enum class State : std::uint8_t { Up, Held, Used };
+    struct Key {
+        State state = State::Up;
+        bool fired = false;
+        bool pressed = false;
+        Uint32 since = 0;
+        std::int32_t frames = 0;
+    };
+    std::array<Key, SDLK_LAST> keys_{};
+    std::uint32_t flushes_;
+    Uint32 lastUpdate_;
+};
+
+// Installs the fake (nullptr goes back to SDL) and forgets any quit request.
 void useFakePlatform(FakePlatform* fake);

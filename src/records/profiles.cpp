@@ -55,7 +55,15 @@ void Game::createProfile(const std::string& name, std::int32_t type) {
     profile->type = type;
     if (const CarType* first = carAt(0)) profile->carName = first->name;
     profile->id = std::int32_t(profiles.size());
-    profiles.push_back(std::move(profile));
+    // The list stays in the order the next start reads players/ back in, so
+    // that the positions set.dat keeps still name the same drivers then.
+    const std::string fileName = name + ".pl";
+    std::size_t at = 0;
+    while (at < profiles.size() && !listedBefore(fileName, profiles[at]->name + ".pl"))
+        ++at;
+    profiles.insert(profiles.begin() + std::ptrdiff_t(at), std::move(profile));
+    for (std::int32_t& slot : selectedPlayers)
+        if (slot >= std::int32_t(at)) ++slot;
     showDialog("Player " + name + " created.", false);
 }
 
@@ -81,11 +89,17 @@ void Game::showStatistics(std::int32_t position) {
     drawBanner();
     flushInput();
     updateScreen(screen);
-    for (int frame = 0;; ++frame) {
+    // The RETURN that opened the box does not close it, unless held on like a
+    // message box's.
+    refreshKeys();
+    KeyRepeat held(true);
+    for (;;) {
         pumpEvents();
         delay(10);
         refreshKeys();
-        if (frame > 5 && keys[SDLK_RETURN]) break;
+        held.update();
+        if (quitRequested() || held.fired(SDLK_RETURN)) break;
     }
+    flushInput();
     delay(30);
 }

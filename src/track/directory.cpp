@@ -13,12 +13,18 @@ std::vector<std::string> listDirectory(const std::string& directory, const std::
         const std::string name = entry->d_name;
         // The search of the old platform never listed these two.
         if (name == "." || name == "..") continue;
-        if (fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD) == 0) names.push_back(name);
+        if (fnmatch(pattern.c_str(), name.c_str(), FNM_PERIOD | FNM_CASEFOLD) == 0)
+            names.push_back(name);
     }
     closedir(dir);
-    std::sort(names.begin(), names.end());
+    std::sort(names.begin(), names.end(), listedBefore);
     if (!names.empty()) std::printf("Entries read.\n");
     return names;
+}
+
+bool listedBefore(const std::string& a, const std::string& b) {
+    // std::string compares its characters as unsigned char: byte order.
+    return a < b;
 }
 
 std::string stripExtension(const std::string& fileName) {

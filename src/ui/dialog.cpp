@@ -31,7 +31,11 @@ bool Game::showDialog(const std::string& message, bool withCancel) {
     const std::int32_t x = screen->w / 2 - w / 2;
     const std::int32_t h = 4 * glyphHeight('W');
     const std::int32_t y = screen->h / 2 - h / 2;
-    for (std::int32_t frame = 0;; ++frame) {
+    // The key that led here, RETURN above all, is not an answer; held on for
+    // a quarter of a second it is, as a held key repeats.
+    refreshKeys();
+    KeyRepeat held(true);
+    for (;;) {
         copySurface(screen, titleImage);
         darkenRect(screen, x, y, x + w + 20, y + h + 40);
         setFont(fontMedium);
@@ -49,20 +53,15 @@ bool Game::showDialog(const std::string& message, bool withCancel) {
         delay(10);
         pumpEvents();
         refreshKeys();
-        if (frame > 3) {
-            if (keys[SDLK_RETURN]) {
-                flushInput();
-                delay(50);
-                return dialogChoice == 0;
-            }
-            if (keys[SDLK_LEFT]) {
-                frame = -1; // the loop's step brings it back to 0
-                if (dialogChoice > 0) --dialogChoice;
-            }
-            if (keys[SDLK_RIGHT]) {
-                frame = -1;
-                if (dialogChoice < 1) ++dialogChoice;
-            }
+        // Closing the window answers nothing: the caller sees Cancel.
+        if (quitRequested()) return false;
+        held.update();
+        if (held.fired(SDLK_RETURN)) {
+            flushInput();
+            delay(50);
+            return dialogChoice == 0;
         }
+        if (held.fired(SDLK_LEFT) && dialogChoice > 0) --dialogChoice;
+        if (held.fired(SDLK_RIGHT) && dialogChoice < 1) ++dialogChoice;
     }
 }

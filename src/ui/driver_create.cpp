@@ -1,4 +1,4 @@
-// "Player Creation": a name typed by holding keys, and a type. Names that
+// "Player Creation": a name typed key by key, and a type. Names that
 // could not be a file name, or that another driver already has, are refused
 // with a message rather than risking another driver's file.
 #include "app/game.hpp"
@@ -19,7 +19,9 @@ void Game::driverCreationScreen() {
     const std::int32_t y0 = screen->h / 2 - (4 * glyphHeight('W')) / 2;
     std::string name;
     std::int32_t type = Human;
-    std::int32_t counter = 0;
+    // The RETURN that opened the screen must not accept an empty name.
+    refreshKeys();
+    KeyRepeat held(true);
     for (;;) {
         copySurface(screen, titleImage);
         setFont(fontMenu);
@@ -35,61 +37,43 @@ void Game::driverCreationScreen() {
         delay(10);
         pumpEvents();
         refreshKeys();
-        if (++counter <= 3) continue;
+        if (quitRequested()) return;
+        held.update();
 
-        if (keys[SDLK_RETURN]) {
-            counter = 0;
-            if (!name.empty()) {
-                bool taken = false;
-                for (const auto& p : profiles)
-                    taken = taken || p->name == name;
+        if (held.pressed(SDLK_RETURN) && !name.empty()) {
+            bool taken = false;
+            for (const auto& p : profiles)
+                taken = taken || p->name == name;
+            flushInput();
+            if (!isSafeProfileName(name)) {
+                showDialog("A name can't be only dots or hold / or \\", false);
+            } else if (taken) {
+                showDialog("There is already a driver called " + name + ".", false);
+            } else {
+                createProfile(name, type);
                 flushInput();
-                if (!isSafeProfileName(name)) {
-                    showDialog("A name can't be only dots or hold / or \\", false);
-                } else if (taken) {
-                    showDialog("There is already a driver called " + name + ".", false);
-                } else {
-                    createProfile(name, type);
-                    flushInput();
-                    return;
-                }
-                setFont(fontMedium);
+                return;
             }
+            setFont(fontMedium);
         }
-        if (keys[SDLK_ESCAPE]) return;
-        if (keys[SDLK_UP]) {
-            counter = 0;
-            if (creationField > 0) --creationField;
+        if (held.pressed(SDLK_ESCAPE)) {
+            flushInput();
+            return;
         }
-        if (keys[SDLK_DOWN]) {
-            counter = 0;
-            if (creationField < 1) ++creationField;
-        }
+        if (held.fired(SDLK_UP) && creationField > 0) --creationField;
+        if (held.fired(SDLK_DOWN) && creationField < 1) ++creationField;
         if (creationField == 1) {
-            if (keys[SDLK_LEFT]) {
-                counter = 0;
-                if (type > Human) --type;
-            }
-            if (keys[SDLK_RIGHT]) {
-                counter = 0;
-                if (type < Computer) ++type;
-            }
+            if (held.fired(SDLK_LEFT) && type > Human) --type;
+            if (held.fired(SDLK_RIGHT) && type < Computer) ++type;
         }
         if (creationField == 0) {
-            if (keys[SDLK_BACKSPACE]) {
-                counter = 0;
-                if (!name.empty()) name.pop_back();
-            }
+            if (held.fired(SDLK_BACKSPACE) && !name.empty()) name.pop_back();
             const bool shift = keys[SDLK_LSHIFT] || keys[SDLK_RSHIFT];
-            std::int32_t typed = 0;
-            for (std::int32_t code = 32; code <= 122; ++code)
-                if (keys[code]) typed = code;
-            if (typed) {
-                counter = 0;
-                char c = char(typed);
+            for (std::int32_t code = 32; code <= 122; ++code) {
+                if (!held.fired(code)) continue;
+                char c = char(code);
                 if (shift && c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
                 if (name.size() < kMaxDriverName) name.push_back(c);
-                delay(50);
             }
         }
     }

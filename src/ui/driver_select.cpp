@@ -6,20 +6,22 @@
 #include "gfx/font.hpp"
 #include "records/profile.hpp"
 #include "ui/menu.hpp"
-#include "ui/track_select.hpp"
 
 #include <cstdio>
 
+std::int32_t driverColumn = 0;
 std::int32_t driverRow = 0;
 std::int32_t driverPage = 0;
 std::int32_t humanCount = 0;
-std::int32_t driverRepeat = 0;
 
 namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kDimWhite = 0xFF7F7F7F;
 constexpr std::uint32_t kGreen = 0xFF00FF00;
 constexpr std::int32_t kPerPage = 8;
+// RETURN acts on the press and repeats when held (a car list is quicker to
+// cycle); every other key of the screen comes as a key event.
+KeyRepeat returnKey;
 
 bool isSelected(std::int32_t position) {
     for (std::int32_t slot : selectedPlayers)
@@ -61,7 +63,7 @@ void removeDriver(std::int32_t entry) {
     if (driverRow == numSelectedPlayers) --driverRow;
     if (driverRow < 0) {
         driverRow = 0;
-        selColumn = 0;
+        driverColumn = 0;
     }
 }
 
@@ -87,7 +89,7 @@ void deleteDriver(std::int32_t position) {
     driverRow = 0;
     if (n == 0) {
         delay(500);
-        selColumn = 5;
+        driverColumn = 5;
     }
 }
 
@@ -106,7 +108,7 @@ void Game::driverSelectionFrame() {
     const std::int32_t cursor = driverRow + driverPage * kPerPage;
     const std::int32_t step = glyphHeight('A') + 3;
     auto colour = [&](std::int32_t column, std::int32_t position) {
-        return selColumn == column && cursor == position ? kWhite : kDimWhite;
+        return driverColumn == column && cursor == position ? kWhite : kDimWhite;
     };
     for (std::int32_t i = first, y = 110; i < end; ++i, y += step) {
         const PlayerProfile& p = *profiles[std::size_t(i)];
@@ -127,30 +129,28 @@ void Game::driverSelectionFrame() {
             slot = -1;
             continue;
         }
-        drawText(screen, 440, y, p->name, selColumn == 4 && driverRow == j ? kWhite : kDimWhite,
+        drawText(screen, 440, y, p->name, driverColumn == 4 && driverRow == j ? kWhite : kDimWhite,
                  false);
         if (p->type == Human) ++humanCount;
     }
 
     setFont(fontMedium);
-    drawText(screen, 40, 230, "Create Driver...", selColumn == 5 ? kWhite : kDimWhite, true);
+    drawText(screen, 40, 230, "Create Driver...", driverColumn == 5 ? kWhite : kDimWhite, true);
     drawCentred("PAGE UP/PAGE DOWN - Next/Prev page.", 0xFFFFFF00, 300);
     drawCentred("DEL - delete driver.", 0xFFFFFF00, 330);
     drawCentred("ESC - go back.", 0xFFFFFF00, 360);
-    if (n == 0) {
-        flushInput();
-        delay(100);
-        selColumn = 5;
-    }
+    // Draining input here would swallow the very keys that reach "Create
+    // Driver..." and ESC.
+    if (n == 0) driverColumn = 5;
     delay(10);
     refreshKeys();
 
     const std::int32_t shown = end - first;
     switch (keyPressed) {
     case SDLK_UP:
-        if (selColumn == 5) {
+        if (driverColumn == 5) {
             if (shown > 0) {
-                selColumn = 0;
+                driverColumn = 0;
                 driverRow = shown - 1;
             }
         } else if (driverRow > 0) {
@@ -159,25 +159,25 @@ void Game::driverSelectionFrame() {
         break;
     case SDLK_DOWN:
         ++driverRow;
-        if (selColumn <= 3 && driverRow >= shown) {
-            selColumn = 5;
+        if (driverColumn <= 3 && driverRow >= shown) {
+            driverColumn = 5;
             driverRow = 0;
-        } else if (selColumn == 4 && driverRow >= numSelectedPlayers) {
+        } else if (driverColumn == 4 && driverRow >= numSelectedPlayers) {
             driverRow = 0;
-        } else if (selColumn == 5) {
+        } else if (driverColumn == 5) {
             driverRow = 0;
         }
         break;
     case SDLK_RIGHT:
-        ++selColumn;
-        if (selColumn >= 4) driverRow = 0;
-        if (selColumn > 4) selColumn = 0;
+        ++driverColumn;
+        if (driverColumn >= 4) driverRow = 0;
+        if (driverColumn > 4) driverColumn = 0;
         break;
     case SDLK_LEFT:
-        --selColumn;
-        if (selColumn == 3) driverRow = 0;
-        if (selColumn < 0) selColumn = numSelectedPlayers > 0 ? 4 : 0;
-        if (selColumn == 4) driverRow = 0;
+        --driverColumn;
+        if (driverColumn == 3) driverRow = 0;
+        if (driverColumn < 0) driverColumn = numSelectedPlayers > 0 ? 4 : 0;
+        if (driverColumn == 4) driverRow = 0;
         break;
     case SDLK_PAGEDOWN:
         if (driverPage * kPerPage + kPerPage < n) {
@@ -191,7 +191,7 @@ void Game::driverSelectionFrame() {
         if (driverRow < 0) driverRow = 0;
         break;
     case SDLK_DELETE:
-        if (selColumn == 0 && cursor < n) {
+        if (driverColumn == 0 && cursor < n) {
             const PlayerProfile& p = *profiles[std::size_t(cursor)];
             if (showDialog("Delete driver " + p.name + "?", true)) deleteDriver(cursor);
         }
@@ -200,13 +200,11 @@ void Game::driverSelectionFrame() {
         break;
     }
 
-    ++driverRepeat;
-    if (keys[SDLK_RETURN] && (enterFromMenu == 0 || driverRepeat > 5)) {
-        enterFromMenu = 0;
-        driverRepeat = 0;
+    returnKey.update();
+    if (returnKey.fired(SDLK_RETURN)) {
         const std::int32_t position = driverRow + driverPage * kPerPage;
         PlayerProfile* p = profileAt(position);
-        switch (selColumn) {
+        switch (driverColumn) {
         case 0:
             if (p && (p->type == Computer || humanCount < 2) && !isSelected(position))
                 addDriver(position);
@@ -234,8 +232,6 @@ void Game::driverSelectionFrame() {
         default:
             break;
         }
-        flushInput();
-        delay(200);
     }
     settings->selectedDriverCount = 0;
     for (std::int32_t slot : selectedPlayers)

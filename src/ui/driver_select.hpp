@@ -5,13 +5,12 @@
 
 #include <cstdint>
 
-// Columns: 0 driver, 1 statistics, 2 controls, 3 car, 4 the selected list,
-// 5 "Create Driver...".
+// Cursor column: 0 driver, 1 statistics, 2 controls, 3 car, 4 the selected
+// list, 5 "Create Driver...".
+extern std::int32_t driverColumn;
 extern std::int32_t driverRow;
 extern std::int32_t driverPage;
 extern std::int32_t humanCount;
-// Paces the held RETURN.
-extern std::int32_t driverRepeat;
 
 void addDriver(std::int32_t position);
 void removeDriver(std::int32_t entry);

@@ -53,12 +53,20 @@ void Game::keySettingsScreen(std::int32_t position) {
     if (!profile) return;
     Font* remembered = currentFont();
     std::int32_t selected = 0;
-    std::int32_t counter = 0;
     keyPressed = 0;
+    // The RETURN that opened the screen must not open a slot.
+    refreshKeys();
+    KeyRepeat held(true);
+    auto leave = [&] {
+        waitingForKey = false;
+        setFont(remembered);
+        flushInput();
+    };
     for (;;) {
         delay(20);
         updateScreen(screen);
         pumpEvents();
+        if (quitRequested()) return leave();
         copySurface(screen, titleImage);
         setFont(fontMenu);
         drawCentred("Key setting for " + profile->name, kYellow, 40);
@@ -66,6 +74,8 @@ void Game::keySettingsScreen(std::int32_t position) {
         drawCentred("Hit ESC to end selection.", 0xFFFFFFFF, 350);
         setFont(fontMenu);
         std::int32_t y = 2 * glyphHeight('A') + 40;
+        refreshKeys();
+        held.update();
         if (!waitingForKey) {
             for (int i = 0; i < 5; ++i) {
                 drawCentred(std::string(kControlLabels[i]) + " : " +
@@ -73,44 +83,37 @@ void Game::keySettingsScreen(std::int32_t position) {
                             i == selected ? kYellow : kDimYellow, y);
                 y += glyphHeight('A') + 4;
             }
-            refreshKeys();
-            if (counter > 3) {
-                if (keys[SDLK_DOWN]) {
-                    counter = 0;
-                    selected = (selected + 1) % 5;
-                    std::printf("Selected key %d\n", selected);
-                }
-                if (keys[SDLK_UP]) {
-                    counter = 0;
-                    selected = (selected + 4) % 5;
-                    std::printf("Selected key %d\n", selected);
-                }
-                if (keys[SDLK_RETURN]) {
-                    counter = 0;
-                    waitingForKey = true;
-                }
-                if (keys[SDLK_ESCAPE]) {
-                    setFont(remembered);
-                    delay(100);
-                    return;
-                }
+            if (held.fired(SDLK_DOWN)) {
+                selected = (selected + 1) % 5;
+                std::printf("Selected key %d\n", selected);
             }
-            ++counter;
+            if (held.fired(SDLK_UP)) {
+                selected = (selected + 4) % 5;
+                std::printf("Selected key %d\n", selected);
+            }
+            if (held.pressed(SDLK_RETURN)) {
+                waitingForKey = true;
+                // The new key is one pressed from now on: this RETURN has to
+                // be let go first.
+                held.ignoreHeld();
+            } else if (held.pressed(SDLK_ESCAPE)) {
+                delay(100);
+                return leave();
+            }
         } else {
             drawCentred(std::string("Press key for ") + kControlLabels[selected], 0xFF00FFFF, y);
             keyPressed = 0;
-            if (counter > 3) {
-                counter = 0;
-                std::int32_t newKey = -1;
-                for (std::int32_t code = 0; code < SDLK_LAST; ++code)
-                    if (keys[code]) newKey = code;
-                if (newKey != -1) {
-                    profile->controls[std::size_t(selected)] = newKey;
-                    keyPressed = newKey;
-                    waitingForKey = false;
-                }
+            std::int32_t newKey = -1;
+            for (std::int32_t code = 0; code < SDLK_LAST; ++code)
+                if (held.pressed(code)) newKey = code;
+            if (newKey != -1) {
+                profile->controls[std::size_t(selected)] = newKey;
+                keyPressed = newKey;
+                waitingForKey = false;
+                // The key just taken, ESC or an arrow say, is not also a
+                // command of this screen.
+                held.ignoreHeld();
             }
-            ++counter;
         }
     }
 }

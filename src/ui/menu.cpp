@@ -5,12 +5,11 @@
 #include "gfx/surface.hpp"
 
 std::int32_t menuScreen = 0;
-std::int32_t menuRepeat = 0;
-std::int32_t enterFromMenu = 0;
 bool shiftDown = false;
 
 namespace {
 constexpr std::size_t kMaxLine = 99;
+KeyRepeat menuKeys;
 
 void applyTextEntry(MenuItem& item) {
     if (keyPressed == SDLK_LSHIFT) shiftDown = true;
@@ -104,28 +103,18 @@ void GameMenu::back() {
 }
 
 void handleMenuKeys(GameMenu& menu) {
-    if (++menuRepeat <= 5) return;
+    menuKeys.update();
     if (menuScreen == 0) {
-        if (keys[SDLK_DOWN]) {
-            menuRepeat = 0;
-            menu.nextItem();
-            delay(100);
-        }
-        if (keys[SDLK_UP]) {
-            menuRepeat = 0;
-            menu.previousItem();
-            delay(100);
-        }
-        if (keys[SDLK_RETURN]) {
-            menuRepeat = 0;
-            enterFromMenu = 13;
+        if (menuKeys.fired(SDLK_DOWN)) menu.nextItem();
+        if (menuKeys.fired(SDLK_UP)) menu.previousItem();
+        if (menuKeys.pressed(SDLK_RETURN)) {
+            // Whatever the item opens starts afresh: the RETURN still held and
+            // its key event belong to this item.
             flushInput();
-            delay(60);
             menu.activate();
         }
     }
-    if (keys[SDLK_ESCAPE]) {
-        menuRepeat = 0;
+    if (menuKeys.pressed(SDLK_ESCAPE)) {
         if (menuScreen == 0)
             menu.back();
         else

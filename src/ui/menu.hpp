@@ -74,12 +74,9 @@ class GameMenu {
 // Which screen the main-menu state shows: 0 the menu, 1 lap records,
 // 3 track selection, 5 driver selection.
 extern std::int32_t menuScreen;
-// Paces held keys: an action waits until it passes 5.
-extern std::int32_t menuRepeat;
-// 13 when RETURN activated a menu item; driver selection reads and clears it.
-extern std::int32_t enterFromMenu;
 // Shift state for text-entry items.
 extern bool shiftDown;
 
-// Once per main-menu frame, after drawing: serves the held keys.
+// Once per main-menu frame, after drawing: serves the held keys. UP and DOWN
+// act on the press and repeat while held; RETURN and ESC act once a press.
 void handleMenuKeys(GameMenu& menu);

@@ -5,10 +5,12 @@
 #include "gfx/font.hpp"
 #include "track/directory.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
-std::int32_t selColumn = 0;
+std::int32_t trackColumn = 0;
 std::int32_t trackRow = 0;
+std::int32_t trackTop = 0;
 
 namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
@@ -44,7 +46,7 @@ void removeTrack(std::int32_t entry) {
     if (trackRow == numSelected) --trackRow;
     if (trackRow < 0) {
         trackRow = 0;
-        selColumn = 0;
+        trackColumn = 0;
     }
     for (int i = 0; i < kMaxRaces; ++i)
         std::printf("selectedTracks[%d]=%d\n", i, selectedTracks[i]);
@@ -58,17 +60,24 @@ void Game::trackSelectionFrame() {
     delay(10);
     refreshKeys();
     drawText(screen, 40, 85, "Available Tracks:", kGreen, true);
-    if (numSelected == 0) selColumn = 0;
-    const std::int32_t step = glyphHeight('A') + 3;
-    for (std::int32_t i = 0, y = 110; i < n && y < kListBottom; ++i, y += step)
+    if (numSelected == 0 || trackColumn < 0 || trackColumn > 1) trackColumn = 0;
+    const std::int32_t step = std::max(glyphHeight('A') + 3, 1);
+    // The list scrolls so that the cursor's row is always one of those shown.
+    const std::int32_t rows = std::max((kListBottom - 110 + step - 1) / step, 1);
+    if (trackColumn == 0) {
+        if (trackRow < trackTop) trackTop = trackRow;
+        if (trackRow >= trackTop + rows) trackTop = trackRow - rows + 1;
+    }
+    trackTop = std::max(0, std::min(trackTop, n - rows));
+    for (std::int32_t i = trackTop, y = 110; i < n && y < kListBottom; ++i, y += step)
         drawText(screen, 40, y, stripExtension(tracks[std::size_t(i)]),
-                 selColumn == 0 && trackRow == i ? kWhite : kDimWhite, true);
+                 trackColumn == 0 && trackRow == i ? kWhite : kDimWhite, true);
     drawText(screen, 400, 85, "Selected Tracks:", kGreen, true);
     for (std::int32_t j = 0, y = 110; j < numSelected; ++j, y += step) {
         const std::int32_t position = selectedTracks[std::size_t(j)];
         if (position < 0 || std::size_t(position) >= tracks.size()) continue;
         drawText(screen, 400, y, stripExtension(tracks[std::size_t(position)]),
-                 selColumn == 1 && trackRow == j ? kWhite : kDimWhite, true);
+                 trackColumn == 1 && trackRow == j ? kWhite : kDimWhite, true);
     }
     drawCentred("Hit ESC to go back.", 0xFFFFFF00, 350);
 
@@ -78,21 +87,21 @@ void Game::trackSelectionFrame() {
         break;
     case SDLK_DOWN:
         ++trackRow;
-        if (trackRow >= (selColumn == 0 ? n : numSelected)) trackRow = 0;
+        if (trackRow >= (trackColumn == 0 ? n : numSelected)) trackRow = 0;
         break;
     case SDLK_RIGHT:
         trackRow = 0;
-        selColumn = selColumn == 1 ? 0 : selColumn + 1;
+        trackColumn = trackColumn == 1 ? 0 : trackColumn + 1;
         break;
     case SDLK_LEFT:
         trackRow = 0;
-        selColumn = selColumn == 0 ? 1 : selColumn - 1;
+        trackColumn = trackColumn == 0 ? 1 : trackColumn - 1;
         break;
     case SDLK_RETURN:
         // An empty track list has no position to add.
-        if (selColumn == 0 && trackRow < n)
+        if (trackColumn == 0 && trackRow < n)
             addTrack(trackRow);
-        else if (selColumn == 1)
+        else if (trackColumn == 1)
             removeTrack(trackRow);
         break;
     default:

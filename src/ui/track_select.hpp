@@ -4,10 +4,11 @@
 
 #include <cstdint>
 
-// Cursor column (0 available tracks, 1 selected tracks; the driver screen
-// uses it with its own columns) and row.
-extern std::int32_t selColumn;
+// Cursor column (0 available tracks, 1 selected tracks) and row, and the
+// first available track shown when the list is longer than the screen.
+extern std::int32_t trackColumn;
 extern std::int32_t trackRow;
+extern std::int32_t trackTop;
 
 // The list operations behind RETURN, on the shared selection state.
 void addTrack(std::int32_t position);

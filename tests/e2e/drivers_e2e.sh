@@ -29,9 +29,7 @@ key Up   # from "Create Driver..." to the last row shown
 key Return # select it
 key Right
 key Right # controls...
-# Short: a RETURN still held when the key screen first looks would start
-# the wait for a new key at once.
-key Return 30
+key Return 30 # the RETURN that opens the screen opens no slot
 sleep 0.5
 key Return 30 # wait for the accelerate key
 sleep 0.2

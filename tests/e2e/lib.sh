@@ -45,8 +45,8 @@ for _ in $(seq 20); do
 done
 [ -n "$xvfb_pid" ] || fail "Xvfb did not start"
 
-# The menu paces held keys: one step, then a 100 ms wait and five frames.
-# A press of about 80 ms is seen once; a much shorter tap may fall between two
+# A held key acts on the press and repeats only after a quarter second, so a
+# press of about 80 ms is seen once; a much shorter tap may fall between two
 # reads of the key state.
 key() { # key [milliseconds held]
     xdotool keydown "$1"
@@ -72,7 +72,7 @@ wait_for_exit() {
         kill -0 "$game_pid" 2>/dev/null || break
         sleep 0.1
     done
-    kill -0 "$game_pid" 2>/dev/null && fail "the game did not end after QUIT"
+    kill -0 "$game_pid" 2>/dev/null && fail "the game did not end"
     wait "$game_pid" || status=$?
     game_pid=""
     [ "$status" -eq 0 ] || fail "exit status $status"

@@ -2,7 +2,7 @@
 # Starts the real game under Xvfb and plays the main menu with real key
 # presses: switches "Show FPS" on, leaves with QUIT, checks the exit status,
 # the bytes of set.dat and a screenshot, then starts again and checks that
-# the value survived.
+# the value survived; and stops the game with SIGTERM.
 #
 # usage: menu_e2e.sh <runtime directory>
 source "$(dirname "$0")/lib.sh" "$1"
@@ -89,4 +89,21 @@ esac
 grep -q "Display Info:" "$work/game.out" || fail "no start-up lines on standard output"
 grep -q "FATAL ERROR: CANNOT INITIALISE AUDIO!!" "$work/game.out" ||
     fail "no word that the sound device is missing"
+echo "restart: Show FPS kept, silent without a sound device"
+
+# SIGTERM (as Ctrl+C or closing the window) ends the game as QUIT does, even
+# from a screen of its own: exit status 0 and set.dat written.
+rm -f set.dat
+start_game
+key Return # DRIVE OPTIONS
+for _ in 1 2 3; do key Down; done
+key Return # TRACKS...
+kill -TERM "$game_pid"
+wait_for_exit
+[ -f set.dat ] || fail "no set.dat after SIGTERM"
+case "$(hex_of set.dat)" in
+0d0000004452495645204f5054494f4e53*) ;;
+*) fail "set.dat after SIGTERM does not start with the DRIVE OPTIONS record" ;;
+esac
+echo "SIGTERM: exit status 0, set.dat written"
 echo "1 passed, 0 failed"
