@@ -256,6 +256,125 @@ TEST_F(Handling, ACrashTakesBackTheMoveThenCreepsBackwards) {
     EXPECT_NEAR(car.posY - y, 0.2 * std::cos(m), 1e-4);
 }
 
+TEST_F(Handling, WeavingAcrossAngleZeroIsNoDifferentFromAnyOtherAngle) {
+    // Travel lagging well behind the body, as on the loosest shipped car, so
+    // that body and travel often sit either side of the angle weaved about.
+    type.grip = 0.035f;
+    struct Weave {
+        float slowest, last, mostSkid;
+    };
+    auto weave = [&](float about) {
+        place(500, 500, about);
+        car.speed = type.topSpeed;
+        car.accel = 0;
+        Weave w{car.speed, 0, 0};
+        for (int i = 0; i < 100; ++i) {
+            car.accelerate();
+            car.steer((i + 3) / 6 % 2 == 0 ? 0.06f : -0.06f); // 3 right, 6 left, 6 right...
+            car.update(1.0f);
+            w.slowest = std::min(w.slowest, car.speed);
+            w.mostSkid = std::max(w.mostSkid, car.skid);
+        }
+        w.last = car.speed;
+        return w;
+    };
+    const Weave acrossZero = weave(0);
+    for (float about : {float(kPi / 2), float(kPi), float(kPi * 1.5)}) {
+        const Weave other = weave(about);
+        EXPECT_NEAR(acrossZero.slowest, other.slowest, 1e-4) << about;
+        EXPECT_NEAR(acrossZero.last, other.last, 1e-4) << about;
+        EXPECT_EQ(other.mostSkid, 0.0f) << about;
+    }
+    EXPECT_EQ(acrossZero.mostSkid, 0.0f) << "a car weaving across angle 0 is barely drifting";
+}
+
+TEST_F(Handling, BrakeHeldAtAStandstillReversesAtAThirdOfTopSpeed) {
+    place(500, 500, 0);
+    car.speed = 2.0f;
+    int frames = 0;
+    for (; car.speed > 0 && frames < 100; ++frames) {
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+        if (car.speed > 0) {
+            EXPECT_EQ(car.reverseSpeed, 0.0f) << "braking, not reversing yet";
+        }
+    }
+    ASSERT_EQ(car.speed, 0.0f);
+    float y = car.posY, fastest = 0;
+    for (int i = 0; i < 60; ++i) {
+        y = car.posY;
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+        fastest = std::max(fastest, car.reverseSpeed);
+        EXPECT_EQ(car.speed, 0.0f);
+    }
+    EXPECT_FLOAT_EQ(fastest, car.reverseTopSpeed());
+    EXPECT_FLOAT_EQ(car.reverseTopSpeed(), type.topSpeed / 3);
+    EXPECT_NEAR(car.posY - y, car.reverseTopSpeed(), 1e-4) << "facing up, backing down";
+    EXPECT_NEAR(car.posX, 500.0f, 1e-4);
+
+    // Letting go winds it down to a stop.
+    for (int i = 0; i < 15; ++i) {
+        applyControls(car, {});
+        car.update(1.0f);
+    }
+    EXPECT_EQ(car.reverseSpeed, 0.0f);
+    y = car.posY;
+    car.update(1.0f);
+    EXPECT_EQ(car.posY, y);
+
+    // Backing again, then accelerating: forwards, reverse wound down.
+    for (int i = 0; i < 20; ++i) {
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+    }
+    ASSERT_GT(car.reverseSpeed, 0.0f);
+    for (int i = 0; i < 30; ++i) {
+        applyControls(car, {.accelerate = true});
+        car.update(1.0f);
+    }
+    EXPECT_EQ(car.reverseSpeed, 0.0f);
+    y = car.posY;
+    applyControls(car, {.accelerate = true});
+    car.update(1.0f);
+    EXPECT_LT(car.posY, y - 0.5f) << "driving up again";
+}
+
+TEST_F(Handling, SteeringWhileReversingTurnsTheBodyTheOtherWay) {
+    place(500, 500, 0);
+    for (int i = 0; i < 30; ++i) {
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+    }
+    for (int i = 0; i < 5; ++i) {
+        applyControls(car, {.brake = true, .right = true});
+        car.update(1.0f);
+    }
+    EXPECT_GT(car.bodyAngle, float(kPi * 1.5)) << "right while reversing: the nose goes left";
+    EXPECT_GT(car.posX, 500.0f) << "and the tail right";
+    EXPECT_EQ(car.steering, 0.0f) << "each input still acts once";
+}
+
+TEST_F(Handling, BackingIntoAnObstacleStopsTheCarWithoutACrash) {
+    // The probe point at the nose, 16 pixels ahead of the centre, as on the
+    // shipped cars; the tail is felt 16 pixels behind.
+    type.pivot = {10, 0};
+    area(Obstacle, 0, 530, 1000, 600);
+    place(500, 500, 0);
+    bool stopped = false;
+    for (int i = 0; i < 100; ++i) {
+        const float before = car.reverseSpeed;
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+        stopped |= before > 0 && car.reverseSpeed == 0;
+        EXPECT_LT(car.posY + 16, 530.0f) << "the tail never enters it, frame " << i;
+        EXPECT_FALSE(car.crashed);
+    }
+    EXPECT_TRUE(stopped);
+    EXPECT_GT(car.posY + 16, 527.0f) << "it backed right up to it";
+    EXPECT_EQ(car.damage, 0.0f);
+}
+
 TEST_F(Handling, EdgesBlockEachAxisOnItsOwn) {
     place(500, 12, 0.3f);
     car.speed = 3.0f;
