@@ -259,27 +259,39 @@ const std::vector<Span> kGrendelScript = {
     {26, "L"},  // up the pit lane
     {4, "A"},   //
     {14, "AL"}, // into the pit wall
-    {85, "A"},  // the crash
+    {85, "A"},  // until the crash is over
     {12, "AR"}, // out of the crash, north again
     {40, "A"},  // through the refuel area and the pit box
     {15, "AR"}, // right, off onto the grass
     {30, "A"},  //
 };
 const std::vector<Span> kKartScript = {
-    {40, "AN"}, {30, ""}, {26, "L"},  {20, "A"},
-    {26, "L"},  {4, "A"}, {14, "AL"}, {63, "A"}, // the crash
-    {18, "AR"},                                  // out of the crash, north again
-    {40, "A"},                                   // through the refuel area and the pit box
-    {15, "AR"},                                  // right, off onto the grass
-    {30, "A"},                                   //
+    {40, "AN"}, //
+    {30, ""},   //
+    {26, "L"},  //
+    {20, "A"},  //
+    {26, "L"},  //
+    {4, "A"},   //
+    {14, "AL"}, // into the pit wall, sooner than the Grendel
+    {63, "A"},  // until the crash is over
+    {18, "AR"}, // a sharper turn out: it stopped nearer the wall
+    {40, "A"},  //
+    {15, "AR"}, //
+    {30, "A"},  //
 };
 const std::vector<Span> kCabScript = {
-    {40, "AN"}, {30, ""}, {26, "L"},  {20, "A"},
-    {26, "L"},  {4, "A"}, {14, "AL"}, {59, "A"}, // the crash
-    {18, "AR"},                                  // out of the crash, north again
-    {40, "A"},                                   // through the refuel area and the pit box
-    {15, "AR"},                                  // right, off onto the grass
-    {30, "A"},                                   //
+    {40, "AN"}, //
+    {30, ""},   //
+    {26, "L"},  //
+    {20, "A"},  //
+    {26, "L"},  //
+    {4, "A"},   //
+    {14, "AL"}, // into the pit wall, sooner than the Grendel
+    {59, "A"},  // until the crash is over
+    {18, "AR"}, // a sharper turn out: it stopped nearer the wall
+    {40, "A"},  //
+    {15, "AR"}, //
+    {30, "A"},  //
 };
 
 INSTANTIATE_TEST_SUITE_P(
