@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <set>
 
 namespace {
 
@@ -205,6 +206,175 @@ TEST_F(Handling, FuelDamageAndNitroStayInRange) {
     EXPECT_FLOAT_EQ(car.damage, type.maxDamage);
 }
 
+TEST_F(Handling, ServiceAreasFillAtTheirOwnRatesInDoublePrecision) {
+    // From an empty tank, standing still: each frame's step is added in
+    // double precision and stored back, which differs from float steps by a
+    // bit in the third frame of the pit box.
+    fuelConsumptionOn = false;
+    struct Case {
+        std::vector<std::int16_t> kinds;
+        float after[3];
+    };
+    const Case cases[] = {
+        {{PitBox}, {0x1.1eb852p-4f, 0x1.1eb852p-3f, 0x1.ae147ap-3f}},       // 0.07 a frame
+        {{Refuel}, {0x1.eb851ep-5f, 0x1.eb851ep-4f, 0x1.70a3d6p-3f}},       // 0.06 a frame
+        {{PitBox, Refuel}, {0x1.0a3d7p-3f, 0x1.0a3d7p-2f, 0x1.8f5c28p-2f}}, // both, in turn
+    };
+    for (const Case& c : cases) {
+        for (std::int16_t kind : c.kinds)
+            area(kind, 0, 0, 1000, 1000);
+        car.fuel = 0;
+        for (int frame = 0; frame < 3; ++frame) {
+            car.update(1.0f);
+            EXPECT_EQ(car.fuel, c.after[frame]) << c.kinds.size() << " areas, frame " << frame;
+        }
+        game->track->areas.resize(1); // the road
+    }
+}
+
+TEST_F(Handling, ACrashTakesBackTheMoveThenCreepsBackwards) {
+    area(Obstacle, 0, 0, 1000, 1000);
+    place(500, 500, 0.2f);
+    car.speed = 3.0f;
+    car.update(1.0f);
+    ASSERT_TRUE(car.crashed);
+    EXPECT_NEAR(car.posX, 500.0f, 1e-3) << "the move into the obstacle is taken back";
+    EXPECT_NEAR(car.posY, 500.0f, 1e-3);
+    EXPECT_EQ(car.x, -10 + 500) << "the drawn corner follows";
+    EXPECT_EQ(car.y, -16 + 500);
+    game->track->areas.pop_back();
+
+    // Without throttle a crashed car settles into a creep of 0.2 a frame,
+    // against its (deflected) direction of travel.
+    for (int i = 0; i < 20; ++i)
+        car.update(1.0f);
+    const float m = car.moveAngle, x = car.posX, y = car.posY;
+    car.update(1.0f);
+    EXPECT_TRUE(car.crashed);
+    EXPECT_NEAR(car.speed, -0.2f, 1e-6);
+    EXPECT_NEAR(car.posX - x, -0.2 * std::sin(m), 1e-4);
+    EXPECT_NEAR(car.posY - y, 0.2 * std::cos(m), 1e-4);
+}
+
+TEST_F(Handling, WeavingAcrossAngleZeroIsNoDifferentFromAnyOtherAngle) {
+    // Travel lagging well behind the body, as on the loosest shipped car, so
+    // that body and travel often sit either side of the angle weaved about.
+    type.grip = 0.035f;
+    struct Weave {
+        float slowest, last, mostSkid;
+    };
+    auto weave = [&](float about) {
+        place(500, 500, about);
+        car.speed = type.topSpeed;
+        car.accel = 0;
+        Weave w{car.speed, 0, 0};
+        for (int i = 0; i < 100; ++i) {
+            car.accelerate();
+            car.steer((i + 3) / 6 % 2 == 0 ? 0.06f : -0.06f); // 3 right, 6 left, 6 right...
+            car.update(1.0f);
+            w.slowest = std::min(w.slowest, car.speed);
+            w.mostSkid = std::max(w.mostSkid, car.skid);
+        }
+        w.last = car.speed;
+        return w;
+    };
+    const Weave acrossZero = weave(0);
+    for (float about : {float(kPi / 2), float(kPi), float(kPi * 1.5)}) {
+        const Weave other = weave(about);
+        EXPECT_NEAR(acrossZero.slowest, other.slowest, 1e-4) << about;
+        EXPECT_NEAR(acrossZero.last, other.last, 1e-4) << about;
+        EXPECT_EQ(other.mostSkid, 0.0f) << about;
+    }
+    EXPECT_EQ(acrossZero.mostSkid, 0.0f) << "a car weaving across angle 0 is barely drifting";
+}
+
+TEST_F(Handling, BrakeHeldAtAStandstillReversesAtAThirdOfTopSpeed) {
+    place(500, 500, 0);
+    car.speed = 2.0f;
+    int frames = 0;
+    for (; car.speed > 0 && frames < 100; ++frames) {
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+        if (car.speed > 0) {
+            EXPECT_EQ(car.reverseSpeed, 0.0f) << "braking, not reversing yet";
+        }
+    }
+    ASSERT_EQ(car.speed, 0.0f);
+    float y = car.posY, fastest = 0;
+    for (int i = 0; i < 60; ++i) {
+        y = car.posY;
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+        fastest = std::max(fastest, car.reverseSpeed);
+        EXPECT_EQ(car.speed, 0.0f);
+    }
+    EXPECT_FLOAT_EQ(fastest, car.reverseTopSpeed());
+    EXPECT_FLOAT_EQ(car.reverseTopSpeed(), type.topSpeed / 3);
+    EXPECT_NEAR(car.posY - y, car.reverseTopSpeed(), 1e-4) << "facing up, backing down";
+    EXPECT_NEAR(car.posX, 500.0f, 1e-4);
+
+    // Letting go winds it down to a stop.
+    for (int i = 0; i < 15; ++i) {
+        applyControls(car, {});
+        car.update(1.0f);
+    }
+    EXPECT_EQ(car.reverseSpeed, 0.0f);
+    y = car.posY;
+    car.update(1.0f);
+    EXPECT_EQ(car.posY, y);
+
+    // Backing again, then accelerating: forwards, reverse wound down.
+    for (int i = 0; i < 20; ++i) {
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+    }
+    ASSERT_GT(car.reverseSpeed, 0.0f);
+    for (int i = 0; i < 30; ++i) {
+        applyControls(car, {.accelerate = true});
+        car.update(1.0f);
+    }
+    EXPECT_EQ(car.reverseSpeed, 0.0f);
+    y = car.posY;
+    applyControls(car, {.accelerate = true});
+    car.update(1.0f);
+    EXPECT_LT(car.posY, y - 0.5f) << "driving up again";
+}
+
+TEST_F(Handling, SteeringWhileReversingTurnsTheBodyTheOtherWay) {
+    place(500, 500, 0);
+    for (int i = 0; i < 30; ++i) {
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+    }
+    for (int i = 0; i < 5; ++i) {
+        applyControls(car, {.brake = true, .right = true});
+        car.update(1.0f);
+    }
+    EXPECT_GT(car.bodyAngle, float(kPi * 1.5)) << "right while reversing: the nose goes left";
+    EXPECT_GT(car.posX, 500.0f) << "and the tail right";
+    EXPECT_EQ(car.steering, 0.0f) << "each input still acts once";
+}
+
+TEST_F(Handling, BackingIntoAnObstacleStopsTheCarWithoutACrash) {
+    // The probe point at the nose, 16 pixels ahead of the centre, as on the
+    // shipped cars; the tail is felt 16 pixels behind.
+    type.pivot = {10, 0};
+    area(Obstacle, 0, 530, 1000, 600);
+    place(500, 500, 0);
+    bool stopped = false;
+    for (int i = 0; i < 100; ++i) {
+        const float before = car.reverseSpeed;
+        applyControls(car, {.brake = true});
+        car.update(1.0f);
+        stopped |= before > 0 && car.reverseSpeed == 0;
+        EXPECT_LT(car.posY + 16, 530.0f) << "the tail never enters it, frame " << i;
+        EXPECT_FALSE(car.crashed);
+    }
+    EXPECT_TRUE(stopped);
+    EXPECT_GT(car.posY + 16, 527.0f) << "it backed right up to it";
+    EXPECT_EQ(car.damage, 0.0f);
+}
+
 TEST_F(Handling, EdgesBlockEachAxisOnItsOwn) {
     place(500, 12, 0.3f);
     car.speed = 3.0f;
@@ -249,6 +419,35 @@ TEST_F(Handling, SkiddingNeedsSpeedAndLeavesMarksUnderTheRearWheels) {
     place(985, 500, 0); // the right wheel's marks fall off the track
     car.skidStep();
     EXPECT_EQ(darkened(), 6) << "two of the four marks fall outside and are skipped";
+}
+
+TEST_F(Handling, MarksArePlacedWithTheFrameShownBeforeTheUpdate) {
+    // A hard start turning from frame 0 into frame 35: the corner is already
+    // the new frame's, the mark origin still takes off the old frame's
+    // offset. So a different offset for frame 35 moves the marks with it.
+    auto marksAfterTurn = [&] {
+        SDL_FillRect(trackSurface, nullptr, 0xFF808080);
+        place(500, 500, 0.15f);
+        car.frame = 0;
+        car.speed = 0.05f;
+        car.accel = 0.05f;
+        car.steering = 0.06f;
+        car.update(1.0f);
+        EXPECT_EQ(car.frame, 35);
+        EXPECT_GT(car.skid, 1.0f);
+        std::set<std::pair<int, int>> marks;
+        for (int y = 0; y < 1000; ++y)
+            for (int x = 0; x < 1000; ++x)
+                if (getPixel(trackSurface, x, y) != 0xFF808080u) marks.insert({x, y});
+        return marks;
+    };
+    const auto same = marksAfterTurn();
+    ASSERT_FALSE(same.empty());
+    type.frameOffsets[35] = {-12, -15};
+    std::set<std::pair<int, int>> expected;
+    for (auto [x, y] : same)
+        expected.insert({x - 2, y + 1});
+    EXPECT_EQ(marksAfterTurn(), expected);
 }
 
 TEST_F(Handling, FramesAreRotatedOnceAndSpritesEraseCleanly) {
