@@ -42,7 +42,7 @@ const char* const kNames[] = {"Ace", "Bo", "Carla", "Dmitri", "Eve", "Finn", "Gw
 
 // SDL turns Ctrl+C and SIGTERM into a quit event; the runner's keyboard is
 // a fake one, so it asks SDL's own queue.
-bool quitRequested() {
+bool signalledToStop() {
     SDL_PumpEvents();
     SDL_Event event;
     return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUITMASK) > 0;
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
     RaceWatch watch;
     std::int32_t raceIndex = -1;
     while (game->state != MainMenu && !failed) {
-        if (quitRequested()) {
+        if (signalledToStop()) {
             std::printf("INTERRUPTED\n");
             interrupted = failed = true;
             break;
