@@ -5,6 +5,7 @@
 #include "car/car.hpp"
 #include "car/test_drive.hpp"
 #include "test_support.hpp"
+#include "track/directory.hpp"
 
 #include <gtest/gtest.h>
 
@@ -173,7 +174,8 @@ TEST_F(Obstacles, NoneOfAShippedTrackIsThinnerThanTheFastestCarsStep) {
     float fastest = 0;
     for (const auto& type : game->cars)
         fastest = std::max(fastest, type->topSpeed + 5); // with nitro
-    for (const std::string& file : game->tracks) {
+    // The directory itself: the game's list may still be another test's.
+    for (const std::string& file : listDirectory("tracks", "*.map")) {
         std::vector<std::uint8_t> bytes;
         Track t;
         std::string why;

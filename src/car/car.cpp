@@ -65,6 +65,17 @@ void Car::resetForRace() {
     reverseSpeed = 0;
 }
 
+void Car::placeAt(float px, float py, float angle) {
+    posX = px;
+    posY = py;
+    moveAngle = bodyAngle = angle;
+    if (!type) return;
+    frame = frameForAngle(bodyAngle, type->frameCount);
+    const IntPoint& o = offsetOf(*type, frame);
+    x = o.x + std::int32_t(posX);
+    y = o.y + std::int32_t(posY);
+}
+
 std::int32_t frameForAngle(float bodyAngle, std::int32_t n) {
     if (n < 1) return 0;
     double deg = double(bodyAngle * 180.0f) / kPi;

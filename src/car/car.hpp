@@ -35,6 +35,10 @@ class Car : public Sprite {
     void brake(float amount);
 
     void resetForRace();
+    // Sets the car down with its centre at (px, py), body and travel at
+    // the angle, and the frame and drawn corner that go with them, so that
+    // the first update reads the track where the car stands.
+    void placeAt(float px, float py, float angle);
     // The area of a kind under the car's probe point; side (when asked)
     // tells whether the car met it across its x sides (1) or y sides (0),
     // -1 without a hit.

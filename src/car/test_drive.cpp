@@ -40,9 +40,7 @@ bool TestDrive::start(const std::string& trackFile, const std::string& carName,
     game->objects.emplace_back(made);
     car = made;
     const GridPlace place = gridPlace(*game->track->finishLine(), gridIndex, gridIndex + 1);
-    car->posX = place.x;
-    car->posY = place.y;
-    car->moveAngle = car->bodyAngle = place.angle;
+    car->placeAt(place.x, place.y, place.angle);
     car->resetForRace();
     return true;
 }

@@ -27,9 +27,7 @@ void Player::placeOnGrid(std::int32_t index) {
     const TrackArea* line = track ? track->finishLine() : nullptr;
     if (!line || !car) return;
     const GridPlace p = gridPlace(*line, index, number);
-    car->posX = p.x;
-    car->posY = p.y;
-    car->moveAngle = car->bodyAngle = p.angle;
+    car->placeAt(p.x, p.y, p.angle);
 }
 
 void Player::resetForRace() {
