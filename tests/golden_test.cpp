@@ -251,48 +251,27 @@ TEST_P(GoldenDrive, MatchesTheRecordedRun) {
 // To re-aim one, trace it (GRAVELIN_GOLDEN_TRACE=1 and a filter on the run's
 // name), change the span lengths, check that the places are still reached
 // and re-record.
-const std::vector<Span> kGrendelScript = {
-    {40, "AN"}, // down the start straight, on nitro
-    {30, ""},   //
-    {26, "L"},  // left, towards the end of the pit wall
-    {20, "A"},  //
-    {26, "L"},  // up the pit lane
-    {4, "A"},   //
-    {14, "AL"}, // into the pit wall
-    {85, "A"},  // until the crash is over
-    {12, "AR"}, // out of the crash, north again
-    {40, "A"},  // through the refuel area and the pit box
-    {15, "AR"}, // right, off onto the grass
-    {30, "A"},  //
-};
-const std::vector<Span> kKartScript = {
-    {40, "AN"}, //
-    {30, ""},   //
-    {26, "L"},  //
-    {20, "A"},  //
-    {26, "L"},  //
-    {4, "A"},   //
-    {14, "AL"}, // into the pit wall, sooner than the Grendel
-    {63, "A"},  // until the crash is over
-    {18, "AR"}, // a sharper turn out: it stopped nearer the wall
-    {40, "A"},  //
-    {15, "AR"}, //
-    {30, "A"},  //
-};
-const std::vector<Span> kCabScript = {
-    {40, "AN"}, //
-    {30, ""},   //
-    {26, "L"},  //
-    {20, "A"},  //
-    {26, "L"},  //
-    {4, "A"},   //
-    {14, "AL"}, // into the pit wall, sooner than the Grendel
-    {59, "A"},  // until the crash is over
-    {18, "AR"}, // a sharper turn out: it stopped nearer the wall
-    {40, "A"},  //
-    {15, "AR"}, //
-    {30, "A"},  //
-};
+std::vector<Span> script(int crashFrames, int turnOut) {
+    return {
+        {40, "AN"},         // down the start straight, on nitro
+        {30, ""},           //
+        {26, "L"},          // left, towards the end of the pit wall
+        {20, "A"},          //
+        {26, "L"},          // up the pit lane
+        {4, "A"},           //
+        {14, "AL"},         // into the pit wall
+        {crashFrames, "A"}, // until the crash is over
+        {turnOut, "AR"},    // out of the crash, north again
+        {40, "A"},          // through the refuel area and the pit box
+        {15, "AR"},         // right, off onto the grass
+        {30, "A"},          //
+    };
+}
+// The kart and the cab hit the wall sooner and stop nearer it, so they
+// wait less and turn out more sharply.
+const std::vector<Span> kGrendelScript = script(85, 12);
+const std::vector<Span> kKartScript = script(63, 18);
+const std::vector<Span> kCabScript = script(59, 18);
 
 INSTANTIATE_TEST_SUITE_P(
     ShippedCars, GoldenDrive,
