@@ -26,8 +26,6 @@
 #include "records/profile.hpp"
 #include "track/track.hpp"
 
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,14 +37,6 @@
 namespace {
 
 const char* const kNames[] = {"Ace", "Bo", "Carla", "Dmitri", "Eve", "Finn", "Gwen", "Hiro"};
-
-// SDL turns Ctrl+C and SIGTERM into a quit event; the runner's keyboard is
-// a fake one, so it asks SDL's own queue.
-bool signalledToStop() {
-    SDL_PumpEvents();
-    SDL_Event event;
-    return SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUITMASK) > 0;
-}
 
 int usage() {
     std::fprintf(stderr,
@@ -153,7 +143,9 @@ int main(int argc, char** argv) {
     RaceWatch watch;
     std::int32_t raceIndex = -1;
     while (game->state != MainMenu && !failed) {
-        if (signalledToStop()) {
+        // The runner's keyboard is a fake one; Ctrl+C and SIGTERM reach
+        // SDL's own queue.
+        if (systemQuitPending()) {
             std::printf("INTERRUPTED\n");
             interrupted = failed = true;
             break;

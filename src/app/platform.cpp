@@ -58,10 +58,8 @@ void refreshKeys() {
 
 void pumpEvents() {
     if (!fake) {
-        SDL_PumpEvents();
         // Peeked, not taken: the main menu still polls it in its turn.
-        SDL_Event event;
-        if (SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUITMASK) > 0) quitSeen = true;
+        if (systemQuitPending()) quitSeen = true;
         return;
     }
     ++fake->pumps;
@@ -102,6 +100,12 @@ bool pollEvent(SDL_Event& event) {
 
 bool quitRequested() {
     return quitSeen;
+}
+
+bool systemQuitPending() {
+    SDL_PumpEvents();
+    SDL_Event event;
+    return SDL_PeepEvents(&event, 1, SDL_PEEKEVENT, SDL_QUITMASK) > 0;
 }
 
 Uint32 ticks() {

@@ -39,6 +39,10 @@ std::uint32_t inputFlushes();
 bool pollEvent(SDL_Event& event);
 // True from the first SDL_QUIT on.
 bool quitRequested();
+// Asks SDL's own queue, whatever platform is installed, whether a quit is
+// waiting (left in the queue): for tools that run on the fake keyboard but
+// must still stop on Ctrl+C or SIGTERM.
+bool systemQuitPending();
 Uint32 ticks();
 void delay(Uint32 milliseconds);
 // Shows the whole screen surface.
