@@ -85,11 +85,13 @@ void Game::startEngineSounds() {
 void Game::raceFrame() {
     if (!track || !trackSurface) return;
     updateObjects();
-    restoreCells(*track, layer4Cells, trackSurface);
-    drawObjects();
-    drawCellCovers(*track, layer4Cells, trackSurface);
-    drawViews();
-    drawRaceDisplay();
+    if (drawRace) {
+        restoreCells(*track, layer4Cells, trackSurface);
+        drawObjects();
+        drawCellCovers(*track, layer4Cells, trackSurface);
+        drawViews();
+        drawRaceDisplay();
+    }
     refreshKeys();
     if (state == Racing || startLightStep == 2) runRaceManager();
     if (showFps) {
@@ -114,11 +116,13 @@ void Game::raceFrame() {
 void Game::raceOverFrame() {
     if (!track || !trackSurface) return;
     updateObjects();
-    restoreCells(*track, layer3Cells, trackSurface);
-    drawObjects();
-    drawCellShadows(*track, layer3Cells, trackSurface);
-    drawViews();
-    drawRaceDisplay();
+    if (drawRace) {
+        restoreCells(*track, layer3Cells, trackSurface);
+        drawObjects();
+        drawCellShadows(*track, layer3Cells, trackSurface);
+        drawViews();
+        drawRaceDisplay();
+    }
     refreshKeys();
     runRaceManager();
     setFont(fontLarge);

@@ -27,7 +27,8 @@ void Game::updateObjects() {
     // The last object drawn is erased first, so what an earlier car's update
     // paints (skid marks) is not covered by a later car's saved background.
     for (auto it = objects.rbegin(); it != objects.rend(); ++it) {
-        if (auto* sprite = dynamic_cast<Sprite*>(it->get())) sprite->restore(trackSurface);
+        if (auto* sprite = dynamic_cast<Sprite*>(it->get()); sprite && drawRace)
+            sprite->restore(trackSurface);
         if (auto* car = dynamic_cast<Car*>(it->get())) car->update(1.0f);
     }
 }
