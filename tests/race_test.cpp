@@ -516,3 +516,32 @@ TEST_F(Race, AStuckComputerDriverBacksOutAndDrivesOn) {
     EXPECT_GT(reversing, 0) << "pinned against the wall, it reverses";
     EXPECT_LT(reversing, 400);
 }
+
+TEST_F(Race, ARaceNobodyWatchesRunsFrameForFrameAsADrawnOne) {
+    for (int i = 0; i < 4; ++i)
+        driver(Computer);
+    game->settings->lapsPerRace = 1;
+    auto trace = [&](bool draw) {
+        game->drawRace = draw;
+        start(TimeTrial);
+        std::vector<std::string> lines;
+        for (int frame = 0; frame < 1200 && game->state != MainMenu; ++frame) {
+            game->runFrame();
+            std::string line = std::to_string(game->state);
+            for (auto& p : game->players)
+                line += " " + std::to_string(p->car->posX) + "," + std::to_string(p->car->posY) +
+                        "," + std::to_string(p->laps) + "," + std::to_string(p->car->damage);
+            lines.push_back(line);
+        }
+        game->clearRace();
+        game->state = MainMenu;
+        return lines;
+    };
+    const std::vector<std::string> drawn = trace(true);
+    const std::vector<std::string> undrawn = trace(false);
+    game->drawRace = true;
+    ASSERT_EQ(drawn.size(), undrawn.size());
+    ASSERT_NE(drawn.front().substr(1), drawn.back().substr(1)) << "the cars drove";
+    for (std::size_t i = 0; i < drawn.size(); ++i)
+        ASSERT_EQ(drawn[i], undrawn[i]) << "frame " << i;
+}
