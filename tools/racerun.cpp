@@ -2,10 +2,11 @@
 // game's own race start, race frames and race manager, and reports how it
 // went: the finish order, every driver's laps, best lap and pit stops, the
 // frames it spent heading away from its waypoint and its contacts with
-// other cars, and the frames it took. It fails (exit 1) when a track cannot
-// be raced, the race has not ended within the frame limit, a driver makes
-// no waypoint progress for too long, or a driver heads the wrong way in the
-// first three seconds after GO (the racing line starts behind the grid).
+// other cars, the frames the race took and its peak resident memory. It
+// fails (exit 1) when a track cannot be raced, the race has not ended
+// within the frame limit, a driver makes no waypoint progress for too long,
+// or a driver heads the wrong way in the first three seconds after GO (the
+// racing line starts behind the grid).
 // Ctrl+C or a SIGTERM ends it at once, lap records put back, with exit 1.
 //
 // usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season]
@@ -36,6 +37,26 @@
 #include <vector>
 
 namespace {
+
+// Each race's own peak: the kernel's high-water mark of resident memory is
+// reset as a race is prepared and read when it ends (Linux; 0 elsewhere).
+void resetPeakMemory() {
+    if (std::FILE* f = std::fopen("/proc/self/clear_refs", "w")) {
+        std::fputs("5", f);
+        std::fclose(f);
+    }
+}
+
+long peakMemoryKb() {
+    long kb = 0;
+    if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f))
+            if (std::sscanf(line, "VmHWM: %ld", &kb) == 1) break;
+        std::fclose(f);
+    }
+    return kb;
+}
 
 const char* const kNames[] = {"Ace", "Bo", "Carla", "Dmitri", "Eve", "Finn", "Gwen", "Hiro"};
 
@@ -158,6 +179,7 @@ int main(int argc, char** argv) {
         if (game->state == PreRace && !raceReady) {
             raceFrames = 0;
             watch.start(std::size_t(drivers), stuckLimit);
+            resetPeakMemory();
         }
         game->runFrame();
         ++frames;
@@ -184,9 +206,9 @@ int main(int argc, char** argv) {
         if (game->state == RaceOver && raceIndex != game->settings->raceIndex) {
             raceIndex = game->settings->raceIndex;
             ++racesRun;
-            std::printf("race %d on %s: %d frames, %d contacts between cars\n", raceIndex + 1,
-                        game->settings->trackNames[std::size_t(raceIndex)].c_str(), raceFrames,
-                        watch.contacts());
+            std::printf("race %d on %s: %d frames, %d contacts between cars, peak memory %ld kB\n",
+                        raceIndex + 1, game->settings->trackNames[std::size_t(raceIndex)].c_str(),
+                        raceFrames, watch.contacts(), peakMemoryKb());
             for (std::int32_t place = 0; place < game->finishedCount; ++place) {
                 const Player& p =
                     *game->players[std::size_t(game->finishOrder[std::size_t(place)] - 1)];

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The sanitizer job of CI: a second build with AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang, with the fuzz targets), then the unit
+# tests and two headless races in it, one of them drawn, then every fuzz
+# target for a while on its seeds and the damaged inputs. Any sanitizer
+# report fails the job.
+#
+# usage: scripts/sanitize.sh [fuzz seconds per target, default 30]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds=${1:-30}
+build=build-asan
+
+cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DGRAVELIN_FUZZ=ON >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+# Leaks count as reports too; the sanitizers stop the program at the first.
+export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:abort_on_error=0
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$build" --output-on-failure -j2 -E '^(e2e|pitstops)_|^race_' 
+ctest --test-dir "$build" --output-on-failure -j2 -R '^race_(sprocket|grandprix)$'
+
+GRAVELIN_FUZZ_BUILD=$build bash scripts/fuzz.sh "$seconds"
