@@ -11,6 +11,7 @@ packages=(
     libfreetype-dev fonts-dejavu-core      # the font and title tools
     libgtest-dev libbenchmark-dev          # tests and benchmarks
     xvfb xdotool imagemagick x11-utils     # the end-to-end test
+    clang libclang-rt-14-dev               # the sanitizer build and the fuzzers
 )
 missing=()
 for p in "${packages[@]}"; do
