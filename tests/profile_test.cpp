@@ -12,6 +12,12 @@
 
 namespace {
 
+std::vector<std::uint8_t> bytesOf(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    readWholeFile(path, bytes);
+    return bytes;
+}
+
 PlayerProfile profile(const std::string& name, std::int32_t type = Human) {
     PlayerProfile p;
     p.name = name;
@@ -78,12 +84,13 @@ TEST_F(Drivers, LoadInFileOrderUnderTheStoredNameSkippingDamage) {
     writeFileAtomically("players/d.pl", encodeProfile(profile("Last")));
     game->loadProfiles();
     EXPECT_EQ(names(), (std::vector<std::string>{"First", "Second", "Last"}));
+    game->profiles[0]->totalLaps = 4;
     game->saveProfiles();
-    EXPECT_TRUE(std::filesystem::exists("players/First.pl"));
-    EXPECT_TRUE(std::filesystem::exists("players/a.pl")) << "the old file stays";
-    std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(readWholeFile("players/c.pl", bytes));
-    EXPECT_EQ(bytes, damaged) << "a damaged file is never overwritten";
+    EXPECT_FALSE(std::filesystem::exists("players/First.pl")) << "saved to the file it came from";
+    PlayerProfile back;
+    ASSERT_TRUE(decodeProfile(bytesOf("players/a.pl"), back));
+    EXPECT_EQ(back.totalLaps, 4);
+    EXPECT_EQ(bytesOf("players/c.pl"), damaged) << "a damaged file is never overwritten";
 }
 
 TEST_F(Drivers, SavingAndDeletingNeverReachOutsidePlayers) {
@@ -92,10 +99,16 @@ TEST_F(Drivers, SavingAndDeletingNeverReachOutsidePlayers) {
     writeFileAtomically("players/evil.pl", encodeProfile(evil));
     game->loadProfiles();
     ASSERT_EQ(game->profiles.size(), 1u);
-    EXPECT_FALSE(game->saveProfile(*game->profiles[0]));
+    game->profiles[0]->totalLaps = 1;
+    EXPECT_TRUE(game->saveProfile(*game->profiles[0])) << "back to its own file";
+    EXPECT_TRUE(std::filesystem::exists("players/evil.pl"));
     deleteDriver(0);
-    EXPECT_TRUE(std::filesystem::exists("outside.pl"));
+    EXPECT_FALSE(std::filesystem::exists("players/evil.pl"));
+    EXPECT_EQ(bytesOf("outside.pl"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
     EXPECT_TRUE(game->profiles.empty());
+    // A new driver with such a name has no file to go to.
+    PlayerProfile made = profile("../outside");
+    EXPECT_FALSE(game->saveProfile(made));
 }
 
 TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
@@ -130,7 +143,7 @@ TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
     EXPECT_EQ(made.carName, game->cars.empty() ? "" : game->cars[0]->name);
     EXPECT_EQ(made.controls, (std::array<std::int32_t, 5>{273, 274, 276, 275, 306}));
     EXPECT_EQ(creationField, 1) << "the next visit opens on the type line";
-    EXPECT_FALSE(std::filesystem::exists("players/A1bbbbbbbbbbbb.pl")) << "saved at quit only";
+    EXPECT_TRUE(std::filesystem::exists("players/A1bbbbbbbbbbbb.pl")) << "saved when made";
 }
 
 TEST_F(Drivers, CreationRefusesEmptyTakenAndUnsafeNames) {

@@ -80,7 +80,10 @@ int main(int argc, char** argv) {
                 if (isHuman != human || (human && used > 0)) continue;
                 selectedPlayers[used++] = std::int32_t(i);
             }
-        game->writeSettings();
+        if (!game->writeSettings()) {
+            std::fprintf(stderr, "gravelin_seed: cannot write set.dat\n");
+            return 1;
+        }
         std::printf("gravelin_seed: set.dat chooses %s and %zu drivers\n",
                     game->tracks.front().c_str(), used);
     }

@@ -128,6 +128,26 @@ class ByteWriter {
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& out,
                    std::size_t maxBytes = 64u << 20);
 
-// Writes a temporary file beside path and renames it over path, so that an
-// interrupted save leaves either the old file or the new one, never a torn one.
+// Writes a temporary file beside path (path + kTemporarySuffix) and renames
+// it over path, so that an interrupted save leaves either the old file or the
+// new one, never a torn one. Every write, the sync and the close are checked
+// before the rename; on any failure (a full disk, a directory that cannot be
+// written, a directory where path should be) the temporary is removed, path
+// is left as it was, false is returned and errno tells why.
 bool writeFileAtomically(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// The same, but a file that already holds exactly these bytes is left alone:
+// a game whose files are read-only, or whose disk is full, can still quit
+// cleanly when nothing changed.
+bool writeFileIfChanged(const std::string& path, const std::vector<std::uint8_t>& bytes);
+
+// A save killed between writing and renaming leaves its temporary behind.
+constexpr const char* kTemporarySuffix = ".tmp";
+std::string temporaryPathFor(const std::string& path);
+// True for the temporary of a file whose name matches savedPattern (a
+// wildcard pattern such as "*.pl"): the only names a start may clear away.
+bool isLeftoverTemporary(const std::string& fileName, const std::string& savedPattern);
+// Removes those temporaries in directory that are plain files; returns
+// their paths.
+std::vector<std::string> removeLeftoverTemporaries(const std::string& directory,
+                                                   const std::string& savedPattern);

@@ -1,5 +1,6 @@
 #include "app/game.hpp"
 
+#include "app/bytes.hpp"
 #include "app/platform.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
@@ -14,8 +15,14 @@
 #include "track/view.hpp"
 #include "ui/menu.hpp"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 SDL_Surface* titleImage = nullptr;
 bool fullScreen = true;
@@ -92,13 +99,30 @@ void Game::run() {
 }
 
 void Game::startUp() {
-    if (profiles.empty()) loadProfiles();
+    // A caller that brings its own drivers keeps the game out of players/.
+    bool driversCanBeSaved = true;
+    if (profiles.empty()) {
+        clearLeftoverSaves();
+        driversCanBeSaved = preparePlayersDirectory();
+        loadProfiles();
+    }
     driverCount = 1;
     if (!fontSmall) {
         fontSmall = loadFont("data/verd10.fnt");
         fontLarge = loadFont("data/verd24.fnt");
         fontMenu = loadFont("data/verdana20b.fnt");
         fontMedium = loadFont("data/verd14.fnt");
+        // Every screen is text: without a whole font there is no game to
+        // show, only blank menus.
+        const std::pair<Font*, const char*> fonts[] = {{fontSmall, "data/verd10.fnt"},
+                                                       {fontLarge, "data/verd24.fnt"},
+                                                       {fontMenu, "data/verdana20b.fnt"},
+                                                       {fontMedium, "data/verd14.fnt"}};
+        for (const auto& [font, path] : fonts)
+            if (!font->complete) {
+                std::fprintf(stderr, "FATAL ERROR: cannot load font %s!\n", path);
+                std::exit(1);
+            }
     }
     SDL_ShowCursor(0);
     setFont(fontSmall);
@@ -112,6 +136,7 @@ void Game::startUp() {
     loadTrackList();
     refreshKeys();
     readSettings();
+    if (!driversCanBeSaved) showDialog("Drivers can't be saved in players/.", false);
 
     loopStart = ticks();
     state = MainMenu;
@@ -167,8 +192,40 @@ void Game::runFrame() {
 }
 
 void Game::shutDown() {
-    writeSettings();
+    if (!writeSettings()) showDialog("Could not save the settings.", false);
     saveProfiles();
+}
+
+void Game::clearLeftoverSaves() {
+    const std::pair<const char*, const char*> saved[] = {
+        {".", "set.dat"}, {".", "selection.txt"}, {"players", "*.pl"}, {"tracks", "*.rec"}};
+    for (const auto& [directory, pattern] : saved)
+        for (const std::string& path : ::removeLeftoverTemporaries(directory, pattern))
+            std::printf("Removed %s, left by a save that did not finish\n", path.c_str());
+}
+
+bool Game::preparePlayersDirectory() {
+    struct stat info;
+    if (::stat("players", &info) != 0) {
+        if (errno == ENOENT && ::mkdir("players", 0777) == 0) return true;
+        std::fprintf(stderr, "Cannot make the directory players/: %s\n", std::strerror(errno));
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        std::fprintf(stderr, "players is not a directory: drivers cannot be saved\n");
+        return false;
+    }
+    // Only writing tells: permissions say nothing to root or of a file
+    // system mounted read-only. The name is one a start clears away.
+    const std::string probe = temporaryPathFor("players/.write-test.pl");
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) {
+        std::fprintf(stderr, "Cannot write to players/: %s\n", std::strerror(errno));
+        return false;
+    }
+    if (fd >= 0) ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
 }
 
 void Game::mainMenuFrame() {

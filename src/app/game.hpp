@@ -65,9 +65,12 @@ class Game {
     // vertically too.
     void drawCentred(const std::string& text, std::uint32_t colour, std::int32_t y);
 
-    // set.dat: the menu items in slot order, then both selections.
+    // set.dat: the menu items in slot order, then both selections; and
+    // selection.txt beside it, the same selections by name. Writing says on
+    // stderr what failed and returns false; the files keep their old
+    // contents then.
     void readSettings();
-    void writeSettings();
+    bool writeSettings();
 
     // A drive item of the menu: check the selections and start a race.
     void startRace(std::int32_t mode);
@@ -108,15 +111,29 @@ class Game {
     void drawLapRecords();
 
     // Drivers: read from players/ at start-up, written at quit and when a
-    // race is left with ESC. Saving refuses a name that is not a safe file
-    // name.
+    // race is left with ESC. A driver is only ever written to the file it
+    // was read from, or for a new driver to a file name that no other file
+    // in players/ has; of two files holding one name only one is read.
     void loadProfiles();
-    bool saveProfile(const PlayerProfile& profile);
-    void saveProfiles();
+    bool saveProfile(PlayerProfile& profile);
+    // Saves every driver; when any could not be saved, says so in a message
+    // box and returns false.
+    bool saveProfiles();
+    // "players/" and the driver's file; empty for a driver without one.
+    std::string profileFilePath(const PlayerProfile& profile) const;
+    // A file name in players/ for a new driver of this name: the name with
+    // ".pl" unless a file or another driver has it, else the name with a
+    // number. Empty for a name that is not a safe file name.
+    std::string freeProfileFileName(const std::string& name) const;
     // Adds a new driver with the first car where the next start will read it
     // (file name order), moves the selection along so that it names the same
-    // drivers, and says so in a message box.
+    // drivers, saves its file and says in a message box whether it could.
     void createProfile(const std::string& name, std::int32_t type);
+    // At start: clears the temporaries of saves that were killed, makes
+    // players/ when it is missing, and tells whether drivers can be saved
+    // there.
+    void clearLeftoverSaves();
+    bool preparePlayersDirectory();
     PlayerProfile* profileAt(std::int32_t position) const;
     const CarType* carAt(std::size_t position) const;
     // The car after the given one in the car list, the first after the

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class GameMenu;
@@ -26,3 +27,24 @@ std::vector<std::uint8_t> encodeSettings(const GameMenu& menu,
 // anything could not be read.
 bool decodeSettings(const std::vector<std::uint8_t>& bytes, GameMenu& menu,
                     std::array<std::int32_t, 8>& tracks, std::array<std::int32_t, 8>& players);
+
+// selection.txt, written beside set.dat whenever it is: the selected tracks
+// and drivers by name, so that a driver file removed, left out or added by
+// hand does not shift the selection onto other drivers. It also holds the
+// positions set.dat was written with; a start takes the names only while
+// set.dat still holds those positions (docs/selection.md).
+struct SavedSelection {
+    std::array<std::int32_t, 8> trackPositions{-1, -1, -1, -1, -1, -1, -1, -1};
+    std::array<std::int32_t, 8> driverPositions{-1, -1, -1, -1, -1, -1, -1, -1};
+    // In selection order. A list that cannot be written as lines (a name
+    // with a line break) is written empty, and then does not count.
+    std::vector<std::string> tracks;
+    std::vector<std::string> drivers;
+};
+
+constexpr const char* kSelectionHeader = "Gravelin selection 1";
+
+std::vector<std::uint8_t> encodeSelection(const SavedSelection& selection);
+// False for another header or version, a line it does not know, bad
+// positions or more than eight names in a list.
+bool decodeSelection(const std::vector<std::uint8_t>& bytes, SavedSelection& out);

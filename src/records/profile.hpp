@@ -24,6 +24,9 @@ struct PlayerProfile {
     std::int32_t fastestLaps = 0;
     std::int32_t totalLaps = 0;
     std::int32_t championshipsWon = 0;
+    // Not stored: the file in players/ it was read from or will be saved
+    // to, which need not be its name with ".pl".
+    std::string fileName;
 };
 
 // Names and car names longer than this are damage.

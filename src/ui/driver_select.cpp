@@ -76,9 +76,8 @@ void deleteDriver(std::int32_t position) {
         driverRow = entry;
         removeDriver(entry);
     }
-    // Only a profile whose name is a safe file name has a file of its own;
-    // nothing outside players/ is ever removed.
-    const std::string path = profilePath(profile->name);
+    // Only the driver's own file goes, never one that merely has its name.
+    const std::string path = game->profileFilePath(*profile);
     if (!path.empty()) std::remove(path.c_str());
     game->profiles.erase(game->profiles.begin() + position);
     // The drivers behind it moved up one place: so do their selections.
