@@ -5,6 +5,7 @@
 // reproducing inputs kept under tests/data/damaged/ are read here too.
 #include "car/car.hpp"
 #include "car/car_type.hpp"
+#include "car/test_drive.hpp"
 #include "gfx/image.hpp"
 #include "test_support.hpp"
 #include "track/directory.hpp"
@@ -15,10 +16,12 @@
 #include <climits>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <limits>
 
 namespace {
 
+constexpr double kPiForTests = 3.1415926535;
 const std::string kDamaged = std::string(GRAVELIN_GOLDEN_DIR) + "/../data/damaged/";
 
 std::vector<std::uint8_t> damaged(const std::string& reader, const std::string& name) {
@@ -186,4 +189,162 @@ TEST(PictureBounds, EveryShippedPictureFits) {
             EXPECT_LE(std::int64_t(s->w) * s->h * 2, kMaxPicturePixels) << "headroom: " << name;
             SDL_FreeSurface(s);
         }
+}
+
+namespace {
+
+// The reason decodeCarType gives, empty when the car is taken.
+std::string carRefusal(const CarType& t) {
+    CarType back;
+    std::string why;
+    return decodeCarType(encodeCarType(t), back, why) ? std::string() : why;
+}
+
+CarType shippedCab() {
+    std::vector<std::uint8_t> bytes;
+    CarType t;
+    std::string why;
+    EXPECT_TRUE(readWholeFile("cars/cab.car", bytes));
+    EXPECT_TRUE(decodeCarType(bytes, t, why)) << why;
+    return t;
+}
+
+} // namespace
+
+TEST(CarBounds, HandlingFiguresOutsideTheirRangesAreRefusedByName) {
+    CarType t = shippedCab();
+    EXPECT_EQ(carRefusal(t), "");
+    t.grip = -8.5e15f;
+    EXPECT_EQ(carRefusal(t), "grip -8.5e+15 is outside 0..3");
+    t.grip = kGripRange.hi;
+    EXPECT_EQ(carRefusal(t), "") << "the range's ends are in it";
+    t.acceleration = -8.5e15f;
+    EXPECT_EQ(carRefusal(t), "acceleration -8.5e+15 is outside 0..5");
+    t.acceleration = 0.1f;
+    t.topSpeed = std::numeric_limits<float>::quiet_NaN();
+    EXPECT_NE(carRefusal(t).find("topSpeed"), std::string::npos) << "not a number";
+    t.topSpeed = 3;
+    t.tankSize = std::numeric_limits<float>::infinity();
+    EXPECT_EQ(carRefusal(t), "tankSize inf is outside 0..10000");
+    t.tankSize = 40;
+    t.consumption = -1;
+    EXPECT_EQ(carRefusal(t), "consumption -1 is outside 0..1000");
+    t.consumption = 8;
+    t.maxDamage = 1e30f;
+    EXPECT_EQ(carRefusal(t), "maxDamage 1e+30 is outside 0..10000");
+
+    for (const char* name :
+         {"grip-minus-8.5e15.car", "acceleration-minus-8.5e15.car", "top-speed-not-a-number.car",
+          "tank-size-infinite.car", "consumption-negative.car", "max-damage-1e30.car",
+          "pivot-near-int-max.car", "rear-wheel-near-int-min.car",
+          "frame-offset-near-int-max.car"}) {
+        CarType back;
+        std::string why;
+        EXPECT_FALSE(decodeCarType(damaged("car", name), back, why)) << name;
+        EXPECT_FALSE(why.empty()) << name;
+    }
+}
+
+TEST(CarBounds, FramesForAnyAngleStayAmongTheFrames) {
+    // The cast from degrees once overflowed for a body angle flung far out
+    // by an absurd grip; angles of everyday size choose as before.
+    for (float angle : {-8.5e15f, 8.5e15f, 1e10f, -1e7f, std::numeric_limits<float>::infinity(),
+                        std::numeric_limits<float>::quiet_NaN()}) {
+        const std::int32_t f = frameForAngle(angle, 72);
+        EXPECT_GE(f, 0) << angle;
+        EXPECT_LT(f, 72) << angle;
+    }
+    EXPECT_EQ(frameForAngle(0.0f, 72), 0);
+    EXPECT_EQ(frameForAngle(float(kPiForTests / 2), 72), 54);
+}
+
+TEST(CarBounds, GeometryIsBoundedByTheFileThenByThePicturesFrames) {
+    CarType t = shippedCab();
+    t.pivot = {INT_MAX - 1, INT_MAX - 1};
+    EXPECT_NE(carRefusal(t).find("its pivot (2147483646, 2147483646)"), std::string::npos)
+        << carRefusal(t);
+    t.pivot = {kMaxCarCoordinate, -kMaxCarCoordinate};
+    EXPECT_EQ(carRefusal(t), "") << "a coarse bound only: the picture is not read yet";
+    t.wheels[3] = {0, INT_MIN};
+    EXPECT_NE(carRefusal(t).find("its wheel 3"), std::string::npos);
+    t.wheels[3] = {};
+    t.frameOffsets[5] = {kMaxCarCoordinate + 1, 0};
+    EXPECT_NE(carRefusal(t).find("its frame offset 5"), std::string::npos);
+
+    // Against the frames made from the picture (the cab's are 14 x 24 and
+    // up to 28 a side turned).
+    Game* game = initGame();
+    const CarType cab = shippedCab();
+    for (const auto& [what, change] :
+         std::vector<std::pair<std::string, std::function<void(CarType&)>>>{
+             {"pivot",
+              [](CarType& c) {
+                  c.pivot = {200, 0};
+              }},
+             {"wheel",
+              [](CarType& c) {
+                  c.wheels[2] = {0, -60};
+              }},
+             {"offset right of the centre",
+              [](CarType& c) {
+                  c.frameOffsets[3] = {4, -12};
+              }},
+             {"offset past the frame",
+              [](CarType& c) {
+                  c.frameOffsets[0] = {-7, -40};
+              }},
+         }) {
+        CarType bad = cab;
+        change(bad);
+        Car* car = game->createCar(bad);
+        EXPECT_EQ(car, nullptr) << what;
+        delete car;
+    }
+    for (const auto& shipped : game->cars) {
+        Car* car = game->createCar(*shipped);
+        EXPECT_NE(car, nullptr) << shipped->name << " fits its frames";
+        delete car;
+    }
+
+    // A car picture the size of a tileset would be turned into gigabytes.
+    ScratchDir dir;
+    const int side = kMaxCarPictureSide + 1;
+    writeFileAtomically(
+        "wide.bmp",
+        encodeBmp24(side, 20, std::vector<std::uint32_t>(std::size_t(side) * 20, 0x808080)));
+    EXPECT_EQ(buildAnimation("wide.bmp", 2), nullptr);
+}
+
+TEST(CarBounds, TheMostARangeAllowsStillDrivesInsideTheTrack) {
+    // Every figure at the top of its range: the car must stay a car, with
+    // finite angles, a frame among its frames and a place on the track.
+    Game* game = initGame();
+    ScratchDir dir;
+    auto extreme = std::make_unique<CarType>(shippedCab());
+    extreme->name = "Extreme";
+    extreme->topSpeed = kTopSpeedRange.hi;
+    extreme->acceleration = kAccelerationRange.hi;
+    extreme->grip = kGripRange.hi;
+    extreme->consumption = kConsumptionRange.hi;
+    game->cars.push_back(std::move(extreme));
+    {
+        TestDrive drive;
+        ASSERT_TRUE(drive.start("test.map", "Extreme"));
+        drive.car->fuel = 1e6f;
+        for (int i = 0; i < 400; ++i) {
+            drive.step({true, false, i % 40 < 25, i % 40 >= 25, true});
+            const Car& c = *drive.car;
+            ASSERT_TRUE(std::isfinite(c.bodyAngle) && std::isfinite(c.moveAngle)) << i;
+            ASSERT_GE(c.bodyAngle, -1.0f);
+            ASSERT_LE(c.bodyAngle, 8.0f);
+            ASSERT_GE(c.frame, 0);
+            ASSERT_LT(c.frame, c.type->frameCount);
+            ASSERT_GE(c.posX, 0);
+            ASSERT_LE(c.posX, trackPixelWidth);
+            ASSERT_GE(c.posY, 0);
+            ASSERT_LE(c.posY, trackPixelHeight);
+        }
+    }
+    game->clearRace();
+    game->cars.pop_back();
 }
