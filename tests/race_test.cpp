@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -200,6 +201,38 @@ TEST_F(Race, PointsFinishOrderAndTheEndOfARace) {
     EXPECT_EQ(game->profiles[0]->fastestLaps, 1);
     EXPECT_EQ(game->profiles[1]->racesDriven, 0);
     EXPECT_EQ(game->track->record.time, 500) << "a record set by a finisher is kept";
+}
+
+TEST_F(Race, CareerCountersAtTheTopOfInt32StayThere) {
+    for (int i = 0; i < 3; ++i)
+        driver(Computer);
+    game->settings->lapsPerRace = 1;
+    start(RacingSeason);
+    frames(121 + 150);
+    ASSERT_EQ(game->state, Racing);
+    constexpr std::int32_t kTop = std::numeric_limits<std::int32_t>::max();
+    for (auto& profile : game->profiles)
+        profile->racesDriven = profile->racesWon = profile->fastestLaps = profile->totalLaps =
+            profile->championshipsWon = kTop;
+    game->profiles[0]->racesDriven = kTop - 1; // still counts up to the top
+    auto& p = game->players;
+    p[0]->crossFinishLine(); // the start crossing
+    p[0]->crossFinishLine(); // a lap: test.map has no checkpoints
+    p[2]->laps = 1;
+    p[0]->laps = 1;
+    p[1]->car->fuel = 0;
+    p[0]->bestLap = 500;
+    game->runRaceManager();
+    game->runRaceManager();
+    ASSERT_EQ(game->state, RaceOver);
+    game->updateStandings(); // the only race of the season: a champion
+    for (auto& profile : game->profiles) {
+        PlayerProfile saved;
+        ASSERT_TRUE(decodeProfile(encodeProfile(*profile), saved));
+        for (std::int32_t counter : {saved.racesDriven, saved.racesWon, saved.fastestLaps,
+                                     saved.totalLaps, saved.championshipsWon})
+            EXPECT_EQ(counter, kTop) << profile->name;
+    }
 }
 
 TEST_F(Race, AHumanOutOfFuelIsWarnedForSixCycles) {

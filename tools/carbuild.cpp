@@ -65,6 +65,15 @@ int main(int argc, char** argv) {
     type.consumption = desc.consumption;
     type.maxDamage = desc.maxDamage;
 
+    // The car as the game will read it: whatever the fit made of the
+    // picture must pass the game's own checks, or nothing is written.
+    CarType asRead;
+    if (!decodeCarType(encodeCarType(type), asRead, error)) {
+        std::printf("carbuild: %s: the game would refuse this car: %s\n", path.c_str(),
+                    error.c_str());
+        return 1;
+    }
+
     const std::filesystem::path out = argv[2];
     std::error_code ignored;
     std::filesystem::create_directories(out, ignored);

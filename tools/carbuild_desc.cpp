@@ -85,10 +85,32 @@ bool toWord(const std::string& v, const std::vector<std::pair<const char*, E>>& 
 
 using Setter = std::function<bool(const std::string&, CarDesc&, std::string&)>;
 
+// The handling figures a description may give: what a car drives well with,
+// each inside the range the game itself takes (car/car_type.hpp), so that
+// the builder never writes a car the game refuses.
+constexpr FigureRange kBuildTopSpeed{1.5f, 6.0f};
+constexpr FigureRange kBuildAcceleration{0.02f, 0.3f};
+constexpr FigureRange kBuildGrip{0.01f, 0.5f};
+constexpr FigureRange kBuildTankSize{5.0f, 200.0f};
+constexpr FigureRange kBuildConsumption{1.0f, 50.0f};
+constexpr FigureRange kBuildMaxDamage{10.0f, 500.0f};
+constexpr bool inside(FigureRange build, FigureRange game) {
+    return build.lo >= game.lo && build.hi <= game.hi;
+}
+static_assert(inside(kBuildTopSpeed, kTopSpeedRange));
+static_assert(inside(kBuildAcceleration, kAccelerationRange));
+static_assert(inside(kBuildGrip, kGripRange));
+static_assert(inside(kBuildTankSize, kTankSizeRange));
+static_assert(inside(kBuildConsumption, kConsumptionRange));
+static_assert(inside(kBuildMaxDamage, kMaxDamageRange));
+
 Setter floatKey(float CarDesc::*field, float lo, float hi) {
     return [=](const std::string& v, CarDesc& d, std::string& why) {
         return toFloat(v, lo, hi, d.*field, why);
     };
+}
+Setter figureKey(float CarDesc::*field, FigureRange range) {
+    return floatKey(field, range.lo, range.hi);
 }
 Setter colourKey(std::uint32_t CarDesc::*field) {
     return [=](const std::string& v, CarDesc& d, std::string& why) {
@@ -178,12 +200,12 @@ const std::map<std::string, Setter>& setters() {
         {"tyre_out", floatKey(&CarDesc::tyreOut, 1, 4)},
         {"front_axle", floatKey(&CarDesc::frontAxle, 2, 12)},
         {"rear_axle", floatKey(&CarDesc::rearAxle, 2, 12)},
-        {"top_speed", floatKey(&CarDesc::topSpeed, 1.5f, 6)},
-        {"acceleration", floatKey(&CarDesc::acceleration, 0.02f, 0.3f)},
-        {"grip", floatKey(&CarDesc::grip, 0.01f, 0.5f)},
-        {"tank", floatKey(&CarDesc::tankSize, 5, 200)},
-        {"consumption", floatKey(&CarDesc::consumption, 1, 50)},
-        {"damage", floatKey(&CarDesc::maxDamage, 10, 500)},
+        {"top_speed", figureKey(&CarDesc::topSpeed, kBuildTopSpeed)},
+        {"acceleration", figureKey(&CarDesc::acceleration, kBuildAcceleration)},
+        {"grip", figureKey(&CarDesc::grip, kBuildGrip)},
+        {"tank", figureKey(&CarDesc::tankSize, kBuildTankSize)},
+        {"consumption", figureKey(&CarDesc::consumption, kBuildConsumption)},
+        {"damage", figureKey(&CarDesc::maxDamage, kBuildMaxDamage)},
     };
     return table;
 }

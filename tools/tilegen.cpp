@@ -813,6 +813,11 @@ std::vector<double> distanceTo(const std::vector<bool>& feature, int w, int h) {
 Painter::Painter(const Scene& scene) : scene_(scene) {
     for (int i = 0; i < int(std::size(kThemes)); ++i)
         if (scene.theme == kThemes[i].name) themeIndex_ = i;
+    usable_ = scene.width >= 1 && scene.height >= 1 && scene.width <= kMaxSceneSide &&
+              scene.height <= kMaxSceneSide &&
+              std::int64_t(scene.width) * scene.height <= kMaxSceneCells &&
+              scene.cells.size() == std::size_t(scene.width) * std::size_t(scene.height);
+    if (!usable_) return;
     for (int level = 1; level < kGroundLevels; ++level)
         buildField(level);
 }

@@ -5,6 +5,8 @@
 // pixels and vary only away from a tile's border, which keeps that count low.
 #pragma once
 
+#include "track/track.hpp"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -12,6 +14,13 @@
 
 constexpr int kTileSide = 32;
 using TilePixels = std::array<std::uint32_t, kTileSide * kTileSide>;
+
+// The largest scene painted: what the game draws at most (8192 pixels a
+// side, 64 MB) in cells of 32 pixels, 256 a side and 16384 in all. The
+// largest shipped track, grandprix, is 80 x 56 = 4480 cells. The painter's
+// distance fields cover the whole scene in pixels, several doubles each.
+constexpr int kMaxSceneSide = kMaxTrackSide / kTileSide;
+constexpr int kMaxSceneCells = int(kMaxTrackPixels / (kTileSide * kTileSide));
 
 // Ground levels, lowest first. When an edge is shaped, a cell of a higher
 // level counts as the lower ones too, so a road corner cut away shows the
@@ -99,7 +108,10 @@ std::vector<PixelRect> mergeRects(const std::vector<std::uint8_t>& grid, int w, 
 
 class Painter {
   public:
+    // A scene beyond kMaxSceneSide or kMaxSceneCells gets no fields and
+    // is not usable.
     explicit Painter(const Scene& scene);
+    bool usable() const { return usable_; }
     // Layer 0 is the opaque ground with everything painted on it, 3 the
     // shadow mask and 4 what is drawn over the cars. False when the layer of
     // this cell stays empty.
@@ -129,5 +141,6 @@ class Painter {
 
     const Scene& scene_;
     int themeIndex_ = 0;
+    bool usable_ = false;
     std::array<Field, kGroundLevels> fields_;
 };

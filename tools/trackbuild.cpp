@@ -137,6 +137,10 @@ int build(const std::string& sourcePath, const std::string& outDir, const std::s
     }
     const Scene scene = makeScene(source);
     const Painter painter(scene);
+    if (!painter.usable()) {
+        std::fprintf(stderr, "%s:%d: map too large to paint\n", sourcePath.c_str(), source.mapLine);
+        return 1;
+    }
     Layout layout;
     const bool raceable = layOut(source, scene, painter, layout, error);
     for (const std::string& w : layout.warnings)

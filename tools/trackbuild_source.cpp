@@ -149,9 +149,19 @@ class Parser {
         if (width < std::size_t(kMinMapWidth) || rows.size() < std::size_t(kMinMapHeight))
             return fail(out_.mapLine, "map smaller than " + std::to_string(kMinMapWidth) + " x " +
                                           std::to_string(kMinMapHeight) + " cells");
-        if (width > std::size_t(kMaxMapSide) || rows.size() > std::size_t(kMaxMapSide))
-            return fail(out_.mapLine,
-                        "map larger than " + std::to_string(kMaxMapSide) + " cells a side");
+        // Named at the row that passes a limit: the painting time and the
+        // drawn track grow with the cells.
+        if (width > std::size_t(kMaxMapSide))
+            return fail(first, "map wider than " + std::to_string(kMaxMapSide) + " cells");
+        if (rows.size() > std::size_t(kMaxMapSide))
+            return fail(first + kMaxMapSide,
+                        "map taller than " + std::to_string(kMaxMapSide) + " cells");
+        if (width * rows.size() > std::size_t(kMaxMapArea)) {
+            const int row = int(std::size_t(kMaxMapArea) / width);
+            return fail(first + row, "map larger than " + std::to_string(kMaxMapArea) + " cells (" +
+                                         std::to_string(width) + " x " +
+                                         std::to_string(rows.size()) + ")");
+        }
         out_.width = int(width);
         out_.height = int(rows.size());
         out_.cells.clear();

@@ -32,10 +32,11 @@ struct TrackSource {
     std::vector<SourcePoint> race, pit;
 };
 
-// Smallest map a race view fills (640 x 400 pixels) and the largest whose
-// pixel coordinates still fit the areas' 16-bit corners.
+// Smallest map a race view fills (640 x 400 pixels) and the largest the
+// game draws (and the tile painter paints): 256 cells a side, 16384 in all.
 constexpr int kMinMapWidth = 20, kMinMapHeight = 13;
-constexpr int kMaxMapSide = 400;
+constexpr int kMaxMapSide = kMaxSceneSide;
+constexpr int kMaxMapArea = kMaxSceneCells;
 
 // False with "file:line: message" in error for the first mistake.
 bool parseTrackSource(const std::string& text, const std::string& file, TrackSource& out,

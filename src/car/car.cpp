@@ -6,7 +6,9 @@
 #include "track/race_track.hpp"
 #include "track/track.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 constexpr double kPi = 3.1415926535;
@@ -79,12 +81,47 @@ void Car::placeAt(float px, float py, float angle) {
 std::int32_t frameForAngle(float bodyAngle, std::int32_t n) {
     if (n < 1) return 0;
     double deg = double(bodyAngle * 180.0f) / kPi;
+    // Angles stay within a turn or two of 0; one far beyond (or not a
+    // number) is wrapped here rather than overflow the cast below.
+    if (!(std::fabs(deg) < 1e6)) deg = std::isfinite(deg) ? std::fmod(deg, 360.0) : 0.0;
     if (deg < 0) deg += 360.0;
     const std::int32_t step = 360 / n;
     if (step < 1) return 0;
     std::int32_t f = (n - std::int32_t(deg) / step) % n;
     if (f < 0) f += n;
     return f;
+}
+
+bool carFitsFrames(const CarType& type, const Animation& animation, std::string& why) {
+    std::int32_t widest = 0, tallest = 0;
+    for (std::int32_t k = 0; k < type.frameCount; ++k) {
+        const SDL_Surface* f = animation.frameAt(k);
+        const IntPoint& o = offsetOf(type, k);
+        if (!f) {
+            why = "frame " + std::to_string(k) + " was not made";
+            return false;
+        }
+        if (o.x < -f->w || o.x > 0 || o.y < -f->h || o.y > 0) {
+            why = "frame offset " + std::to_string(k) + " (" + std::to_string(o.x) + ", " +
+                  std::to_string(o.y) + ") puts the car off its " + std::to_string(f->w) + " x " +
+                  std::to_string(f->h) + " frame";
+            return false;
+        }
+        widest = std::max(widest, f->w);
+        tallest = std::max(tallest, f->h);
+    }
+    const auto within = [&](const char* name, const IntPoint& p) {
+        if (std::abs(std::int64_t(p.x)) <= widest && std::abs(std::int64_t(p.y)) <= tallest)
+            return true;
+        why = std::string(name) + " (" + std::to_string(p.x) + ", " + std::to_string(p.y) +
+              ") lies outside the car's " + std::to_string(widest) + " x " +
+              std::to_string(tallest) + " frames";
+        return false;
+    };
+    if (!within("the pivot", type.pivot)) return false;
+    for (const IntPoint& w : type.wheels)
+        if (!within("a wheel", w)) return false;
+    return true;
 }
 
 const TrackArea* Car::probeArea(std::int32_t kind, std::int32_t* side) const {

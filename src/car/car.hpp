@@ -15,6 +15,7 @@
 #include "car/sprite.hpp"
 
 #include <cstdint>
+#include <string>
 
 struct CarType;
 struct TrackArea;
@@ -92,3 +93,9 @@ class Car : public Sprite {
 
 // The frame of a body angle for a type with n frames.
 std::int32_t frameForAngle(float bodyAngle, std::int32_t frameCount);
+
+// Whether a type's geometry fits the frames made from its picture: each
+// frame offset puts the car's centre on its frame, and the pivot and wheels
+// lie no further from the car than the largest frame's width and height.
+// False with the reason otherwise.
+bool carFitsFrames(const CarType& type, const Animation& animation, std::string& why);

@@ -3,6 +3,8 @@
 #include "app/bytes.hpp"
 
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 
 namespace {
 // A text read through an 80-byte buffer ends at its first zero byte.
@@ -18,7 +20,43 @@ IntPoint readPoint(ByteReader& in) {
     p.y = in.i32();
     return p;
 }
+
+bool figureIn(const char* name, float value, FigureRange range, std::string& why) {
+    // Written so that a NaN fails too.
+    if (value >= range.lo && value <= range.hi) return true;
+    std::ostringstream s;
+    s << name << " " << value << " is outside " << range.lo << ".." << range.hi;
+    why = s.str();
+    return false;
+}
+
+bool pointIn(const std::string& name, const IntPoint& p, std::string& why) {
+    if (std::abs(std::int64_t(p.x)) <= kMaxCarCoordinate &&
+        std::abs(std::int64_t(p.y)) <= kMaxCarCoordinate)
+        return true;
+    why = name + " (" + std::to_string(p.x) + ", " + std::to_string(p.y) + ") is further than " +
+          std::to_string(kMaxCarCoordinate) + " pixels from the car";
+    return false;
+}
+
+bool checkGeometry(const CarType& t, std::string& why) {
+    if (!pointIn("its pivot", t.pivot, why)) return false;
+    for (std::size_t i = 0; i < 4; ++i)
+        if (!pointIn("its wheel " + std::to_string(i), t.wheels[i], why)) return false;
+    for (std::size_t i = 0; i < t.frameOffsets.size(); ++i)
+        if (!pointIn("its frame offset " + std::to_string(i), t.frameOffsets[i], why)) return false;
+    return true;
+}
 } // namespace
+
+bool checkCarFigures(const CarType& t, std::string& why) {
+    return figureIn("topSpeed", t.topSpeed, kTopSpeedRange, why) &&
+           figureIn("acceleration", t.acceleration, kAccelerationRange, why) &&
+           figureIn("grip", t.grip, kGripRange, why) &&
+           figureIn("tankSize", t.tankSize, kTankSizeRange, why) &&
+           figureIn("consumption", t.consumption, kConsumptionRange, why) &&
+           figureIn("maxDamage", t.maxDamage, kMaxDamageRange, why);
+}
 
 bool decodeCarType(const std::vector<std::uint8_t>& bytes, CarType& out, std::string& why) {
     ByteReader in(bytes);
@@ -62,6 +100,7 @@ bool decodeCarType(const std::vector<std::uint8_t>& bytes, CarType& out, std::st
         const float damage = tail.f32();
         if (tail.ok()) t.maxDamage = damage;
     }
+    if (!checkGeometry(t, why) || !checkCarFigures(t, why)) return false;
     out = std::move(t);
     return true;
 }

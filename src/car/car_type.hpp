@@ -25,6 +25,27 @@ constexpr std::int32_t kMaxCarFrames = 128;
 // Texts were read through 80-byte buffers: 79 bytes and a terminator.
 constexpr std::int32_t kMaxCarText = 79;
 
+// Largest car picture side; shipped cars are at most 30 x 18. Every turned
+// frame of such a picture is under twice that a side, which bounds the
+// pivot, wheels and frame offsets a file may give before its picture is
+// seen (where they are checked against the frames themselves).
+constexpr std::int32_t kMaxCarPictureSide = 128;
+constexpr std::int32_t kMaxCarCoordinate = 2 * kMaxCarPictureSide;
+
+// The range a handling figure must lie in, generous over anything a car
+// drives well with (shipped cars: top speed 2.8..4.2, acceleration
+// 0.07..0.14, grip 0.035..0.12, tank 25..60, consumption 6..15, damage
+// 60..160). Beyond them the model's angles and speeds stop meaning anything.
+struct FigureRange {
+    float lo, hi;
+};
+constexpr FigureRange kTopSpeedRange{0.0f, 30.0f};
+constexpr FigureRange kAccelerationRange{0.0f, 5.0f};
+constexpr FigureRange kGripRange{0.0f, 3.0f}; // radians per frame: under half a turn
+constexpr FigureRange kTankSizeRange{0.0f, 10000.0f};
+constexpr FigureRange kConsumptionRange{0.0f, 1000.0f};
+constexpr FigureRange kMaxDamageRange{0.0f, 10000.0f};
+
 struct CarType {
     std::int32_t version = 2;
     std::string picture = "lada"; // BMP path relative to the working directory
@@ -44,10 +65,14 @@ struct CarType {
 };
 
 // Decodes a .car file. Refuses (false, with a reason) a file that ends
-// before its texts, has a frame count outside 2..128 or texts longer than 79
-// bytes; fields a version-1 file does not hold keep their defaults. A text
-// stops at its first zero byte.
+// before its texts, has a frame count outside 2..128, texts longer than 79
+// bytes, a pivot, wheel or frame offset beyond kMaxCarCoordinate or a
+// handling figure outside its range; fields a version-1 file does not hold
+// keep their defaults. A text stops at its first zero byte.
 bool decodeCarType(const std::vector<std::uint8_t>& bytes, CarType& out, std::string& why);
+// The handling figures' check alone: false with "grip -8.5e+15 is outside
+// 0..3" for the first figure out of its range (or not a number).
+bool checkCarFigures(const CarType& type, std::string& why);
 // Writes a version-2 file (the version field is written as given).
 std::vector<std::uint8_t> encodeCarType(const CarType& type);
 

@@ -6,12 +6,22 @@
 #include "track/race_track.hpp"
 
 #include <cstdio>
+#include <string>
 
 Car* Game::createCar(const CarType& type) {
     std::printf("creating car,filename:%s\n", type.picture.c_str());
     Animation* animation = buildAnimation(type.picture, type.frameCount);
     std::printf("animation created.\n");
     if (!animation || animation->frameCount < type.frameCount) {
+        delete animation;
+        return nullptr;
+    }
+    // The file's geometry could only be bounded coarsely; now the frames
+    // are known, it must fit them.
+    std::string why;
+    if (!carFitsFrames(type, *animation, why)) {
+        std::printf("Car %s does not fit its picture %s: %s\n", type.name.c_str(),
+                    type.picture.c_str(), why.c_str());
         delete animation;
         return nullptr;
     }

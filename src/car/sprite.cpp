@@ -1,5 +1,6 @@
 #include "car/sprite.hpp"
 
+#include "car/car_type.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 
@@ -26,6 +27,14 @@ SDL_Surface* Animation::frameAt(std::int32_t index) const {
 Animation* buildAnimation(const std::string& picture, std::int32_t count) {
     SDL_Surface* loaded = loadCheckedBmp(picture);
     if (!loaded) return nullptr;
+    // Up to 128 turned copies are made of it: a picture the size of a
+    // tileset would take gigabytes.
+    if (loaded->w > kMaxCarPictureSide || loaded->h > kMaxCarPictureSide) {
+        std::printf("Car picture %s is %d x %d, more than %d a side\n", picture.c_str(), loaded->w,
+                    loaded->h, kMaxCarPictureSide);
+        SDL_FreeSurface(loaded);
+        return nullptr;
+    }
     auto* animation = new Animation();
     const std::int32_t step = count > 0 ? 360 / count : 0;
     for (std::int32_t k = 0; k < count && k < Animation::kMaxFrames; ++k) {

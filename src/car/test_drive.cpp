@@ -25,7 +25,9 @@ TestDrive::~TestDrive() = default;
 bool TestDrive::start(const std::string& trackFile, const std::string& carName,
                       std::int32_t gridIndex) {
     Game* game = Game::instance();
-    game->objects.clear();
+    // The whole race before it goes, not only its cars: participants left
+    // over would be set on the grid through cars already deleted.
+    game->clearRace();
     car = nullptr;
     settings_->trackNames[0] = trackFile;
     settings_->raceIndex = 0;

@@ -25,7 +25,8 @@ void Player::driveComputer() {
     if (!track || !car) return;
     if (waypoint < 0 || waypoint >= kWaypoints) waypoint = 0;
     const Waypoint& t = track->waypoints[std::size_t(waypoint)];
-    const std::int32_t dx = t.x - car->getX(), dy = t.y - car->getY();
+    // In 64 bits, so that no waypoint or car position can overflow it.
+    const std::int64_t dx = std::int64_t(t.x) - car->getX(), dy = std::int64_t(t.y) - car->getY();
 
     // Direction to the waypoint, 0 up and clockwise, by quadrant.
     // Standing on the point itself (0 / 0) counts as straight ahead.
@@ -96,7 +97,8 @@ void Player::driveComputer() {
     const std::int32_t pit = track->firstPitWaypoint();
     if (pitState == WantsPit && pit != -1) {
         const Waypoint& p = track->waypoints[std::size_t(pit)];
-        const double px = p.x - car->getX(), py = p.y - car->getY();
+        const double px = double(std::int64_t(p.x) - car->getX());
+        const double py = double(std::int64_t(p.y) - car->getY());
         if (std::sqrt(px * px + py * py) < 48.0) {
             pitState = InPitLane;
             waypoint = pit;

@@ -106,7 +106,7 @@ void Player::crossFinishLine() {
         if (bestLap == 0 || lapTime < bestLap) bestLap = lapTime;
         lapTime = 0;
         ++laps;
-        if (profile) ++profile->totalLaps;
+        if (profile) countOne(profile->totalLaps);
     }
     if (lapFuelUse == 0) lapFuelUse = lapStartFuel - car->fuel;
     checkpointsPassed = 0;

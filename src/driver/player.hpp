@@ -4,12 +4,20 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 
 class Car;
 class View;
 struct PlayerProfile;
 struct TrackArea;
+
+// Adds one to a career counter of a driver's profile. A profile read from a
+// file may hold any count; one at the top of int32 stays there rather than
+// turn negative and be saved so.
+inline void countOne(std::int32_t& counter) {
+    if (counter < std::numeric_limits<std::int32_t>::max()) ++counter;
+}
 
 enum PitState : std::int32_t { OnTrack = 0, WantsPit = 1, InPitLane = 2, InBox = 3, Leaving = 4 };
 

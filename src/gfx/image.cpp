@@ -13,9 +13,22 @@ ImageKind imageKind(const std::string& name) {
     return NoKind;
 }
 
+bool pictureSizeAllowed(std::int64_t width, std::int64_t height) {
+    return width >= 1 && height >= 1 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
+
 namespace {
 constexpr std::size_t kPcxHeader = 128;
 constexpr std::size_t kPaletteBytes = 768;
+
+void reportPictureSize(const std::string& path, std::int64_t w, std::int64_t h) {
+    std::fprintf(stderr,
+                 "Picture %s is %lld x %lld pixels, more than the game takes (%d a side, %lld "
+                 "in all).\n",
+                 path.c_str(), static_cast<long long>(w), static_cast<long long>(h),
+                 kMaxPictureSide, static_cast<long long>(kMaxPicturePixels));
+}
 } // namespace
 
 bool decodePcx(const std::vector<std::uint8_t>& file, std::int32_t& width, std::int32_t& height,
@@ -25,7 +38,7 @@ bool decodePcx(const std::vector<std::uint8_t>& file, std::int32_t& width, std::
     if (file.size() < kPcxHeader + kPaletteBytes) return false;
     width = file[8] + 256 * file[9] + 1;
     height = file[10] + 256 * file[11] + 1;
-    if (width > kMaxPictureSide || height > kMaxPictureSide) return false;
+    if (!pictureSizeAllowed(width, height)) return false;
     indices.assign(std::size_t(width) * height, 0);
     // The palette is not pixel data, so runs stop where it begins.
     const std::size_t end = file.size() - kPaletteBytes;
@@ -59,6 +72,10 @@ SDL_Surface* convertPCXToSurface(const std::string& path) {
     std::int32_t w, h;
     std::uint8_t palette[768];
     if (!decodePcx(file, w, h, indices) || !readPcxPalette(file, palette)) {
+        if (w > 0 && h > 0 && !pictureSizeAllowed(w, h)) {
+            reportPictureSize(path, w, h);
+            return nullptr;
+        }
         std::fprintf(stderr, "Picture %s is not a PCX picture the game can read.\n", path.c_str());
         return nullptr;
     }
@@ -88,9 +105,13 @@ SDL_Surface* loadCheckedBmp(const std::string& path) {
     in.seek(18);
     const std::int32_t w = in.i32();
     const std::int32_t h = in.i32();
-    if (!in.ok() || magic[0] != 'B' || magic[1] != 'M' || w <= 0 || w > kMaxPictureSide || h == 0 ||
-        h < -kMaxPictureSide || h > kMaxPictureSide)
+    if (!in.ok() || magic[0] != 'B' || magic[1] != 'M') return nullptr;
+    // A negative height is a top-down picture.
+    const std::int64_t rows = h < 0 ? -std::int64_t(h) : h;
+    if (!pictureSizeAllowed(w, rows)) {
+        reportPictureSize(path, w, rows);
         return nullptr;
+    }
     SDL_RWops* rw = SDL_RWFromConstMem(file.data(), int(file.size()));
     return rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
 }

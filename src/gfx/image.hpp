@@ -14,13 +14,21 @@ enum ImageKind : std::uint8_t { Pcx = 0, Bmp = 1, TileFile = 2, NoKind = 255 };
 // Judged from the name alone, case-sensitively, in the order .pcx, .bmp, .tl.
 ImageKind imageKind(const std::string& name);
 
-// Largest picture side the game accepts; tilesets and car pictures are far
-// smaller, and a damaged header must not make us allocate gigabytes.
+// Largest picture the game accepts, so that a damaged header (or a tiny
+// file claiming a huge picture) cannot make us allocate gigabytes. The side
+// lets a tileset hold the most tiles a track may use (4096 tiles of 32
+// pixels, 16 to a row, make 512 x 8192); the area is that same tileset, 16
+// MB as a 32-bit surface. The largest shipped picture, grandprix's tileset,
+// is 512 x 2816 = 1.4 million pixels.
 constexpr std::int32_t kMaxPictureSide = 8192;
+constexpr std::int64_t kMaxPicturePixels = std::int64_t(1) << 22;
+// Whether a picture of that size may be loaded.
+bool pictureSizeAllowed(std::int64_t width, std::int64_t height);
 
 // Decodes the pixel indices of a PCX file held in memory. Runs that would
 // pass the last pixel are cut, a file that ends early leaves the rest 0.
-// False for a file too short for its header and palette, or too large.
+// False for a file too short for its header and palette, or a picture
+// larger than pictureSizeAllowed takes.
 bool decodePcx(const std::vector<std::uint8_t>& file, std::int32_t& width, std::int32_t& height,
                std::vector<std::uint8_t>& indices);
 // The 256 red, green, blue entries from the last 768 bytes.

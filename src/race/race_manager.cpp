@@ -48,7 +48,7 @@ void Game::runRaceManager() {
         if (p.laps == settings->lapsPerRace && settings->mode != FreeDriving && !p.finished &&
             finishedCount < 8) {
             p.finished = true;
-            if (settings->mode == RacingSeason && p.profile) ++p.profile->racesDriven;
+            if (settings->mode == RacingSeason && p.profile) countOne(p.profile->racesDriven);
             p.racePoints = kPointsTable[std::size_t(finishedCount)];
             p.points += p.racePoints;
             finishOrder[std::size_t(finishedCount)] = p.number;
@@ -90,13 +90,13 @@ void Game::runRaceManager() {
         if (finishedCount > 0) {
             if (Player* winner = playerAt(finishOrder[0] - 1)) {
                 ++winner->wins;
-                if (winner->profile) ++winner->profile->racesWon;
+                if (winner->profile) countOne(winner->profile->racesWon);
             }
         }
         if (fastestLapPlayer != -1) {
             if (Player* fastest = playerAt(fastestLapPlayer)) {
                 ++fastest->fastestLaps;
-                if (fastest->profile) ++fastest->profile->fastestLaps;
+                if (fastest->profile) countOne(fastest->profile->fastestLaps);
             }
         }
     }

@@ -24,7 +24,8 @@ void Game::updateStandings() {
             if (standings[j + 1].points > standings[j].points)
                 std::swap(standings[j], standings[j + 1]);
     if (settings->raceIndex == settings->raceCount - 1 && n > 0)
-        if (PlayerProfile* champion = findProfile(standings[0].name)) ++champion->championshipsWon;
+        if (PlayerProfile* champion = findProfile(standings[0].name))
+            countOne(champion->championshipsWon);
 }
 
 void Game::drawStandings() {

@@ -45,6 +45,32 @@ bool decodeMap(const std::vector<std::uint8_t>& bytes, Track& out, std::string& 
               " does not fit the file";
         return false;
     }
+    if (tileWidth < kMinTileSide || tileHeight < kMinTileSide || tileWidth > kMaxTileSide ||
+        tileHeight > kMaxTileSide) {
+        why = "its tile size " + std::to_string(tileWidth) + " x " + std::to_string(tileHeight) +
+              " is not " + std::to_string(kMinTileSide) + " to " + std::to_string(kMaxTileSide) +
+              " pixels a side";
+        return false;
+    }
+    const std::int64_t pixelWidth = std::int64_t(width) * tileWidth;
+    const std::int64_t pixelHeight = std::int64_t(height) * tileHeight;
+    if (pixelWidth > kMaxTrackSide || pixelHeight > kMaxTrackSide ||
+        pixelWidth * pixelHeight > kMaxTrackPixels) {
+        why = "its drawn track of " + std::to_string(pixelWidth) + " x " +
+              std::to_string(pixelHeight) + " pixels is larger than the game draws (" +
+              std::to_string(kMaxTrackSide) + " a side, " + std::to_string(kMaxTrackBytes >> 20) +
+              " MB)";
+        return false;
+    }
+    // What the race tests and the computer drivers aim at must be somewhere
+    // a car can be.
+    const auto onTrack = [&](std::int64_t x, std::int64_t y) {
+        return x >= -kMapMargin && y >= -kMapMargin && x <= pixelWidth + kMapMargin &&
+               y <= pixelHeight + kMapMargin;
+    };
+    const std::string extent = "the drawn track (" + std::to_string(pixelWidth) + " x " +
+                               std::to_string(pixelHeight) + " pixels, " +
+                               std::to_string(kMapMargin) + " pixels of margin)";
     std::vector<MapCell> cells(std::size_t(width) * height);
     for (MapCell& cell : cells) {
         cell.tag = in.i32();
@@ -79,12 +105,19 @@ bool decodeMap(const std::vector<std::uint8_t>& bytes, Track& out, std::string& 
             return false;
         }
         areas.resize(std::size_t(m));
-        for (TrackArea& a : areas) {
+        for (std::size_t i = 0; i < areas.size(); ++i) {
+            TrackArea& a = areas[i];
             a.kind = in.i16();
             a.x1 = in.i16();
             a.y1 = in.i16();
             a.x2 = in.i16();
             a.y2 = in.i16();
+            if (!onTrack(a.x1, a.y1) || !onTrack(a.x2, a.y2)) {
+                why = "area " + std::to_string(i) + " (" + std::to_string(a.x1) + ", " +
+                      std::to_string(a.y1) + ")-(" + std::to_string(a.x2) + ", " +
+                      std::to_string(a.y2) + ") lies off " + extent;
+                return false;
+            }
         }
     }
     std::array<Waypoint, kWaypoints> waypoints{};
@@ -93,10 +126,17 @@ bool decodeMap(const std::vector<std::uint8_t>& bytes, Track& out, std::string& 
             why = "its waypoint table is cut short";
             return false;
         }
-        for (Waypoint& w : waypoints) {
+        for (std::size_t i = 0; i < waypoints.size(); ++i) {
+            Waypoint& w = waypoints[i];
             w.type = in.i32();
             w.x = in.i32();
             w.y = in.i32();
+            // Unused slots too: a driver starts at slot 0 whatever its type.
+            if (!onTrack(w.x, w.y)) {
+                why = "waypoint " + std::to_string(i) + " (" + std::to_string(w.x) + ", " +
+                      std::to_string(w.y) + ") lies off " + extent;
+                return false;
+            }
         }
     }
     if (!in.ok()) {
@@ -172,12 +212,22 @@ bool Track::loadMap(const std::string& fileName) {
     std::printf("Memory allocated for mapData!\n");
     std::printf("map loaded\n");
     const std::string picture = tilesetName;
+    const std::int32_t mapTileWidth = tileWidth, mapTileHeight = tileHeight;
     const bool loaded = imageKind(picture) == TileFile
                             ? loadTileFile(picture)
                             : loadTileset(picture, tileWidth, tileHeight, -1);
     if (!loaded) {
         std::printf("Tileset %s of map tracks/%s cannot be loaded\n", picture.c_str(),
                     fileName.c_str());
+        return false;
+    }
+    // The map's limits were checked with its own tile size; a tile file
+    // sets the pitch from its first tile, which must agree.
+    if (pitchX() != mapTileWidth || pitchY() != mapTileHeight) {
+        std::printf("Tileset %s of map tracks/%s has %d x %d tiles, the map %d x %d\n",
+                    picture.c_str(), fileName.c_str(), pitchX(), pitchY(), mapTileWidth,
+                    mapTileHeight);
+        tileset.reset();
         return false;
     }
     loadRecord("tracks/" + name + ".rec");
@@ -190,8 +240,12 @@ bool Track::loadTileset(const std::string& pictureName, std::int32_t tw, std::in
     tileHeight = th;
     const ImageKind kind = imageKind(pictureName);
     if (kind != Pcx && kind != Bmp) return false;
-    if (tw < 1 || th < 1 || tw > kMaxTileSide || th > kMaxTileSide) {
+    if (tw < kMinTileSide || th < kMinTileSide || tw > kMaxTileSide || th > kMaxTileSide) {
         std::printf("Tile size %d x %d is not usable\n", tw, th);
+        return false;
+    }
+    if (count < -1 || count > kMaxTiles) {
+        std::printf("Tile count %d is not -1 or up to %d\n", count, kMaxTiles);
         return false;
     }
     SDL_Surface* picture = loadImage(pictureName);
@@ -199,6 +253,13 @@ bool Track::loadTileset(const std::string& pictureName, std::int32_t tw, std::in
     tilesetName = pictureName;
     const std::int32_t columns = picture->w / tw;
     const std::int32_t fit = columns * (picture->h / th);
+    // "All that fit" may not mean more tiles than a track may use.
+    if (count == -1 && fit > kMaxTiles) {
+        std::printf("Picture %s holds %d tiles of %d x %d, more than the %d a track may use\n",
+                    pictureName.c_str(), fit, tw, th, kMaxTiles);
+        SDL_FreeSurface(picture);
+        return false;
+    }
     if (count == -1 || count > fit) count = fit;
     if (count < 1) {
         std::printf("Picture %s is smaller than one tile\n", pictureName.c_str());
@@ -244,8 +305,8 @@ bool Track::loadTileFile(const std::string& path) {
     for (Tile& tile : set->tiles) {
         tile.width = in.i32();
         tile.height = in.i32();
-        if (!in.ok() || tile.width < 1 || tile.height < 1 || tile.width > kMaxTileSide ||
-            tile.height > kMaxTileSide ||
+        if (!in.ok() || tile.width < kMinTileSide || tile.height < kMinTileSide ||
+            tile.width > kMaxTileSide || tile.height > kMaxTileSide ||
             std::size_t(tile.width) * tile.height * 4 > in.remaining()) {
             std::printf("Tile file %s is damaged\n", path.c_str());
             return false; // the tiles made so far go with set

@@ -77,7 +77,21 @@ constexpr std::int32_t kMaxMapCells = 1 << 20;
 constexpr std::int32_t kMaxCellItems = 1 << 16;
 constexpr std::int32_t kMaxTilesetName = 255;
 constexpr std::int32_t kMaxTileSide = 1024;
+// Shipped tiles are 32 pixels a side; tiny tiles would cut a tileset into
+// hundreds of thousands of surfaces.
+constexpr std::int32_t kMinTileSide = 8;
 constexpr std::int32_t kMaxTiles = 4096;
+// The drawn track is one 32-bit surface of width x tileWidth by height x
+// tileHeight pixels; the largest shipped track, grandprix, is 2560 x 1792
+// (18 MB). A map asking for more is refused before anything is loaded.
+constexpr std::int32_t kMaxTrackSide = 8192;
+constexpr std::int64_t kMaxTrackBytes = std::int64_t(64) << 20;
+constexpr std::int64_t kMaxTrackPixels = kMaxTrackBytes / 4;
+// Waypoints and area corners lie on the drawn track or at most this far off
+// it: areas are tested 16 pixels high and shipped ones reach 14 pixels past
+// the edge, and a computer driver counts a waypoint as reached 50 pixels
+// away. Anything further out is no place a car can be.
+constexpr std::int32_t kMapMargin = 64;
 
 class Track {
   public:
@@ -144,6 +158,8 @@ class Track {
 
 // The map file in memory. decodeMap fills everything but the tileset and
 // the record, and refuses (with a reason) a file whose counts or lengths run
-// past its end or beyond the limits above.
+// past its end or beyond the limits above, whose drawn track would be
+// larger than kMaxTrackBytes, or whose waypoints or areas lie further than
+// kMapMargin off the drawn track.
 bool decodeMap(const std::vector<std::uint8_t>& bytes, Track& out, std::string& why);
 std::vector<std::uint8_t> encodeMap(const Track& track);

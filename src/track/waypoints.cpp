@@ -30,7 +30,10 @@ std::int32_t Track::nearestRacingWaypoint(std::int32_t i) const {
     for (std::int32_t j = 0; j < kWaypoints; ++j) {
         const Waypoint& w = waypoints[std::size_t(j)];
         if (j == i || w.type != RacingLine) continue;
-        const double d = std::hypot(double(w.x - from.x), double(w.y - from.y));
+        // In 64 bits: a map's checks keep points near the track, but a track
+        // built in memory has no such guard.
+        const double d =
+            std::hypot(double(std::int64_t(w.x) - from.x), double(std::int64_t(w.y) - from.y));
         if (d < bestDistance) {
             bestDistance = d;
             best = j;
