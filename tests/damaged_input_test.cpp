@@ -3,13 +3,17 @@
 // the reader's memory entry point and what the game does with what it
 // accepts. Each must be refused cleanly; the few that are in fact valid
 // files (they faulted only after being accepted) are listed in ACCEPTED
-// there, as "reader/file" lines.
+// there, as "reader/file" lines. KNOWN lists, the same way, reproducers of
+// faults not yet mended: they are skipped (they would fault under the
+// sanitizers) until their line goes with the mend.
 #include "reader_exercise.hpp"
 #include "test_support.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -22,9 +26,10 @@ namespace fs = std::filesystem;
 
 const fs::path kDamaged = GRAVELIN_DAMAGED_DIR;
 
-std::set<std::string> acceptedOnPurpose() {
+// "reader/file" lines; '#' starts a comment.
+std::set<std::string> listed(const char* listName) {
     std::set<std::string> names;
-    std::ifstream in(kDamaged / "ACCEPTED");
+    std::ifstream in(kDamaged / listName);
     std::string line;
     while (std::getline(in, line)) {
         line = line.substr(0, line.find('#'));
@@ -50,12 +55,14 @@ std::vector<fs::path> filesIn(const fs::path& folder) {
 
 TEST(DamagedInput, EveryFileIsRefusedOrListedAsValid) {
     initGame(); // the set.dat reader builds the game's menu
-    const std::set<std::string> accepted = acceptedOnPurpose();
+    const std::set<std::string> accepted = listed("ACCEPTED");
+    const std::set<std::string> known = listed("KNOWN");
     std::set<std::string> seen;
     for (const ReaderExercise& reader : readerExercises()) {
         for (const fs::path& file : filesIn(kDamaged / reader.name)) {
             const std::string name = std::string(reader.name) + "/" + file.filename().string();
             seen.insert(name);
+            if (known.count(name)) continue;
             std::vector<std::uint8_t> bytes;
             ASSERT_TRUE(readWholeFile(file.string(), bytes)) << name;
             const bool used = reader.run(bytes);
@@ -65,6 +72,11 @@ TEST(DamagedInput, EveryFileIsRefusedOrListedAsValid) {
     }
     for (const std::string& name : accepted)
         EXPECT_EQ(seen.count(name), 1u) << "ACCEPTED lists " << name << ", which is not there";
+    for (const std::string& name : known)
+        EXPECT_EQ(seen.count(name), 1u) << "KNOWN lists " << name << ", which is not there";
+    if (!known.empty())
+        std::printf("[ SKIPPED  ] %zu reproducers of known faults (tests/data/damaged/KNOWN)\n",
+                    known.size());
 }
 
 TEST(DamagedInput, EveryFolderNamesAReader) {
