@@ -3,8 +3,8 @@
 # from the shipped files: the game data (tracks, cars, drivers, fonts, set.dat,
 # sounds) of [game-dir], the track and car sources in assets/, the few seeds
 # in fuzz/seeds/ for formats the game data has none of, and the damaged files
-# in tests/data/damaged/<reader>/. Files already there (what earlier runs
-# found) stay.
+# in tests/data/damaged/<reader>/ but those listed in KNOWN there. Files
+# already there (what earlier runs found) stay.
 #
 #   scripts/fuzz_seeds.sh <build-dir> [game-dir]
 #
@@ -48,6 +48,12 @@ seeds() {
     esac
 }
 
+# tests/data/damaged/KNOWN: "reader/file" lines, '#' comments.
+known="$root/tests/data/damaged/KNOWN"
+is_known() {
+    [ -f "$known" ] && sed 's/#.*//' "$known" | tr -d ' \t' | grep -qxF "$1"
+}
+
 readers=(map pcx bmp tile car profile record font settings wav tracksource cardesc)
 for reader in "${readers[@]}"; do
     out="$corpus/$reader"
@@ -67,6 +73,12 @@ for reader in "${readers[@]}"; do
     done
     for f in "$root/tests/data/damaged/$reader"/*; do
         [ -f "$f" ] || continue
+        # A reproducer of a fault not yet mended would stop the target at
+        # its first input.
+        if is_known "$reader/$(basename "$f")"; then
+            rm -f "$out/damaged-$(basename "$f")"
+            continue
+        fi
         cp "$f" "$out/damaged-$(basename "$f")"
         n=$((n + 1))
     done
