@@ -1,8 +1,7 @@
 # Cars: every assets/cars/*.txt becomes cars/<name>.bmp and cars/<name>.car.
 
-add_executable(gravelin_carbuild carbuild.cpp carbuild_desc.cpp carbuild_paint.cpp
-                                 carbuild_fit.cpp)
-target_link_libraries(gravelin_carbuild PRIVATE gravelin_core)
+add_executable(gravelin_carbuild carbuild.cpp)
+target_link_libraries(gravelin_carbuild PRIVATE gravelin_tool_parts)
 
 file(GLOB CAR_DESCRIPTIONS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/cars/*.txt)
 foreach(description IN LISTS CAR_DESCRIPTIONS)

@@ -1,9 +1,8 @@
 # Tracks: every assets/tracks/*.txt becomes tracks/<name>.map and the
 # tileset it names, tracks/<name>_tiles.bmp.
 
-add_executable(gravelin_trackbuild trackbuild.cpp trackbuild_source.cpp trackbuild_layout.cpp
-                                   tilegen.cpp)
-target_link_libraries(gravelin_trackbuild PRIVATE gravelin_core)
+add_executable(gravelin_trackbuild trackbuild.cpp)
+target_link_libraries(gravelin_trackbuild PRIVATE gravelin_tool_parts)
 
 file(GLOB TRACK_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/assets/tracks/*.txt)
 foreach(source IN LISTS TRACK_SOURCES)

@@ -27,6 +27,9 @@ MenuCallback onOffRule(bool& flag) {
 } // namespace
 
 void Game::buildMainMenu() {
+    // The laps rule writes into the settings, so a menu built before
+    // startUp (a set.dat reader on its own) needs them in place.
+    if (!settings) settings = &settingsRecord;
     menu = std::make_unique<GameMenu>(100, 100);
     mainMenu = menu.get();
     mainMenu->font = fontMenu;

@@ -63,23 +63,18 @@ bool readPcxPalette(const std::vector<std::uint8_t>& file, std::uint8_t palette[
     return true;
 }
 
-SDL_Surface* convertPCXToSurface(const std::string& path) {
-    std::vector<std::uint8_t> file, indices;
-    if (!readWholeFile(path, file)) {
-        std::fprintf(stderr, "Cannot find file %s.\n", path.c_str());
-        return nullptr;
-    }
-    std::int32_t w, h;
+SDL_Surface* decodePcxSurface(const std::vector<std::uint8_t>& file, const std::string& name) {
+    std::vector<std::uint8_t> indices;
+    std::int32_t w = 0, h = 0;
     std::uint8_t palette[768];
     if (!decodePcx(file, w, h, indices) || !readPcxPalette(file, palette)) {
         if (w > 0 && h > 0 && !pictureSizeAllowed(w, h)) {
-            reportPictureSize(path, w, h);
+            reportPictureSize(name, w, h);
             return nullptr;
         }
-        std::fprintf(stderr, "Picture %s is not a PCX picture the game can read.\n", path.c_str());
+        std::fprintf(stderr, "Picture %s is not a PCX picture the game can read.\n", name.c_str());
         return nullptr;
     }
-    std::printf("convertPCXToSurface:image:%s,w:%d,h:%d\n", path.c_str(), w, h);
     SDL_Surface* s = createSurface(w, h, false);
     if (SDL_LockSurface(s) != 0) {
         SDL_FreeSurface(s);
@@ -96,9 +91,18 @@ SDL_Surface* convertPCXToSurface(const std::string& path) {
     return s;
 }
 
-SDL_Surface* loadCheckedBmp(const std::string& path) {
+SDL_Surface* convertPCXToSurface(const std::string& path) {
     std::vector<std::uint8_t> file;
-    if (!readWholeFile(path, file)) return nullptr;
+    if (!readWholeFile(path, file)) {
+        std::fprintf(stderr, "Cannot find file %s.\n", path.c_str());
+        return nullptr;
+    }
+    SDL_Surface* s = decodePcxSurface(file, path);
+    if (s) std::printf("convertPCXToSurface:image:%s,w:%d,h:%d\n", path.c_str(), s->w, s->h);
+    return s;
+}
+
+SDL_Surface* decodeCheckedBmp(const std::vector<std::uint8_t>& file) {
     ByteReader in(file);
     std::uint8_t magic[2] = {};
     in.take(magic, 2);
@@ -114,6 +118,12 @@ SDL_Surface* loadCheckedBmp(const std::string& path) {
     }
     SDL_RWops* rw = SDL_RWFromConstMem(file.data(), int(file.size()));
     return rw ? SDL_LoadBMP_RW(rw, 1) : nullptr;
+}
+
+SDL_Surface* loadCheckedBmp(const std::string& path) {
+    std::vector<std::uint8_t> file;
+    if (!readWholeFile(path, file)) return nullptr;
+    return decodeCheckedBmp(file);
 }
 
 SDL_Surface* loadImage(const std::string& name) {

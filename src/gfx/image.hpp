@@ -35,6 +35,8 @@ bool decodePcx(const std::vector<std::uint8_t>& file, std::int32_t& width, std::
 bool readPcxPalette(const std::vector<std::uint8_t>& file, std::uint8_t palette[768]);
 // A software surface of the picture, 0xFF alpha, or none (with a message).
 SDL_Surface* convertPCXToSurface(const std::string& path);
+// The same for a PCX file already in memory; name only labels the message.
+SDL_Surface* decodePcxSurface(const std::vector<std::uint8_t>& file, const std::string& name);
 // Pcx or Bmp by name; a BMP gets white as its transparent colour and is
 // converted to the display format. None for other kinds or failures.
 SDL_Surface* loadImage(const std::string& name);
@@ -45,3 +47,5 @@ std::vector<std::uint8_t> encodeBmp24(std::int32_t width, std::int32_t height,
 // Loads a BMP without colour key or conversion, refusing absurd headers
 // before SDL sees them (the title picture, tools).
 SDL_Surface* loadCheckedBmp(const std::string& path);
+// The same checks and load for a BMP file already in memory.
+SDL_Surface* decodeCheckedBmp(const std::vector<std::uint8_t>& file);

@@ -1,6 +1,8 @@
 #include "sound/sound.hpp"
 
+#include "app/bytes.hpp"
 #include "sound/mixer.hpp"
+#include "sound/wav_header.hpp"
 
 #include <SDL.h>
 
@@ -10,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <sys/stat.h>
 #include <vector>
 
 namespace sound {
@@ -115,21 +116,27 @@ bool available() {
     return state().open;
 }
 
-bool decodeWav(const char* path, SoundSample& out) {
-    if (!path || !*path) return false;
-    struct stat st;
-    if (stat(path, &st) != 0 || !S_ISREG(st.st_mode)) return false;
-    if (st.st_size < kMinWavBytes || st.st_size > kMaxWavBytes) return false;
+bool decodeWavBytes(const std::vector<std::uint8_t>& bytes, SoundSample& out, std::string& why) {
+    if (bytes.size() < std::size_t(kMinWavBytes) || bytes.size() > std::size_t(kMaxWavBytes)) {
+        why = "its size of " + std::to_string(bytes.size()) + " bytes is not a game sound's";
+        return false;
+    }
+    if (!checkWavHeader(bytes, why)) return false;
 
     SDL_AudioSpec file;
     std::memset(&file, 0, sizeof file);
     Uint8* wav = nullptr;
     Uint32 wavLength = 0;
-    if (!SDL_LoadWAV(path, &file, &wav, &wavLength)) return false;
+    SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), int(bytes.size()));
+    if (!rw || !SDL_LoadWAV_RW(rw, 1, &file, &wav, &wavLength)) {
+        why = std::string("SDL cannot read it: ") + SDL_GetError();
+        return false;
+    }
     // SDL checked the format; these guard what the conversion below trusts.
     if (!wav || wavLength == 0 || file.freq <= 0 || file.channels == 0 ||
         wavLength > Uint32(kMaxWavBytes)) {
         if (wav) SDL_FreeWAV(wav);
+        why = "SDL found no usable sound in it";
         return false;
     }
 
@@ -141,6 +148,7 @@ bool decodeWav(const char* path, SoundSample& out) {
         SDL_BuildAudioCVT(&cvt, file.format, file.channels, file.freq, AUDIO_S16SYS, 2, file.freq);
     if (built < 0 || cvt.len_mult <= 0 || cvt.len_mult > 64) {
         SDL_FreeWAV(wav);
+        why = "its sample format cannot be converted";
         return false;
     }
     std::vector<Uint8> buffer(std::size_t(wavLength) * std::size_t(cvt.len_mult));
@@ -149,18 +157,36 @@ bool decodeWav(const char* path, SoundSample& out) {
     cvt.buf = buffer.data();
     cvt.len = int(wavLength);
     if (cvt.needed) {
-        if (SDL_ConvertAudio(&cvt) != 0) return false;
+        if (SDL_ConvertAudio(&cvt) != 0) {
+            why = "converting it failed";
+            return false;
+        }
     } else {
         cvt.len_cvt = cvt.len;
     }
-    if (cvt.len_cvt <= 0 || std::size_t(cvt.len_cvt) > buffer.size()) return false;
-
-    const std::size_t frames = std::size_t(cvt.len_cvt) / (2 * sizeof(std::int16_t));
-    if (frames == 0) return false;
+    const std::size_t frames = cvt.len_cvt <= 0 || std::size_t(cvt.len_cvt) > buffer.size()
+                                   ? 0
+                                   : std::size_t(cvt.len_cvt) / (2 * sizeof(std::int16_t));
+    if (frames == 0) {
+        why = "it holds no whole frame";
+        return false;
+    }
     out.frames.resize(frames * 2);
     std::memcpy(out.frames.data(), buffer.data(), frames * 2 * sizeof(std::int16_t));
     out.rate = file.freq;
     out.loop = false;
+    return true;
+}
+
+bool decodeWav(const char* path, SoundSample& out) {
+    if (!path || !*path) return false;
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(path, bytes, std::size_t(kMaxWavBytes))) return false;
+    std::string why;
+    if (!decodeWavBytes(bytes, out, why)) {
+        std::printf("Sound %s is damaged: %s\n", path, why.c_str());
+        return false;
+    }
     return true;
 }
 

@@ -7,6 +7,10 @@
 // so the game runs silently on a machine without sound.
 #pragma once
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 struct SoundSample;
 
 namespace sound {
@@ -28,8 +32,12 @@ bool available();
 // when the file is missing or not a WAV the converter understands.
 bool loadSample(int slot, const char* path);
 // The decoding half of loadSample: reads a WAV file and converts it to
-// 16-bit stereo at the file's own rate. Works without an audio device.
+// 16-bit stereo at the file's own rate. Works without an audio device; a
+// damaged file is refused with a line saying why.
 bool decodeWav(const char* path, SoundSample& out);
+// The same for a WAV file in memory: its header is checked
+// (checkWavHeader) before SDL's loader reads it. False with the reason.
+bool decodeWavBytes(const std::vector<std::uint8_t>& bytes, SoundSample& out, std::string& why);
 bool hasSample(int slot);
 void setLoop(int slot, bool loop);
 // Starts the slot's sample on the channel from its beginning, at the

@@ -286,30 +286,24 @@ bool Track::loadTileset(const std::string& pictureName, std::int32_t tw, std::in
     return true;
 }
 
-bool Track::loadTileFile(const std::string& path) {
-    std::printf("Loading tileset:%s\n", path.c_str());
-    std::vector<std::uint8_t> bytes;
-    if (!readWholeFile(path, bytes)) {
-        std::printf("Cannot open tile file %s\n", path.c_str());
-        return false;
-    }
+bool decodeTileFile(const std::vector<std::uint8_t>& bytes, Tileset& out, std::string& why) {
+    out.tiles.clear();
     ByteReader in(bytes);
     in.i32(); // ignored
     const std::int32_t count = in.i32();
     if (!in.ok() || count < 1 || count > kMaxTiles) {
-        std::printf("Tile file %s has no usable tile count\n", path.c_str());
+        why = "no usable tile count";
         return false;
     }
-    auto set = std::make_unique<Tileset>();
-    set->tiles.resize(std::size_t(count));
-    for (Tile& tile : set->tiles) {
+    out.tiles.resize(std::size_t(count));
+    for (Tile& tile : out.tiles) {
         tile.width = in.i32();
         tile.height = in.i32();
         if (!in.ok() || tile.width < kMinTileSide || tile.height < kMinTileSide ||
             tile.width > kMaxTileSide || tile.height > kMaxTileSide ||
             std::size_t(tile.width) * tile.height * 4 > in.remaining()) {
-            std::printf("Tile file %s is damaged\n", path.c_str());
-            return false; // the tiles made so far go with set
+            why = "a tile's size or pixels do not fit the file";
+            return false; // the tiles made so far go with out
         }
         tile.surface = createSurface(tile.width, tile.height, false);
         setTileKey(tile.surface);
@@ -318,6 +312,22 @@ bool Track::loadTileFile(const std::string& path) {
             for (std::int32_t k = 0; k < tile.width; ++k)
                 row[k] = in.u32();
         }
+    }
+    return true;
+}
+
+bool Track::loadTileFile(const std::string& path) {
+    std::printf("Loading tileset:%s\n", path.c_str());
+    std::vector<std::uint8_t> bytes;
+    if (!readWholeFile(path, bytes)) {
+        std::printf("Cannot open tile file %s\n", path.c_str());
+        return false;
+    }
+    auto set = std::make_unique<Tileset>();
+    std::string why;
+    if (!decodeTileFile(bytes, *set, why)) {
+        std::printf("Tile file %s is damaged: %s\n", path.c_str(), why.c_str());
+        return false;
     }
     tileset = std::move(set);
     tilesetName = path;

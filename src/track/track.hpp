@@ -163,3 +163,8 @@ class Track {
 // kMapMargin off the drawn track.
 bool decodeMap(const std::vector<std::uint8_t>& bytes, Track& out, std::string& why);
 std::vector<std::uint8_t> encodeMap(const Track& track);
+
+// A .tl file in memory: int32 ignored, int32 tile count, then per tile int32
+// width and height and its 32-bit pixels row by row. Refuses (with a reason)
+// a count or a tile size beyond the limits above or pixels past the end.
+bool decodeTileFile(const std::vector<std::uint8_t>& bytes, Tileset& out, std::string& why);
