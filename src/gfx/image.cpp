@@ -102,7 +102,7 @@ SDL_Surface* convertPCXToSurface(const std::string& path) {
     return s;
 }
 
-SDL_Surface* decodeCheckedBmp(const std::vector<std::uint8_t>& file) {
+SDL_Surface* decodeCheckedBmp(const std::vector<std::uint8_t>& file, const std::string& name) {
     ByteReader in(file);
     std::uint8_t magic[2] = {};
     in.take(magic, 2);
@@ -113,7 +113,7 @@ SDL_Surface* decodeCheckedBmp(const std::vector<std::uint8_t>& file) {
     // A negative height is a top-down picture.
     const std::int64_t rows = h < 0 ? -std::int64_t(h) : h;
     if (!pictureSizeAllowed(w, rows)) {
-        reportPictureSize(path, w, rows);
+        reportPictureSize(name, w, rows);
         return nullptr;
     }
     SDL_RWops* rw = SDL_RWFromConstMem(file.data(), int(file.size()));
@@ -123,7 +123,7 @@ SDL_Surface* decodeCheckedBmp(const std::vector<std::uint8_t>& file) {
 SDL_Surface* loadCheckedBmp(const std::string& path) {
     std::vector<std::uint8_t> file;
     if (!readWholeFile(path, file)) return nullptr;
-    return decodeCheckedBmp(file);
+    return decodeCheckedBmp(file, path);
 }
 
 SDL_Surface* loadImage(const std::string& name) {

@@ -48,4 +48,5 @@ std::vector<std::uint8_t> encodeBmp24(std::int32_t width, std::int32_t height,
 // before SDL sees them (the title picture, tools).
 SDL_Surface* loadCheckedBmp(const std::string& path);
 // The same checks and load for a BMP file already in memory.
-SDL_Surface* decodeCheckedBmp(const std::vector<std::uint8_t>& file);
+SDL_Surface* decodeCheckedBmp(const std::vector<std::uint8_t>& file,
+                              const std::string& name = "BMP picture");
