@@ -8,11 +8,14 @@
 #
 #   scripts/fuzz.sh [seconds]      (default 30 a target)
 #
+# GRAVELIN_FUZZ_BUILD names another build directory configured with
+# GRAVELIN_FUZZ (the sanitizer job of CI uses its own).
+#
 # Replay a finding:  build-fuzz/fuzz/fuzz_<target> <file>
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-30}"
-build="$root/build-fuzz"
+build="${GRAVELIN_FUZZ_BUILD:-$root/build-fuzz}"
 jobs=2
 
 readers=(map pcx bmp tile car profile record font settings wav tracksource cardesc)
@@ -35,7 +38,7 @@ if ! compgen -G "$root/build/game/tracks/*.map" >/dev/null; then
     cmake --build "$root/build" -j"$jobs" --target game_data seed_runtime
 fi
 
-echo "== building the fuzz targets in build-fuzz/"
+echo "== building the fuzz targets in $build"
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DGRAVELIN_FUZZ=ON \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$jobs" --target gravelin_fuzzers
@@ -75,7 +78,7 @@ for reader in "${readers[@]}"; do
     fi
 done
 if [ "${#failed[@]}" -gt 0 ]; then
-    echo "== findings in: ${failed[*]} (logs in build-fuzz/findings/<target>/log)"
+    echo "== findings in: ${failed[*]} (logs in $build/findings/<target>/log)"
     exit 1
 fi
 echo "== no findings"
