@@ -501,8 +501,9 @@ TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     fs::remove("players/Cy.pl");
     restart();
     EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Eve", "Dee"}));
-    ByteReader tail(bytesOf("set.dat"));
-    tail.seek(bytesOf("set.dat").size() - 32);
+    const std::vector<std::uint8_t> settingsBytes = bytesOf("set.dat");
+    ByteReader tail(settingsBytes);
+    tail.seek(settingsBytes.size() - 32);
     EXPECT_EQ(tail.i32(), 1) << "Eve after Dee in the list";
     EXPECT_EQ(tail.i32(), 0);
 

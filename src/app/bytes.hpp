@@ -17,6 +17,9 @@ class ByteReader {
     ByteReader(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
     explicit ByteReader(const std::vector<std::uint8_t>& bytes)
         : data_(bytes.data()), size_(bytes.size()) {}
+    // A reader only borrows its bytes: one over a temporary would read freed
+    // memory from the next statement on.
+    explicit ByteReader(std::vector<std::uint8_t>&&) = delete;
 
     // False once any read ran past the end.
     bool ok() const { return ok_; }
