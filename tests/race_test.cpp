@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 namespace {
@@ -577,4 +578,38 @@ TEST_F(Race, ARaceNobodyWatchesRunsFrameForFrameAsADrawnOne) {
     ASSERT_NE(drawn.front().substr(1), drawn.back().substr(1)) << "the cars drove";
     for (std::size_t i = 0; i < drawn.size(); ++i)
         ASSERT_EQ(drawn[i], undrawn[i]) << "frame " << i;
+}
+
+TEST_F(Race, ALapRecordThatCannotBeSavedIsSaidAfterTheRace) {
+    // The same race twice, the second with the record file's place taken by
+    // a directory: only then does a message box follow the race.
+    auto raceWithRecord = [&](bool blocked) {
+        for (int i = 0; i < 2; ++i)
+            driver(Computer);
+        game->settings->lapsPerRace = 1;
+        start(RacingSeason);
+        frames(121 + 150);
+        EXPECT_EQ(game->state, Racing);
+        if (blocked) {
+            std::filesystem::remove("tracks/test.rec");
+            std::filesystem::create_directory("tracks/test.rec");
+        }
+        auto& p = game->players;
+        p[0]->laps = p[1]->laps = 1;
+        p[0]->bestLap = blocked ? 50 : 100; // each beats the record before it
+        game->runRaceManager();
+        EXPECT_EQ(game->state, RaceOver);
+        EXPECT_TRUE(game->newLapRecord);
+        const int before = platform.fake.screenUpdates;
+        frames(251);
+        const int shown = platform.fake.screenUpdates - before;
+        game->clearRace();
+        game->profiles.clear();
+        game->state = MainMenu;
+        return shown;
+    };
+    const int plain = raceWithRecord(false);
+    const int blocked = raceWithRecord(true);
+    EXPECT_GT(blocked, plain) << "a message box was shown";
+    EXPECT_TRUE(std::filesystem::is_directory("tracks/test.rec"));
 }

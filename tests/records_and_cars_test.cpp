@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace {
 
 std::vector<std::uint8_t> carFile(std::int32_t version, std::int32_t frames,
@@ -87,6 +89,11 @@ TEST(LapRecordFile, MissingEmptyAndDamagedFiles) {
     track.record = {650, "Di", "Van", "d2"};
     track.saveRecord();
     EXPECT_EQ(readLapRecord("test.map").driver, "Di");
+    // A record that cannot be written says so and leaves what stands there.
+    std::filesystem::remove("tracks/test.rec");
+    std::filesystem::create_directory("tracks/test.rec");
+    EXPECT_FALSE(track.saveRecord());
+    EXPECT_TRUE(std::filesystem::is_directory("tracks/test.rec"));
 }
 
 TEST(CarFile, VersionsTwoAndOne) {

@@ -188,6 +188,8 @@ class Game {
     // a headless race that nobody looks at runs many times faster.
     bool drawRace = true;
     bool newLapRecord = false;
+    // A record of this race that could not be written: said after the race.
+    bool lapRecordUnsaved = false;
     std::int32_t recordLapPlayer = 0;
     std::int32_t fastestLapPlayer = -1;
     std::int32_t fastestLapTime = 0;

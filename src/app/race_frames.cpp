@@ -144,6 +144,10 @@ void Game::raceOverFrame() {
     setFont(fontSmall);
     if (++raceOverFrames > 250) {
         sound::stopAllSounds();
+        if (lapRecordUnsaved) {
+            lapRecordUnsaved = false;
+            showDialog("Could not save the lap record.", false);
+        }
         mainMenu->page = 0;
         mainMenu->item = 0;
         if (settings->mode == RacingSeason) {

@@ -109,6 +109,6 @@ void Game::runRaceManager() {
         track->record.driver = holder->name;
         track->record.car = holder->car->type->name;
         newLapRecord = true;
-        track->saveRecord();
+        if (!track->saveRecord()) lapRecordUnsaved = true;
     }
 }

@@ -4,7 +4,9 @@
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 constexpr std::size_t kCellBytes = 4 + 4 * kLayers + 4;
@@ -349,8 +351,11 @@ void Track::loadRecord(const std::string& path) {
     std::printf("record loaded\n");
 }
 
-void Track::saveRecord() const {
-    writeFileAtomically("tracks/" + name + ".rec", encodeLapRecord(record));
+bool Track::saveRecord() const {
+    const std::string path = "tracks/" + name + ".rec";
+    if (writeFileAtomically(path, encodeLapRecord(record))) return true;
+    std::fprintf(stderr, "Could not save %s: %s\n", path.c_str(), std::strerror(errno));
+    return false;
 }
 
 std::int32_t Track::layerTile(std::int32_t x, std::int32_t y, std::int32_t layer) const {

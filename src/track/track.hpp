@@ -111,7 +111,9 @@ class Track {
     bool loadTileFile(const std::string& path);
     // The race's record: a missing file means no record yet.
     void loadRecord(const std::string& path);
-    void saveRecord() const;
+    // False, with the reason on stderr, when the file could not be written;
+    // the old file then stays as it was.
+    bool saveRecord() const;
 
     // Tile number of a layer of a cell; -1 for an empty layer or a cell or
     // layer outside the map.
