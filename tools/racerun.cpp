@@ -116,7 +116,8 @@ int main(int argc, char** argv) {
     // or set.dat.
     FakePlatform platform;
     useFakePlatform(&platform);
-    game->profiles.emplace_back(); // keeps startUp from reading players/
+    game->profiles.push_back(
+        std::make_unique<PlayerProfile>()); // keeps startUp from reading players/
     game->startUp();
     game->profiles.clear();
     if (game->cars.empty()) {

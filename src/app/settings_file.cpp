@@ -195,7 +195,7 @@ void Game::readSettings() {
             for (const std::string& name : names.drivers) {
                 std::int32_t found = -1;
                 for (std::size_t i = 0; i < profiles.size() && found == -1; ++i)
-                    if (profiles[i]->name == name) found = std::int32_t(i);
+                    if (profiles[i] && profiles[i]->name == name) found = std::int32_t(i);
                 if (found == -1)
                     std::printf("The selected driver %s is gone\n", name.c_str());
                 else
