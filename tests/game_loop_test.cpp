@@ -134,10 +134,10 @@ TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
 
 TEST_F(MainLoop, FramesArePacedTo16MillisecondsAndSlowOnesAreNotMadeUp) {
     const Uint32 start = platform.fake.now;
-    const std::uint32_t counter = frameCounter;
+    const std::uint32_t counter = game->frameCounter;
     frames(10);
     EXPECT_EQ(platform.fake.now - start, 160u);
-    EXPECT_EQ(frameCounter - counter, 10u);
+    EXPECT_EQ(game->frameCounter - counter, 10u);
     // A frame whose work already took 40 ms gets no delay at all.
     platform.fake.onPump = [](FakePlatform& f) { f.now += 40; };
     const Uint32 before = platform.fake.now;
@@ -163,7 +163,7 @@ TEST_F(MainLoop, StandingsReturnGoesOnOrEndsTheSeason) {
     platform.fake.press(SDLK_RETURN);
     frames(1);
     EXPECT_EQ(game->state, PreRace);
-    EXPECT_FALSE(raceReady);
+    EXPECT_FALSE(game->raceReady);
     game->state = Standings;
     frames(1);
     EXPECT_EQ(game->state, MainMenu) << "after the last race";

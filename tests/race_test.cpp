@@ -495,7 +495,7 @@ TEST_F(Race, EachRaceOfASeasonStartsFromAFreshSlate) {
     ASSERT_EQ(game->state, Standings);
     frames(1); // RETURN is held: on to the second race
     frames(1);
-    ASSERT_TRUE(raceReady);
+    ASSERT_TRUE(game->raceReady);
     EXPECT_EQ(computer.lapFuelUse, 0.0f) << "pit stops are planned with this track's fuel use";
     EXPECT_EQ(human.messageFrames, 0);
     EXPECT_EQ(human.messageCycles, 0) << "a second warning in a season is shown in full";

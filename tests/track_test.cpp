@@ -242,7 +242,7 @@ TEST_F(OnTestTrack, PrepareRaceDrawsTheWholeMap) {
     EXPECT_EQ(trackPixelHeight, 20 * 32);
     EXPECT_EQ(getPixel(trackSurface, 959, 639), 0xFF000001u);
     EXPECT_EQ(game->track->record.time, kNoRecordTime) << "no record file yet";
-    EXPECT_TRUE(raceReady);
+    EXPECT_TRUE(game->raceReady);
 }
 
 TEST_F(OnTestTrack, TracksThatCannotBeRacedAreRefused) {

@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
             interrupted = failed = true;
             break;
         }
-        if (game->state == PreRace && !raceReady) {
+        if (game->state == PreRace && !game->raceReady) {
             raceFrames = 0;
             watch.start(std::size_t(drivers), stuckLimit);
             resetPeakMemory();

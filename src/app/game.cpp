@@ -24,12 +24,6 @@
 #include <unistd.h>
 #include <utility>
 
-SDL_Surface* titleImage = nullptr;
-bool fullScreen = true;
-std::uint32_t frameCounter = 0;
-bool raceReady = false;
-std::int32_t preRaceFrames = 0;
-
 const char* const kBannerText = "Gravelin v0.33 (C) 2003";
 
 namespace {

@@ -217,18 +217,19 @@ class Game {
     float framesPerSecondValue = 0;
     // Shows a race set-up failure and goes back to the menu.
     void abandonRace(const std::string& why);
-};
 
-// The title picture: the background of every menu screen.
-extern SDL_Surface* titleImage;
-// Always true: the game asks for a full-screen 640 x 400 mode.
-extern bool fullScreen;
-// Counts every frame of the main loop from 0.
-extern std::uint32_t frameCounter;
-// False until the coming race has been set up.
-extern bool raceReady;
-// Frames shown of the "Race %d of %d" screen.
-extern std::int32_t preRaceFrames;
+  public:
+    // The title picture: the background of every menu screen.
+    SDL_Surface* titleImage = nullptr;
+    // Always true: the game asks for a full-screen 640 x 400 mode.
+    bool fullScreen = true;
+    // Counts every frame of the main loop from 0.
+    std::uint32_t frameCounter = 0;
+    // False until the coming race has been set up.
+    bool raceReady = false;
+    // Frames shown of the "Race %d of %d" screen.
+    std::int32_t preRaceFrames = 0;
+};
 
 // The banner line at the bottom of the menu screens.
 extern const char* const kBannerText;
