@@ -434,12 +434,7 @@ bool exerciseCarDesc(const Bytes& bytes) {
     type.wheels[2] = {int(std::lround(-tyres.halfTrack)), int(std::lround(tyres.rearY))};
     type.wheels[3] = {int(std::lround(tyres.halfTrack)), int(std::lround(tyres.rearY))};
     worstMarkDistance({0, 0}, type.wheels[2], -tyres.halfTrack, tyres.rearY);
-    type.topSpeed = desc.topSpeed;
-    type.acceleration = desc.acceleration;
-    type.grip = desc.grip;
-    type.tankSize = desc.tankSize;
-    type.consumption = desc.consumption;
-    type.maxDamage = desc.maxDamage;
+    applyHandling(desc, type);
     const Bytes bmp = encodeBmp(picture);
     SDL_Surface* shown = decodeCheckedBmp(bmp);
     if (!shown) broken("car description", "the game refuses the picture the builder painted");

@@ -58,12 +58,7 @@ int main(int argc, char** argv) {
     type.wheels[3] = fit.rearWheels[1];
     type.reserved1 = 50.0f;
     type.reserved2 = 0.1f;
-    type.topSpeed = desc.topSpeed;
-    type.acceleration = desc.acceleration;
-    type.grip = desc.grip;
-    type.tankSize = desc.tankSize;
-    type.consumption = desc.consumption;
-    type.maxDamage = desc.maxDamage;
+    applyHandling(desc, type);
 
     // The car as the game will read it: whatever the fit made of the
     // picture must pass the game's own checks, or nothing is written.

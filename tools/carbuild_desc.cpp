@@ -316,3 +316,12 @@ bool readCarDesc(const std::string& path, CarDesc& out, std::string& error) {
     }
     return parseCarDesc(std::string(bytes.begin(), bytes.end()), path, out, error);
 }
+
+void applyHandling(const CarDesc& desc, CarType& type) {
+    type.topSpeed = desc.topSpeed;
+    type.acceleration = desc.acceleration;
+    type.grip = desc.grip;
+    type.tankSize = desc.tankSize;
+    type.consumption = desc.consumption;
+    type.maxDamage = desc.maxDamage;
+}

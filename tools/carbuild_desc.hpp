@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+
+struct CarType;
 #include <string>
 
 enum class Cabin : std::uint8_t { Closed, Open, Pickup };
@@ -55,3 +57,5 @@ bool readCarDesc(const std::string& path, CarDesc& out, std::string& error);
 // The same for text already in memory; path only names it in messages.
 bool parseCarDesc(const std::string& text, const std::string& path, CarDesc& out,
                   std::string& error);
+// Copies the description's handling figures into a car type.
+void applyHandling(const CarDesc& desc, CarType& type);
