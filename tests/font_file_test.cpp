@@ -1,6 +1,6 @@
 // The generated fonts and title picture as the game reads them, damaged font
 // files, and the rules by which text is drawn and measured.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "gfx/font.hpp"
 #include "test_support.hpp"
 

@@ -1,7 +1,7 @@
 // The main loop driven frame by frame through the keyboard and clock seams:
 // menu navigation, the settings pages, QUIT and what it saves, frame pacing,
 // the frame-rate value and the message boxes.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "app/settings_file.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"

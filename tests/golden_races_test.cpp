@@ -142,7 +142,7 @@ TEST(GoldenRaces, EveryShippedTrackRacesAsRecorded) {
     ScratchDir dir;
     for (const std::string& track : tracks) {
         const std::string base = track.substr(0, track.size() - 4);
-        for (const std::string file : {track, base + "_tiles.bmp", base + ".tl"})
+        for (const std::string& file : {track, base + "_tiles.bmp", base + ".tl"})
             if (fs::exists(runtime / "tracks" / file))
                 fs::create_symlink(runtime / "tracks" / file, fs::path("tracks") / file);
     }

@@ -1,6 +1,6 @@
 // set.dat: the exact bytes the game writes, the round trip, and files that
 // were damaged or written by hand. Whatever the file holds, the game starts.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "app/settings_file.hpp"
 #include "records/profile.hpp"
 #include "test_support.hpp"

@@ -2,7 +2,7 @@
 // holes on its transparent black, find the track near it whatever way it
 // points, lay skid marks from its rear tyres, and the cars must drive
 // differently.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "car/car_type.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"

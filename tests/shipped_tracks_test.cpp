@@ -2,7 +2,7 @@
 // grid the game computes must stand on road, laps need checkpoints and a
 // pit, and the computer drivers' waypoints must keep them on the road and
 // lead them into and out of the pit lane.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "gfx/image.hpp"
 #include "track/geometry.hpp"
 #include "track/track.hpp"

@@ -1,6 +1,6 @@
 // The mixer on known input, the sound calls on SDL's dummy audio driver, and
 // the generated sounds as the game will play them.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "sound/mixer.hpp"
 #include "sound/sound.hpp"
 #include "test_support.hpp"

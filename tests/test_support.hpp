@@ -1,9 +1,9 @@
 // Helpers shared by the unit tests.
 #pragma once
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "app/game.hpp"
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "gfx/surface.hpp"
 #include "track/track.hpp"
 

@@ -1,7 +1,7 @@
 // The WAV layout check that runs before SDL's loader: the game's own sounds
 // pass, and every size a damaged file could declare beyond its real length
 // is refused with a reason, before anything is allocated for it.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "sound/mixer.hpp"
 #include "sound/sound.hpp"
 #include "sound/wav_header.hpp"

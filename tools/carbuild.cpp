@@ -6,7 +6,7 @@
 // offsets, the pivot and the rear wheels are worked out from the picture's
 // size so that the probe point and the skid marks land as near as the game's
 // placement rules allow, and the worst distances found are printed.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "car/car_type.hpp"
 #include "carbuild_desc.hpp"
 #include "carbuild_fit.hpp"

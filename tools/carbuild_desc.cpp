@@ -1,6 +1,6 @@
 #include "carbuild_desc.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "car/car_type.hpp"
 
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "carbuild_paint.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "gfx/image.hpp"
 
 #include <algorithm>

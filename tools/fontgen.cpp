@@ -6,7 +6,7 @@
 //
 // Character codes are Latin-1: 32..126 and 160..255 are the Unicode code
 // points of the same number, and the control ranges stay empty.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "gfx/font.hpp"
 
 #include <ft2build.h>

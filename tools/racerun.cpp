@@ -17,9 +17,9 @@
 // --no-draw runs the race without drawing it, many times faster; the race
 // itself is the same frame for frame. Run it in the runtime directory. With --record, a track that
 // has no lap record file yet gets the best lap of the race, dated DATE.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "app/game.hpp"
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"

@@ -6,7 +6,7 @@
 //
 // Nothing that exists is touched: drivers are made only when players/ has
 // none, set.dat only when there is none. Run it in the runtime directory.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "app/game.hpp"
 #include "car/car_type.hpp"
 #include "records/profile.hpp"

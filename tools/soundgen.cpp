@@ -2,7 +2,7 @@
 // files: gravelin_soundgen <outdir>. Every run writes the same bytes; the
 // noise comes from our own generator with fixed seeds, not from the library's
 // distributions, whose output differs between standard libraries.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 // the name fills the top and a top-down corner of track with two cars fills
 // the right-hand side. Everything is computed from fixed numbers and integer
 // hashes, so every build paints the same picture.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "gfx/image.hpp"
 
 #include <ft2build.h>

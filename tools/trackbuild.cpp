@@ -7,7 +7,7 @@
 // "file:line: message" and exit status 1. --preview also writes the whole
 // map drawn the way the race draws it, with the areas, start grid and
 // waypoints over it, for checking a track by eye.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "gfx/image.hpp"
 #include "tilegen.hpp"
 #include "track/track.hpp"

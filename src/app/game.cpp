@@ -1,7 +1,7 @@
 #include "app/game.hpp"
 
-#include "app/bytes.hpp"
-#include "app/platform.hpp"
+#include "base/bytes.hpp"
+#include "platform/platform.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"

@@ -2,7 +2,7 @@
 // season announces it), StartLights shows READY, STEADY, GO, Racing runs
 // the race, RaceOver keeps it running behind the closing messages.
 #include "app/game.hpp"
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "driver/player.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"

@@ -3,14 +3,11 @@
 // keeps them between runs, and the race reads them.
 #pragma once
 
+#include "race/race_rules.hpp"
+
 #include <array>
 #include <cstdint>
 #include <string>
-
-enum DriveMode : std::int32_t { FreeDriving = 0, TimeTrial = 1, RacingSeason = 2 };
-
-constexpr int kMaxRaces = 8;
-constexpr int kMaxDrivers = 8;
 
 struct Settings {
     std::array<std::string, kMaxRaces> trackNames; // track file of race i, with ".map"

@@ -1,6 +1,6 @@
 #include "app/settings_file.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "app/game.hpp"
 #include "app/settings.hpp"
 #include "records/profile.hpp"

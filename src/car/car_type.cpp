@@ -1,6 +1,6 @@
 #include "car/car_type.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "driver/player.hpp"
 
 #include "app/game.hpp"
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "car/car.hpp"
 #include "car/test_drive.hpp"
 #include "records/profile.hpp"

@@ -1,6 +1,6 @@
 #include "gfx/font.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "gfx/surface.hpp"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "records/lap_record.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "records/profile.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 
 bool decodeProfile(const std::vector<std::uint8_t>& bytes, PlayerProfile& out) {
     ByteReader in(bytes);

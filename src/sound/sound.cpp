@@ -1,6 +1,6 @@
 #include "sound/sound.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "sound/mixer.hpp"
 #include "sound/wav_header.hpp"
 

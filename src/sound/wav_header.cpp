@@ -1,6 +1,6 @@
 #include "sound/wav_header.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 
 namespace {
 

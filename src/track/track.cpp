@@ -1,6 +1,6 @@
 #include "track/track.hpp"
 
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 

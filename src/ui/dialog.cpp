@@ -1,7 +1,7 @@
 #include "ui/dialog.hpp"
 
 #include "app/game.hpp"
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
 

@@ -2,7 +2,7 @@
 // could not be a file name, or that another driver already has, are refused
 // with a message rather than risking another driver's file.
 #include "app/game.hpp"
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
 #include "records/profile.hpp"

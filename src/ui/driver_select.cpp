@@ -1,7 +1,7 @@
 #include "ui/driver_select.hpp"
 
 #include "app/game.hpp"
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"
 #include "records/profile.hpp"

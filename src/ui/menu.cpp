@@ -1,6 +1,6 @@
 #include "ui/menu.hpp"
 
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
 

@@ -1,8 +1,8 @@
 // The game's driver list: read at start-up, written at quit and when a race
 // is left with ESC, grown by driver creation, and the statistics screen.
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 #include "app/game.hpp"
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"

@@ -1,4 +1,4 @@
-#include "app/platform.hpp"
+#include "platform/platform.hpp"
 
 #include <algorithm>
 

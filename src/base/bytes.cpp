@@ -1,4 +1,4 @@
-#include "app/bytes.hpp"
+#include "base/bytes.hpp"
 
 #include <cerrno>
 #include <cstdio>
