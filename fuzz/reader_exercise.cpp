@@ -17,7 +17,6 @@
 #include "sound/sound.hpp"
 #include "tilegen.hpp"
 #include "track/geometry.hpp"
-#include "track/race_track.hpp"
 #include "track/track.hpp"
 #include "trackbuild_layout.hpp"
 #include "trackbuild_source.hpp"

@@ -2,10 +2,10 @@
 // model's numbers, crashes, service areas and skid marks.
 #include "car/car.hpp"
 #include "car/car_type.hpp"
-#include "car/test_drive.hpp"
+#include "frontend/race_drawing.hpp"
+#include "frontend/test_drive.hpp"
 #include "test_support.hpp"
 #include "track/directory.hpp"
-#include "track/race_track.hpp"
 
 #include <SDL_rotozoom.h>
 #include <gtest/gtest.h>
@@ -18,12 +18,11 @@ namespace {
 constexpr double kPi = 3.1415926535;
 
 // A default car type (top speed 3, acceleration 0.1, grip 1) on a 1000 x
-// 1000 track that is road everywhere, standing still at (500, 500).
+// 1000 track that is road everywhere, standing still at (500, 500). No
+// game and no window: the handling needs neither.
 struct Handling : ::testing::Test {
     void SetUp() override {
-        game = initGame();
-        settings.mode = RacingSeason;
-        game->settings = &settings;
+        car.rules.mode = RacingSeason;
         type.frameCount = 36;
         type.frameOffsets.assign(36, IntPoint{-10, -16});
         type.pivot = {10, 16};
@@ -31,23 +30,21 @@ struct Handling : ::testing::Test {
         type.wheels[3] = {5, 10};
         car.type = &type;
         car.fuel = type.tankSize;
-        game->track = std::make_unique<Track>();
+        car.track = &track;
+        car.trackWidth = car.trackHeight = 1000;
         area(Road, 0, 0, 1000, 1000);
-        trackPixelWidth = trackPixelHeight = 1000;
         trackSurface = filledSurface(1000, 1000, 0xFF808080);
         place(500, 500, 0);
     }
-    void TearDown() override {
-        car.animation = nullptr;
-        SDL_FreeSurface(trackSurface);
-        trackSurface = nullptr;
-        game->track.reset();
-        skidmarksOn = carDamageOn = fuelConsumptionOn = true;
-        unlimitedNitro = false;
+    void TearDown() override { SDL_FreeSurface(trackSurface); }
+    // One update, its skid marks painted as a drawn race paints them.
+    void update() {
+        car.update(1.0f);
+        paintSkidMarks(trackSurface, car);
     }
     // An area whose tested rectangle is what is given (stored 16 lower).
     void area(std::int16_t kind, int x1, int y1, int x2, int y2) {
-        game->track->areas.push_back({kind, std::int16_t(x1), std::int16_t(y1 + 16),
+        track.areas.push_back({kind, std::int16_t(x1), std::int16_t(y1 + 16),
                                       std::int16_t(x2), std::int16_t(y2 + 16)});
     }
     void place(float px, float py, float angle) {
@@ -65,9 +62,8 @@ struct Handling : ::testing::Test {
         return n;
     }
 
-    ScratchDir dir;
-    Game* game = nullptr;
-    Settings settings;
+    Track track;
+    SDL_Surface* trackSurface = nullptr;
     CarType type;
     Car car;
 };
@@ -107,10 +103,10 @@ TEST_F(Handling, NitroRaisesTheTopSpeedWhileItLasts) {
     car.update(1.0f);
     EXPECT_GT(car.speed, 6.9f) << "top speed 3 + 5";
     EXPECT_NEAR(car.nitro, 99.9f, 1e-4);
-    unlimitedNitro = true;
+    car.rules.unlimitedNitro = true;
     car.update(1.0f);
     EXPECT_NEAR(car.nitro, 99.9f, 1e-4);
-    unlimitedNitro = false;
+    car.rules.unlimitedNitro = false;
     car.nitroOn = false;
     car.update(1.0f);
     EXPECT_FLOAT_EQ(car.speed, 3.0f) << "released nitro cuts the speed at once";
@@ -127,7 +123,7 @@ TEST_F(Handling, DragIsTenTimesHigherOffTheRoad) {
     car.speed = 3.0f;
     car.update(1.0f);
     EXPECT_NEAR(car.accel, -9.0f / 5000.0f, 1e-7);
-    game->track->areas.clear();
+    track.areas.clear();
     place(500, 500, 0);
     car.speed = 3.0f;
     car.accel = 0;
@@ -138,7 +134,7 @@ TEST_F(Handling, DragIsTenTimesHigherOffTheRoad) {
 
 TEST_F(Handling, ObstacleHitsDamageDeflectAndLast51Updates) {
     for (bool damageOn : {true, false}) {
-        carDamageOn = damageOn;
+        car.rules.carDamage = damageOn;
         car.damage = 0;
         car.crashed = false;
         area(Obstacle, 0, 0, 1000, 1000);
@@ -148,7 +144,7 @@ TEST_F(Handling, ObstacleHitsDamageDeflectAndLast51Updates) {
         car.update(1.0f);
         EXPECT_TRUE(car.crashed);
         EXPECT_FLOAT_EQ(car.damage, damageOn ? 10.0f : 0.0f);
-        game->track->areas.pop_back();
+        track.areas.pop_back();
     }
     for (int i = 0; i < 49; ++i)
         car.update(1.0f);
@@ -165,7 +161,7 @@ TEST_F(Handling, DeflectionDependsOnTheSideMet) {
     car.speed = 3.0f;
     car.update(1.0f);
     EXPECT_NEAR(car.moveAngle, 2 * 0.2 + kPi / 2, 1e-5);
-    game->track->areas.pop_back();
+    track.areas.pop_back();
     // Centred across x, off-centre in y (side 0).
     area(Obstacle, 100, 400, 900, 620);
     car.crashed = false;
@@ -173,7 +169,7 @@ TEST_F(Handling, DeflectionDependsOnTheSideMet) {
     car.speed = 3.0f;
     car.update(1.0f);
     EXPECT_NEAR(car.moveAngle, -kPi / 2, 1e-5);
-    game->track->areas.pop_back();
+    track.areas.pop_back();
     car.update(1.0f);
     EXPECT_NEAR(car.moveAngle, 3 * kPi / 2, 1e-5) << "wrapped by the next update";
 }
@@ -187,16 +183,16 @@ TEST_F(Handling, FuelDamageAndNitroStayInRange) {
     EXPECT_FLOAT_EQ(car.fuel, type.tankSize);
     EXPECT_FLOAT_EQ(car.damage, 0.0f);
     EXPECT_FLOAT_EQ(car.nitro, 50.0f) << "no nitro from the pit outside free driving";
-    settings.mode = FreeDriving;
+    car.rules.mode = FreeDriving;
     car.nitro = 99.5f;
     car.update(1.0f);
     EXPECT_FLOAT_EQ(car.nitro, 100.0f);
-    game->track->areas.pop_back();
+    track.areas.pop_back();
     car.fuel = 0.001f;
     car.update(1.0f);
     EXPECT_EQ(car.fuel, 0.0f);
     EXPECT_EQ(car.engineFreq, 0.0f) << "an empty tank silences the engine";
-    carDamageOn = true;
+    car.rules.carDamage = true;
     area(Obstacle, 0, 0, 1000, 1000);
     car.damage = type.maxDamage - 1;
     car.speed = 3;
@@ -210,7 +206,7 @@ TEST_F(Handling, ServiceAreasFillAtTheirOwnRatesInDoublePrecision) {
     // From an empty tank, standing still: each frame's step is added in
     // double precision and stored back, which differs from float steps by a
     // bit in the third frame of the pit box.
-    fuelConsumptionOn = false;
+    car.rules.fuelConsumption = false;
     struct Case {
         std::vector<std::int16_t> kinds;
         float after[3];
@@ -228,7 +224,7 @@ TEST_F(Handling, ServiceAreasFillAtTheirOwnRatesInDoublePrecision) {
             car.update(1.0f);
             EXPECT_EQ(car.fuel, c.after[frame]) << c.kinds.size() << " areas, frame " << frame;
         }
-        game->track->areas.resize(1); // the road
+        track.areas.resize(1); // the road
     }
 }
 
@@ -242,7 +238,7 @@ TEST_F(Handling, ACrashTakesBackTheMoveThenCreepsBackwards) {
     EXPECT_NEAR(car.posY, 500.0f, 1e-3);
     EXPECT_EQ(car.x, -10 + 500) << "the drawn corner follows";
     EXPECT_EQ(car.y, -16 + 500);
-    game->track->areas.pop_back();
+    track.areas.pop_back();
 
     // Without throttle a crashed car settles into a creep of 0.2 a frame,
     // against its (deflected) direction of travel.
@@ -293,7 +289,7 @@ TEST_F(Handling, BrakeHeldAtAStandstillReversesAtAThirdOfTopSpeed) {
     car.speed = 2.0f;
     int frames = 0;
     for (; car.speed > 0 && frames < 100; ++frames) {
-        applyControls(car, {.brake = true});
+        applyKeys(car, {.brake = true});
         car.update(1.0f);
         if (car.speed > 0) {
             EXPECT_EQ(car.reverseSpeed, 0.0f) << "braking, not reversing yet";
@@ -303,7 +299,7 @@ TEST_F(Handling, BrakeHeldAtAStandstillReversesAtAThirdOfTopSpeed) {
     float y = car.posY, fastest = 0;
     for (int i = 0; i < 60; ++i) {
         y = car.posY;
-        applyControls(car, {.brake = true});
+        applyKeys(car, {.brake = true});
         car.update(1.0f);
         fastest = std::max(fastest, car.reverseSpeed);
         EXPECT_EQ(car.speed, 0.0f);
@@ -315,7 +311,7 @@ TEST_F(Handling, BrakeHeldAtAStandstillReversesAtAThirdOfTopSpeed) {
 
     // Letting go winds it down to a stop.
     for (int i = 0; i < 15; ++i) {
-        applyControls(car, {});
+        applyKeys(car, {});
         car.update(1.0f);
     }
     EXPECT_EQ(car.reverseSpeed, 0.0f);
@@ -325,17 +321,17 @@ TEST_F(Handling, BrakeHeldAtAStandstillReversesAtAThirdOfTopSpeed) {
 
     // Backing again, then accelerating: forwards, reverse wound down.
     for (int i = 0; i < 20; ++i) {
-        applyControls(car, {.brake = true});
+        applyKeys(car, {.brake = true});
         car.update(1.0f);
     }
     ASSERT_GT(car.reverseSpeed, 0.0f);
     for (int i = 0; i < 30; ++i) {
-        applyControls(car, {.accelerate = true});
+        applyKeys(car, {.accelerate = true});
         car.update(1.0f);
     }
     EXPECT_EQ(car.reverseSpeed, 0.0f);
     y = car.posY;
-    applyControls(car, {.accelerate = true});
+    applyKeys(car, {.accelerate = true});
     car.update(1.0f);
     EXPECT_LT(car.posY, y - 0.5f) << "driving up again";
 }
@@ -343,11 +339,11 @@ TEST_F(Handling, BrakeHeldAtAStandstillReversesAtAThirdOfTopSpeed) {
 TEST_F(Handling, SteeringWhileReversingTurnsTheBodyTheOtherWay) {
     place(500, 500, 0);
     for (int i = 0; i < 30; ++i) {
-        applyControls(car, {.brake = true});
+        applyKeys(car, {.brake = true});
         car.update(1.0f);
     }
     for (int i = 0; i < 5; ++i) {
-        applyControls(car, {.brake = true, .right = true});
+        applyKeys(car, {.brake = true, .right = true});
         car.update(1.0f);
     }
     EXPECT_GT(car.bodyAngle, float(kPi * 1.5)) << "right while reversing: the nose goes left";
@@ -364,7 +360,7 @@ TEST_F(Handling, BackingIntoAnObstacleStopsTheCarWithoutACrash) {
     bool stopped = false;
     for (int i = 0; i < 100; ++i) {
         const float before = car.reverseSpeed;
-        applyControls(car, {.brake = true});
+        applyKeys(car, {.brake = true});
         car.update(1.0f);
         stopped |= before > 0 && car.reverseSpeed == 0;
         EXPECT_LT(car.posY + 16, 530.0f) << "the tail never enters it, frame " << i;
@@ -392,19 +388,23 @@ TEST(FrameChoice, FullTurnIsFrameZeroAndTheStepIsWhole) {
 }
 
 TEST_F(Handling, SkiddingNeedsSpeedAndLeavesMarksUnderTheRearWheels) {
+    const auto skidStep = [this] {
+        car.skidStep();
+        paintSkidMarks(trackSurface, car);
+    };
     car.moveAngle = 2.0f; // a drift angle, but standing still
-    car.skidStep();
+    skidStep();
     EXPECT_EQ(car.skid, 0.0f);
     car.moveAngle = 0.2f; // a 0.2 drift at speed 3 with no wheelspin
     car.speed = 3.0f;
-    car.skidStep();
+    skidStep();
     EXPECT_EQ(car.skid, 0.0f);
     EXPECT_EQ(darkened(), 0);
     place(500, 500, 0);
     car.speed = 0.05f; // a hard start
     car.accel = 0.05f;
     car.engineRev = 9800.0f;
-    car.skidStep();
+    skidStep();
     EXPECT_FLOAT_EQ(car.skid, 20.0f);
     EXPECT_FLOAT_EQ(car.engineRev, 10000.0f);
     // Rear wheels at (-5, 10) and (5, 10) from the mark origin, the centre's
@@ -412,12 +412,8 @@ TEST_F(Handling, SkiddingNeedsSpeedAndLeavesMarksUnderTheRearWheels) {
     EXPECT_EQ(darkened(), 4);
     EXPECT_EQ(getPixel(trackSurface, 504, 526), halfColour(0xFF808080));
     EXPECT_EQ(getPixel(trackSurface, 516, 526), halfColour(0xFF808080));
-    skidmarksOn = false;
-    car.skidStep();
-    EXPECT_EQ(darkened(), 4) << "the setting off paints nothing";
-    skidmarksOn = true;
     place(985, 500, 0); // the right wheel's marks fall off the track
-    car.skidStep();
+    skidStep();
     EXPECT_EQ(darkened(), 6) << "two of the four marks fall outside and are skipped";
 }
 
@@ -432,7 +428,7 @@ TEST_F(Handling, MarksArePlacedWithTheFrameShownBeforeTheUpdate) {
         car.speed = 0.05f;
         car.accel = 0.05f;
         car.steering = 0.06f;
-        car.update(1.0f);
+        update();
         EXPECT_EQ(car.frame, 35);
         EXPECT_GT(car.skid, 1.0f);
         std::set<std::pair<int, int>> marks;
@@ -472,23 +468,35 @@ TEST_F(Handling, FramesAreRotatedOnceAndSpritesEraseCleanly) {
     full.frames[127] = filledSurface(1, 1, 0);
 
     // Drawn partly off the track, then erased: the track is as it was.
-    Animation* frames = buildAnimation("car.bmp", 36);
-    car.animation = frames;
+    Sprite sprite;
+    sprite.animation = buildAnimation("car.bmp", 36);
     for (auto [x, y] : {std::pair{-5, -5}, std::pair{990, 990}, std::pair{400, 400}}) {
-        car.x = x;
-        car.y = y;
-        car.restore(trackSurface); // never drawn: nothing
-        car.draw(trackSurface);
+        sprite.x = x;
+        sprite.y = y;
+        sprite.restore(trackSurface); // never drawn: nothing
+        sprite.draw(trackSurface);
         EXPECT_GT(darkened(), 0);
-        car.restore(trackSurface);
+        sprite.restore(trackSurface);
         EXPECT_EQ(darkened(), 0) << x;
         pixelRow(trackSurface, 402)[402] = 0xFF123456;
-        car.restore(trackSurface); // a second restore puts nothing back
+        sprite.restore(trackSurface); // a second restore puts nothing back
         EXPECT_EQ(getPixel(trackSurface, 402, 402), 0xFF123456u);
         pixelRow(trackSurface, 402)[402] = 0xFF808080;
     }
-    delete frames;
     SDL_FreeSurface(picture);
+
+    // The race measures the frames without drawing them; the sizes must be
+    // those of the drawn frames, or cars would be kept off the wrong edges.
+    CarType drawn = type;
+    drawn.picture = "car.bmp";
+    std::vector<FrameSize> sizes;
+    std::string why;
+    ASSERT_TRUE(measureCarFrames(drawn, sizes, why)) << why;
+    ASSERT_EQ(sizes.size(), 36u);
+    for (std::size_t k = 0; k < sizes.size(); ++k) {
+        EXPECT_EQ(sizes[k].w, sprite.animation->frames[k]->w) << k;
+        EXPECT_EQ(sizes[k].h, sprite.animation->frames[k]->h) << k;
+    }
 }
 
 TEST(ShippedCars, FullThrottleDownTheStartStraightReachesTopSpeedAndMarksTheTrack) {
@@ -501,7 +509,8 @@ TEST(ShippedCars, FullThrottleDownTheStartStraightReachesTopSpeedAndMarksTheTrac
     const std::string track = tracks.front();
     for (const auto& type : game->cars) {
         TestDrive drive;
-        ASSERT_TRUE(drive.start(track, type->name)) << type->name;
+        ASSERT_TRUE(drive.start(track, *type)) << type->name;
+        SDL_Surface* trackSurface = drive.drawing.trackSurface;
         SDL_Surface* before = SDL_ConvertSurface(trackSurface, trackSurface->format, 0);
         float fastest = 0;
         for (int frame = 0; frame < 400 && !drive.car->crashed; ++frame) {
@@ -516,5 +525,4 @@ TEST(ShippedCars, FullThrottleDownTheStartStraightReachesTopSpeedAndMarksTheTrac
         EXPECT_GT(marks, 20) << type->name << ": a hard start leaves marks";
         SDL_FreeSurface(before);
     }
-    game->objects.clear();
 }

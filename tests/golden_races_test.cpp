@@ -11,6 +11,7 @@
 // races) and say why in the commit.
 #include "app/game.hpp"
 #include "car/car.hpp"
+#include "driver/computer_driver.hpp"
 #include "driver/player.hpp"
 #include "records/profile.hpp"
 #include "test_support.hpp"
@@ -40,13 +41,18 @@ struct Hash {
 
 void hashFrame(Hash& h, const Game& game) {
     h.add(game.state);
-    for (const auto& p : game.players) {
+    if (!game.race) return;
+    const auto& players = game.race->players();
+    for (std::size_t i = 0; i < players.size(); ++i) {
+        const Player* p = players[i].get();
+        const auto* computer = dynamic_cast<const ComputerDriver*>(game.controlSources[i].get());
+        const std::int32_t waypoint = computer ? computer->waypoint : 0;
         const Car& c = *p->car;
         for (float f : {c.posX, c.posY, c.moveAngle, c.bodyAngle, c.steering, c.accel, c.speed,
                         c.fuel, c.damage, c.nitro, c.skid, c.reverseSpeed})
             h.add(f);
         for (std::int32_t i : {c.x, c.y, c.frame, c.crashFrames, p->laps, p->lapTime, p->bestLap,
-                               p->waypoint, p->checkpointsPassed})
+                               waypoint, p->checkpointsPassed})
             h.add(i);
         for (bool b : {c.crashed, c.wrecked, c.onRoad, p->finished, p->out})
             h.add(b);

@@ -13,9 +13,8 @@
 #include "app/settings.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
-#include "car/test_drive.hpp"
+#include "frontend/test_drive.hpp"
 #include "test_support.hpp"
-#include "track/race_track.hpp"
 #include "track/track.hpp"
 
 #include <gtest/gtest.h>
@@ -119,7 +118,7 @@ class GoldenDrive : public ::testing::TestWithParam<GoldenRun> {
         skidmarksOn = carDamageOn = fuelConsumptionOn = true;
         unlimitedNitro = false;
     }
-    void TearDown() override { game->objects.clear(); }
+
     Game* game = nullptr;
 };
 
@@ -153,7 +152,10 @@ TEST_P(GoldenDrive, MatchesTheRecordedRun) {
     }
 
     TestDrive drive;
-    ASSERT_TRUE(drive.start(run.track, run.car));
+    const CarType* type = game->findCar(run.car);
+    ASSERT_TRUE(type) << run.car;
+    ASSERT_TRUE(drive.start(run.track, *type));
+    SDL_Surface* trackSurface = drive.drawing.trackSurface;
     Car& car = *drive.car;
     car.fuel = run.startFuel;
     const float burn = car.type->consumption * 0.0007142857f;

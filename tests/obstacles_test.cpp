@@ -3,7 +3,7 @@
 // nitro is stopped on its own side, and a driver whose nose is against one
 // backs away and drives off within three seconds.
 #include "car/car.hpp"
-#include "car/test_drive.hpp"
+#include "frontend/test_drive.hpp"
 #include "test_support.hpp"
 #include "track/directory.hpp"
 
@@ -58,8 +58,11 @@ Point nose(const Car& car) {
             u * std::sin(b) + v * std::cos(b) + car.getY()};
 }
 
+// The track of the drive under test.
+const Track* siteTrack = nullptr;
+
 bool solid(double x, double y) {
-    return Game::instance()->track->areaAt(std::int32_t(x), std::int32_t(y), Obstacle);
+    return siteTrack->areaAt(std::int32_t(x), std::int32_t(y), Obstacle);
 }
 
 // Puts the car down with its centre at (x, y), body and travel at angle,
@@ -82,7 +85,7 @@ void place(Car& car, double x, double y, double angle, float speed) {
 // One frame of the handling under a driver's keys; nothing drawn, which
 // the handling does not need.
 void step(Car& car, const CarControls& keys) {
-    applyControls(car, keys);
+    applyKeys(car, keys);
     car.update(1.0f);
 }
 
@@ -120,13 +123,14 @@ struct Obstacles : ::testing::Test {
         if (game->cars.empty()) game->loadCarList();
         ASSERT_FALSE(game->cars.empty());
     }
-    void TearDown() override { game->objects.clear(); }
+    void TearDown() override { siteTrack = nullptr; }
 
     // Every shipped car on the site's track, in turn.
     template <typename F> void eachCar(const char* track, F f) {
         for (const auto& type : game->cars) {
             TestDrive drive;
-            ASSERT_TRUE(drive.start(track, type->name)) << track << " " << type->name;
+            ASSERT_TRUE(drive.start(track, *type)) << track << " " << type->name;
+            siteTrack = drive.race->track();
             f(drive, type->name);
         }
     }

@@ -6,7 +6,7 @@
 #include "driver/player.hpp"
 #include "records/profile.hpp"
 #include "test_support.hpp"
-#include "track/view.hpp"
+#include "frontend/view.hpp"
 
 #include <gtest/gtest.h>
 

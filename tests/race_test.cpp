@@ -3,12 +3,10 @@
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
-#include "race/race_text.hpp"
 #include "race/race_watch.hpp"
 #include "records/profile.hpp"
 #include "sound/sound.hpp"
 #include "test_support.hpp"
-#include "track/race_track.hpp"
 
 #include <gtest/gtest.h>
 

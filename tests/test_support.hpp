@@ -3,6 +3,8 @@
 
 #include "base/bytes.hpp"
 #include "app/game.hpp"
+#include "frontend/race_drawing.hpp"
+#include "race/race.hpp"
 #include "platform/platform.hpp"
 #include "gfx/surface.hpp"
 #include "track/track.hpp"
@@ -23,6 +25,15 @@ inline Game* initGame() {
     Game* game = Game::instance();
     if (!game->initialised) game->init(0, nullptr);
     return game;
+}
+
+// Whether a race would take a car of the type: its frames can be made
+// and its geometry fits them.
+inline bool carCanBeMade(const CarType& type) {
+    Race race{RaceRules{}};
+    RaceDrawing drawing;
+    std::string why;
+    return race.addParticipant(nullptr, type, why) && drawing.addSprite(type, why);
 }
 
 // A tile file of count plain tiles of one size, tile i filled with colour

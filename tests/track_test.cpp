@@ -4,8 +4,7 @@
 #include "test_support.hpp"
 #include "track/directory.hpp"
 #include "track/geometry.hpp"
-#include "track/race_track.hpp"
-#include "track/view.hpp"
+#include "frontend/view.hpp"
 
 #include <gtest/gtest.h>
 

@@ -22,6 +22,7 @@
 #include "platform/platform.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
+#include "driver/computer_driver.hpp"
 #include "driver/player.hpp"
 #include "race/race_watch.hpp"
 #include "records/lap_record.hpp"
@@ -185,17 +186,19 @@ int main(int argc, char** argv) {
         game->runFrame();
         ++frames;
         ++raceFrames;
-        if (game->track && (game->state == StartLights || game->state == Racing)) {
-            std::vector<const Player*> players;
-            for (auto& p : game->players)
-                players.push_back(p.get());
-            watch.observe(players, *game->track, game->state == Racing);
+        if (game->race && game->race->track() &&
+            (game->state == StartLights || game->state == Racing)) {
+            std::vector<const ComputerDriver*> computers;
+            for (auto& source : game->controlSources)
+                computers.push_back(dynamic_cast<const ComputerDriver*>(source.get()));
+            watch.observe(*game->race, computers);
+            const auto& players = game->race->players();
             for (std::size_t i = 0; i < players.size(); ++i) {
                 const DriverWatch& w = watch.drivers()[i];
                 if (w.stuck) {
                     std::printf("STUCK: %s at (%d, %d) aiming at waypoint %d\n",
                                 players[i]->name.c_str(), players[i]->car->getX(),
-                                players[i]->car->getY(), players[i]->waypoint);
+                                players[i]->car->getY(), w.waypoint);
                     failed = true;
                 }
             }
@@ -205,14 +208,15 @@ int main(int argc, char** argv) {
             failed = true;
         }
         if (game->state == RaceOver && raceIndex != game->settings->raceIndex) {
+            Race& race = *game->race;
+            const auto& players = race.players();
             raceIndex = game->settings->raceIndex;
             ++racesRun;
             std::printf("race %d on %s: %d frames, %d contacts between cars, peak memory %ld kB\n",
                         raceIndex + 1, game->settings->trackNames[std::size_t(raceIndex)].c_str(),
                         raceFrames, watch.contacts(), peakMemoryKb());
-            for (std::int32_t place = 0; place < game->finishedCount; ++place) {
-                const Player& p =
-                    *game->players[std::size_t(game->finishOrder[std::size_t(place)] - 1)];
+            for (std::int32_t place = 0; place < race.finishedCount; ++place) {
+                const Player& p = *players[std::size_t(race.finishOrder[std::size_t(place)] - 1)];
                 const DriverWatch& w = watch.drivers()[std::size_t(p.number - 1)];
                 std::printf("  %d. %-8s %-11s laps %d  best %s  pit stops %d  wrong way %d  "
                             "contacts %d  reversing %d\n",
@@ -220,32 +224,33 @@ int main(int argc, char** argv) {
                             lapTimeText(p.bestLap).c_str(), w.pitStops, w.wrongWayFrames,
                             w.contacts, w.reverseFrames);
             }
-            for (std::size_t i = 0; i < game->players.size(); ++i)
+            for (std::size_t i = 0; i < players.size(); ++i)
                 if (watch.drivers()[i].earlyWrongWayFrames > 0) {
                     std::printf("WRONG WAY AT GO: %s headed away from its waypoint for %d of "
                                 "the first %d frames\n",
-                                game->players[i]->name.c_str(),
+                                players[i]->name.c_str(),
                                 watch.drivers()[i].earlyWrongWayFrames, RaceWatch::kEarlyFrames);
                     failed = true;
                 }
-            for (auto& p : game->players)
+            for (auto& p : players)
                 if (p->out)
                     std::printf("  out: %-8s laps %d  fuel %.1f  %s\n", p->name.c_str(), p->laps,
                                 double(p->car->fuel), p->car->wrecked ? "wrecked" : "");
-            if (!recordDate.empty() && game->track && game->finishedCount > 0) {
-                const std::string file = "tracks/" + game->track->name + ".rec";
+            if (!recordDate.empty() && race.finishedCount > 0) {
+                Track& track = *race.track();
+                const std::string file = "tracks/" + track.name + ".rec";
                 const Player* best = nullptr;
-                for (auto& p : game->players)
+                for (auto& p : players)
                     if (p->bestLap > 0 && (!best || p->bestLap < best->bestLap)) best = p.get();
                 if (best && !records.count(file)) {
-                    game->track->record = {best->bestLap, best->name, best->car->type->name,
-                                           recordDate};
-                    game->track->saveRecord();
+                    track.record = {best->bestLap, best->name, best->car->type->name,
+                                    recordDate};
+                    track.saveRecord();
                     std::printf("  lap record %s by %s\n", lapTimeText(best->bestLap).c_str(),
                                 best->name.c_str());
                 }
             }
-            for (auto& p : game->players)
+            for (auto& p : players)
                 if (!p->finished || p->out) failed = true;
             if (requirePitStops)
                 for (const DriverWatch& w : watch.drivers())

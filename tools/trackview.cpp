@@ -5,12 +5,12 @@
 //
 // usage: gravelin_trackview [--overlay] [--views 1|2] <map file> <out.bmp>
 // Run it in the runtime directory (it reads tracks/ and data/ there).
-#include "app/game.hpp"
+#include "frontend/race_drawing.hpp"
+#include "race/race.hpp"
 #include "gfx/surface.hpp"
 #include "track/geometry.hpp"
-#include "track/race_track.hpp"
 #include "track/track.hpp"
-#include "track/view.hpp"
+#include "frontend/view.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -109,35 +109,45 @@ int main(int argc, char** argv) {
 
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
-    Game* game = Game::instance();
-    game->init(argc, argv);
-    Settings settings;
-    settings.trackNames[0] = mapFile;
-    game->settings = &settings;
-    if (!game->prepareRace()) return 1;
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        std::fprintf(stderr, "Unable to init SDL: %s\n", SDL_GetError());
+        return 1;
+    }
+    std::atexit(SDL_Quit);
+    SDL_Surface* screen = SDL_SetVideoMode(640, 400, 32, 0);
+    if (!screen) {
+        std::fprintf(stderr, "Unable to set a video mode: %s\n", SDL_GetError());
+        return 1;
+    }
+    Race race(RaceRules{});
+    RaceDrawing drawing;
+    std::string why;
+    if (!race.prepareRace(mapFile, why) || !drawing.prepare(race)) return 1;
+    const Track& track = *race.track();
+    SDL_Surface* trackSurface = drawing.trackSurface;
 
-    if (overlay) drawOverlay(*game->track, trackSurface);
+    if (overlay) drawOverlay(track, trackSurface);
     SDL_Surface* picture = trackSurface;
     if (views > 0) {
         // The split screen of two humans: two 640 x 199 views one above the
         // other, following the first two places of the grid.
-        SDL_FillRect(game->screen, nullptr, 0xFF000000);
-        const TrackArea* finish = game->track->finishLine();
+        SDL_FillRect(screen, nullptr, 0xFF000000);
+        const TrackArea* finish = track.finishLine();
         for (int v = 0; v < views; ++v) {
             View view(0, v * 201, 640, views == 2 ? 199 : 400);
             view.setLimits(trackSurface->w, trackSurface->h);
             const GridPlace p = gridPlace(*finish, v, v + 1);
             view.centreOn(std::int32_t(p.x), std::int32_t(p.y));
-            view.drawView(game->screen, trackSurface);
+            view.drawView(screen, trackSurface);
         }
-        picture = game->screen;
+        picture = screen;
     }
     if (SDL_SaveBMP(picture, out.c_str()) != 0) {
         std::fprintf(stderr, "cannot write %s: %s\n", out.c_str(), SDL_GetError());
         return 1;
     }
     std::printf("%s: %d x %d cells, %d x %d pixels, %zu areas\n", mapFile.c_str(),
-                game->track->width, game->track->height, trackPixelWidth, trackPixelHeight,
-                game->track->areas.size());
+                track.width, track.height, track.pixelWidth(), track.pixelHeight(),
+                track.areas.size());
     return 0;
 }

@@ -12,7 +12,7 @@
 #include "sound/sound.hpp"
 #include "track/geometry.hpp"
 #include "track/track.hpp"
-#include "track/view.hpp"
+#include "frontend/view.hpp"
 #include "ui/menu.hpp"
 
 #include <cerrno>
@@ -134,7 +134,7 @@ void Game::startUp() {
 
     loopStart = ticks();
     state = MainMenu;
-    blinkIndex = startLightStep = startLightFrames = raceOverFrames = 0;
+    blinkIndex = raceOverFrames = 0;
     framesPerSecondValue = 0;
 }
 

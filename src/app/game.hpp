@@ -5,6 +5,10 @@
 #pragma once
 
 #include "app/settings.hpp"
+#include "driver/control_source.hpp"
+#include "frontend/race_drawing.hpp"
+#include "frontend/race_sound.hpp"
+#include "race/race.hpp"
 
 #include <SDL.h>
 
@@ -17,13 +21,10 @@
 class GameMenu;
 struct MenuItem;
 class Track;
-class View;
-class Object;
 class Car;
 class Player;
 struct PlayerProfile;
 struct CarType;
-struct CoveringCell;
 
 enum GameState : std::int32_t {
     MainMenu = 0,
@@ -32,11 +33,6 @@ enum GameState : std::int32_t {
     Racing = 3,
     RaceOver = 4,
     Standings = 5,
-};
-
-struct StandingsEntry {
-    std::string name;
-    std::int32_t points = 0;
 };
 
 class Game {
@@ -74,25 +70,21 @@ class Game {
 
     // A drive item of the menu: check the selections and start a race.
     void startRace(std::int32_t mode);
-    // Drops the participants, cars, views, track and drawn track.
+    // Drops the race with its participants, their control sources, and
+    // its drawing.
     void clearRace();
 
-    // The race states' frames, and what they share.
+    // The race states' frames: the race steps, then sound and drawing
+    // follow what it did.
     void preRaceFrame();
     void raceFrame();
     void raceOverFrame();
-    void drawViews();
-    // The engines of the humans' cars (of the first car without a human)
-    // start when the lights go out.
-    void startEngineSounds();
-    // The rule book, once a frame from "GO!!!" on.
-    void runRaceManager();
-    void drawRaceDisplay();
     // The season table after a race, and its screen.
     void updateStandings();
     void drawStandings();
     PlayerProfile* findProfile(const std::string& name) const;
-    Player* playerAt(std::int32_t index) const;
+    // The rules of the coming race from the settings and the flags.
+    RaceRules raceRules() const;
 
     // The cars in cars/ and the tracks in tracks/, read once at start-up;
     // no track at all ends the program.
@@ -101,11 +93,10 @@ class Game {
     // The car type named by a driver: by name, else by picture; none.
     CarType* findCar(const std::string& text);
 
-    // Throws the last track away, loads the coming race's one and draws it
-    // into trackSurface. False (with a message) when the map cannot be
-    // raced; nothing may then be drawn or driven on it.
+    // Loads the coming race's track into the race and draws it. False
+    // (with a message) when the map cannot be raced; nothing may then be
+    // drawn or driven on it.
     bool prepareRace();
-    bool loadTrack();
 
     // One frame of the lap records screen.
     void drawLapRecords();
@@ -141,11 +132,10 @@ class Game {
     const CarType* nextCar(const CarType* car) const;
     void showStatistics(std::int32_t position);
 
-    // The participants of the coming race or season from raceDrivers, with
-    // their cars and views. False (with a message) when a driver's car
-    // cannot be found or made.
-    bool setupRaceParticipants();
-    View* createView(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
+    // The race of the coming race or season, with a participant for each
+    // of raceDrivers, their cars, control sources and views. False (with
+    // the reason in why) when a driver's car cannot be found or made.
+    bool setupRaceParticipants(std::string& why);
 
     // The screens of the main-menu state and the modal ones they open.
     void trackSelectionFrame();
@@ -153,29 +143,24 @@ class Game {
     void driverCreationScreen();
     void keySettingsScreen(std::int32_t position);
 
-    // A car of the type with its rotated frames; none when its picture
-    // cannot be made into every frame.
-    Car* createCar(const CarType& type);
-    // Every frame of a race: erase and move every object (the last one
-    // first), then draw them all.
-    void updateObjects();
-    void drawObjects();
+    // One frame of the race with its drawing and sound; the drawing only
+    // when drawRace is on.
+    void stepRace();
+    // A human's warning in the middle of its view, while the race shows it.
+    void drawWarnings();
 
     SDL_Surface* screen = nullptr;
-    std::unique_ptr<Track> track; // the current race's
     bool initialised = false;
-    std::vector<std::unique_ptr<View>> views;
-    std::vector<std::unique_ptr<Object>> objects; // the race's cars
     std::vector<std::unique_ptr<CarType>> cars;
-    std::vector<std::unique_ptr<Player>> players; // the race's, in grid order
     std::vector<std::unique_ptr<PlayerProfile>> profiles;
     std::vector<PlayerProfile*> raceDrivers; // taking part in the coming race or season
     std::vector<std::string> tracks;         // track file names in tracks/, sorted
-    std::vector<CoveringCell> layer3Cells;
-    std::vector<CoveringCell> layer4Cells;
-    std::array<std::int32_t, 8> finishOrder{-1, -1, -1, -1, -1, -1, -1, -1};
-    std::array<StandingsEntry, 8> standings;
-    std::int32_t finishedCount = 0;
+    // The coming or running race or season; none in the menus.
+    std::unique_ptr<Race> race;
+    // Where each participant's controls come from, in grid order.
+    std::vector<std::unique_ptr<ControlSource>> controlSources;
+    RaceDrawing drawing;
+    RaceSound raceSound;
     std::int32_t driverCount = 0;
     std::int32_t state = MainMenu;
     Settings* settings = nullptr;
@@ -187,16 +172,11 @@ class Game {
     // Off, a race frame moves the cars and runs the race but draws nothing:
     // a headless race that nobody looks at runs many times faster.
     bool drawRace = true;
-    bool newLapRecord = false;
     // A record of this race that could not be written: said after the race.
     bool lapRecordUnsaved = false;
-    std::int32_t recordLapPlayer = 0;
-    std::int32_t fastestLapPlayer = -1;
-    std::int32_t fastestLapTime = 0;
-    std::int32_t viewCount = 0;
-    std::int32_t recordLapTime = 0;
-    View* view1 = nullptr; // follows the first human driver
-    View* view2 = nullptr; // follows the second (split screen)
+    // The participants the views follow: the first two humans; without a
+    // human the first driver; -1 for no second view.
+    std::int32_t firstView = -1, secondView = -1;
 
     // The main menu tree; set.dat relies on its slots.
     void buildMainMenu();
@@ -211,8 +191,6 @@ class Game {
     std::vector<std::unique_ptr<MenuItem>> menuItems;
     Uint32 loopStart = 0;
     std::int32_t blinkIndex = 0;
-    std::int32_t startLightStep = 0;
-    std::int32_t startLightFrames = 0;
     std::int32_t raceOverFrames = 0;
     float framesPerSecondValue = 0;
     // Shows a race set-up failure and goes back to the menu.

@@ -2,18 +2,16 @@
 // season announces it), StartLights shows READY, STEADY, GO, Racing runs
 // the race, RaceOver keeps it running behind the closing messages.
 #include "app/game.hpp"
-#include "platform/platform.hpp"
+#include "driver/control_source.hpp"
 #include "driver/player.hpp"
+#include "frontend/race_display.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
-#include "race/race_text.hpp"
+#include "platform/platform.hpp"
 #include "records/profile.hpp"
 #include "sound/sound.hpp"
 #include "track/directory.hpp"
-#include "track/geometry.hpp"
-#include "track/race_track.hpp"
 #include "track/track.hpp"
-#include "track/view.hpp"
 #include "ui/menu.hpp"
 
 #include <cstdio>
@@ -32,6 +30,26 @@ void Game::abandonRace(const std::string& why) {
     showDialog(why, false);
 }
 
+bool Game::prepareRace() {
+    raceReady = true;
+    drawing.clear();
+    if (!race) return false;
+    const std::string& file = settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces];
+    std::string why;
+    if (!race->prepareRace(file, why)) return false;
+    for (std::size_t i = 0; i < race->players().size(); ++i) {
+        std::string spriteWhy;
+        if (!drawing.addSprite(*race->players()[i]->car->type, spriteWhy)) return false;
+    }
+    drawing.makeViews(*race, screen->w, screen->h, firstView, secondView);
+    drawing.skidmarks = skidmarksOn;
+    if (!drawing.prepare(*race)) return false;
+    for (auto& source : controlSources)
+        if (source) source->raceStarts();
+    raceSound.prepare(*race);
+    return true;
+}
+
 void Game::preRaceFrame() {
     if (!raceReady) {
         if (!prepareRace()) {
@@ -39,7 +57,7 @@ void Game::preRaceFrame() {
             return abandonRace("Cannot load map " +
                                settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces]);
         }
-        startLightStep = startLightFrames = raceOverFrames = 0;
+        raceOverFrames = 0;
     }
     if (settings->mode == RacingSeason) {
         copySurface(screen, titleImage);
@@ -60,40 +78,49 @@ void Game::preRaceFrame() {
     }
 }
 
-void Game::drawViews() {
-    for (auto& view : views) {
-        view->follow();
-        view->drawView(screen, trackSurface);
+void Game::stepRace() {
+    refreshKeys();
+    if (drawRace) drawing.eraseCars();
+    std::vector<ControlSource*> sources;
+    for (auto& source : controlSources)
+        sources.push_back(source.get());
+    const RaceEvents events = race->step(sources);
+    if (events.newLapRecord && !race->track()->saveRecord()) lapRecordUnsaved = true;
+    raceSound.afterStep(*race, events);
+    if (drawRace) {
+        drawing.paintSkidMarks(*race);
+        drawing.drawCars(*race, race->phase() == RacePhase::Over);
+        drawing.drawViews(screen);
+        drawRaceDisplay(screen, *race, drawing, showLapRecord);
+        drawWarnings();
     }
+    state = std::int32_t(race->phase());
 }
 
-void Game::startEngineSounds() {
-    soundFollowsHumans = false;
-    for (auto& p : players)
-        if (p->profile && p->profile->type == Human) {
-            sound::setPaused(p->channel, false);
-            sound::setPaused(p->channel + 1, false);
-            soundFollowsHumans = true;
-        }
-    if (!soundFollowsHumans && !players.empty()) {
-        sound::setPaused(players[0]->channel, false);
-        sound::setPaused(players[0]->channel + 1, false);
+void Game::drawWarnings() {
+    Font* previous = currentFont();
+    setFont(fontMenu);
+    const auto& players = race->players();
+    for (std::size_t v = 0; v < drawing.views.size(); ++v) {
+        const std::int32_t i = drawing.viewPlayers[v];
+        if (i < 0 || std::size_t(i) >= players.size()) continue;
+        const Player& p = *players[std::size_t(i)];
+        const View& view = *drawing.views[v];
+        if (p.warningsShown & OutOfFuelWarning)
+            drawCentred("OUT OF FUEL!!", 0xFFFFFF00, view.y + view.height / 2);
+        if (p.warningsShown & WreckWarning)
+            drawCentred("WRECK!!", 0xFFFFFF00, view.y + view.height / 2);
     }
-    sound::setPaused(sound::kCollisionChannel, false);
+    setFont(previous);
 }
 
 void Game::raceFrame() {
-    if (!track || !trackSurface) return;
-    updateObjects();
-    if (drawRace) {
-        restoreCells(*track, layer4Cells, trackSurface);
-        drawObjects();
-        drawCellCovers(*track, layer4Cells, trackSurface);
-        drawViews();
-        drawRaceDisplay();
-    }
-    refreshKeys();
-    if (state == Racing || startLightStep == 2) runRaceManager();
+    if (!race || !race->track() || !drawing.trackSurface) return;
+    // The lights as they stood when the frame began: the race counts them
+    // on after its drivers have moved.
+    const bool lightsOn = race->phase() == RacePhase::StartLights;
+    const std::int32_t lightStep = race->lightStep();
+    stepRace();
     if (showFps) {
         if (frameCounter % 10 == 0)
             framesPerSecondValue = averageFrameRate(frameCounter, ticks() - loopStart);
@@ -101,46 +128,34 @@ void Game::raceFrame() {
         std::snprintf(text, sizeof text, "FPS:%.2f", double(framesPerSecondValue));
         drawText(screen, 10, 75, text, 0xFFFFFF00, false);
     }
-    if (state == StartLights) {
+    if (lightsOn) {
         Font* previous = currentFont();
         setFont(fontLarge);
-        drawCentred(kStartTexts[std::min(startLightStep, 2)], 0xFFFFFF00, screen->h / 2);
+        drawCentred(kStartTexts[std::min(lightStep, 2)], 0xFFFFFF00, screen->h / 2);
         setFont(previous);
-        if (++startLightFrames % 50 == 0 && ++startLightStep == 3) {
-            state = Racing;
-            startEngineSounds();
-        }
     }
 }
 
 void Game::raceOverFrame() {
-    if (!track || !trackSurface) return;
-    updateObjects();
-    if (drawRace) {
-        restoreCells(*track, layer3Cells, trackSurface);
-        drawObjects();
-        drawCellShadows(*track, layer3Cells, trackSurface);
-        drawViews();
-        drawRaceDisplay();
-    }
-    refreshKeys();
-    runRaceManager();
+    if (!race || !race->track() || !drawing.trackSurface) return;
+    stepRace();
     setFont(fontLarge);
     bool recordShown = false;
-    if (newLapRecord) {
-        if (Player* p = playerAt(recordLapPlayer))
+    if (race->newLapRecord) {
+        if (Player* p = race->playerAt(race->recordLapPlayer))
             drawCentred("new lap record by " + p->name, kBlinkColours[blinkIndex], 100);
         blinkIndex ^= 1;
         recordShown = true;
     }
-    if (settings->mode == RacingSeason && finishedCount > 0) {
-        const std::int32_t winner = finishOrder[0] - 1;
+    const auto& players = race->players();
+    if (settings->mode == RacingSeason && race->finishedCount > 0) {
+        const std::int32_t winner = race->finishOrder[0] - 1;
         if (winner >= 0 && std::size_t(winner) < players.size())
             drawCentred(players[std::size_t(winner)]->name + " WINS!", kBlinkColours[blinkIndex],
                         screen->h / 2 - 60);
         if (!recordShown) blinkIndex ^= 1;
     }
-    drawCentred(raceMessage, 0xFFFFFF00, -1);
+    drawCentred(race->message(), 0xFFFFFF00, -1);
     setFont(fontSmall);
     if (++raceOverFrames > 250) {
         sound::stopAllSounds();
@@ -159,4 +174,31 @@ void Game::raceOverFrame() {
             state = MainMenu;
         }
     }
+}
+
+void Game::updateStandings() {
+    if (race) race->updateStandings(settings->raceIndex == settings->raceCount - 1);
+}
+
+void Game::drawStandings() {
+    if (!race) return;
+    setFont(fontMenu);
+    const std::string title = settings->raceIndex < settings->raceCount - 1
+                                  ? "Standings after race " +
+                                        std::to_string(settings->raceIndex + 1) + " of " +
+                                        std::to_string(settings->raceCount)
+                                  : std::string("Final results of the season");
+    drawCentred(title, 0xFFAAFF00, 40);
+    setFont(fontMedium);
+    drawText(screen, 50, 70, "Name", 0xFFFFFF00, true);
+    drawText(screen, 300, 70, "Points", 0xFFFFFF00, true);
+    std::int32_t y = 100;
+    for (std::int32_t i = 0; i < driverCount && i < 8; ++i) {
+        const StandingsEntry& e = race->standings[std::size_t(i)];
+        drawText(screen, 50, y, std::to_string(i + 1) + ". " + e.name, 0xFFFFFFFF, true);
+        drawText(screen, 300, y, std::to_string(e.points), 0xFFFFFFFF, true);
+        y += glyphHeight('A') + 3;
+    }
+    drawCentred("ENTER to continue", 0xFFFFFF00, 350);
+    setFont(fontSmall);
 }

@@ -1,10 +1,10 @@
 #include "car/car.hpp"
 
-#include "app/game.hpp"
 #include "car/car_type.hpp"
-#include "sound/sound.hpp"
-#include "track/race_track.hpp"
+#include "gfx/image.hpp"
 #include "track/track.hpp"
+
+#include <SDL_rotozoom.h>
 
 #include <algorithm>
 #include <cmath>
@@ -29,10 +29,6 @@ const IntPoint& offsetOf(const CarType& type, std::int32_t frame) {
                : none;
 }
 } // namespace
-
-Car::~Car() {
-    delete animation;
-}
 
 std::int32_t Car::getX() const {
     return x - (type ? offsetOf(*type, frame).x : 0);
@@ -92,15 +88,40 @@ std::int32_t frameForAngle(float bodyAngle, std::int32_t n) {
     return f;
 }
 
-bool carFitsFrames(const CarType& type, const Animation& animation, std::string& why) {
+bool measureCarFrames(const CarType& type, std::vector<FrameSize>& frames, std::string& why) {
+    frames.clear();
+    SDL_Surface* picture = loadCheckedBmp(type.picture);
+    if (!picture) {
+        why = "its picture " + type.picture + " cannot be read";
+        return false;
+    }
+    const std::int32_t w = picture->w, h = picture->h;
+    SDL_FreeSurface(picture);
+    // Up to 128 turned copies are made of it: a picture the size of a
+    // tileset would take gigabytes.
+    if (w > kMaxCarPictureSide || h > kMaxCarPictureSide) {
+        why = "its picture " + type.picture + " is " + std::to_string(w) + " x " +
+              std::to_string(h) + ", more than " + std::to_string(kMaxCarPictureSide) + " a side";
+        return false;
+    }
+    const std::int32_t step = type.frameCount > 0 ? 360 / type.frameCount : 0;
+    for (std::int32_t k = 0; k < type.frameCount && k < kMaxCarFrames; ++k) {
+        int fw = 0, fh = 0;
+        rotozoomSurfaceSize(w, h, double(k * step), 1.0, &fw, &fh);
+        frames.push_back({fw, fh});
+    }
+    return true;
+}
+
+bool carFitsFrames(const CarType& type, const std::vector<FrameSize>& frames, std::string& why) {
     std::int32_t widest = 0, tallest = 0;
     for (std::int32_t k = 0; k < type.frameCount; ++k) {
-        const SDL_Surface* f = animation.frameAt(k);
         const IntPoint& o = offsetOf(type, k);
-        if (!f) {
+        if (std::size_t(k) >= frames.size()) {
             why = "frame " + std::to_string(k) + " was not made";
             return false;
         }
+        const FrameSize* f = &frames[std::size_t(k)];
         if (o.x < -f->w || o.x > 0 || o.y < -f->h || o.y > 0) {
             why = "frame offset " + std::to_string(k) + " (" + std::to_string(o.x) + ", " +
                   std::to_string(o.y) + ") puts the car off its " + std::to_string(f->w) + " x " +
@@ -146,21 +167,20 @@ IntPoint Car::probePoint(std::int32_t placedFrame) const {
 
 const TrackArea* Car::probeAreaOf(std::int32_t placedFrame, std::int32_t kind,
                                   std::int32_t* side) const {
-    const Track* track = Game::instance()->track.get();
-    const TrackArea* hit = nullptr;
+    const TrackArea* area = nullptr;
     if (track && type) {
         const IntPoint q = probePoint(placedFrame);
-        hit = track->areaAt(q.x, q.y, kind);
+        area = track->areaAt(q.x, q.y, kind);
     }
     if (side) {
         *side = -1;
-        if (hit) {
-            const float dx = std::fabs(std::fabs(hit->x1 - posX) - std::fabs(hit->x2 - posX));
-            const float dy = std::fabs(std::fabs(hit->y1 - posY) - std::fabs(hit->y2 - posY));
+        if (area) {
+            const float dx = std::fabs(std::fabs(area->x1 - posX) - std::fabs(area->x2 - posX));
+            const float dy = std::fabs(std::fabs(area->y1 - posY) - std::fabs(area->y2 - posY));
             *side = dy <= dx ? 1 : 0;
         }
     }
-    return hit;
+    return area;
 }
 
 namespace {
@@ -183,12 +203,13 @@ float Car::reverseTopSpeed() const {
 
 void Car::update(float) {
     const CarType& t = *type;
+    hit = false;
 
     // Nitro: five pixels a frame more while it lasts.
     float top = t.topSpeed;
     if (nitroOn) {
         if (nitro > 0) top = t.topSpeed + 5.0f;
-        if (!unlimitedNitro) {
+        if (!rules.unlimitedNitro) {
             nitro -= 0.1f;
             if (nitro < 0) nitro = 0;
         }
@@ -233,7 +254,7 @@ void Car::update(float) {
 
     speed += accel;
     engineFreq = speed * 2000.0f + engineRev + 10000.0f + reverseSpeed * 2000.0f;
-    if (engineFreq > 0 && fuelConsumptionOn) {
+    if (engineFreq > 0 && rules.fuelConsumption) {
         fuel -= t.consumption * 0.0007142857f;
         if (fuel <= 0) fuel = 0;
         if (fuel == 0) engineFreq = 0;
@@ -269,11 +290,11 @@ void Car::update(float) {
     // Move, each axis blocked on its own at the edges of the drawn track.
     const std::int32_t f = frameForAngle(bodyAngle, t.frameCount);
     const IntPoint& o = offsetOf(t, f);
-    const SDL_Surface* frameSurface = animation ? animation->frameAt(f) : nullptr;
-    const std::int32_t w = frameSurface ? frameSurface->w : -2 * o.x;
-    const std::int32_t h = frameSurface ? frameSurface->h : -2 * o.y;
-    if (o.x + posX + vx > 2.0f && w + o.x + posX + vx < trackPixelWidth) posX += vx;
-    if (o.y + posY + vy > 10.0f && h + o.y + posY + vy < trackPixelHeight - 20) posY += vy;
+    const FrameSize* size = std::size_t(f) < frameSizes.size() ? &frameSizes[std::size_t(f)] : nullptr;
+    const std::int32_t w = size ? size->w : -2 * o.x;
+    const std::int32_t h = size ? size->h : -2 * o.y;
+    if (o.x + posX + vx > 2.0f && w + o.x + posX + vx < trackWidth) posX += vx;
+    if (o.y + posY + vy > 10.0f && h + o.y + posY + vy < trackHeight - 20) posY += vy;
     x = o.x + std::int32_t(posX);
     y = o.y + std::int32_t(posY);
 
@@ -281,7 +302,7 @@ void Car::update(float) {
     std::int32_t side = -1;
     const TrackArea* wall = probeAreaOf(f, Obstacle, &side);
     if (wall && !crashed) {
-        if (carDamageOn) damage += speed * 3.0f + 1.0f;
+        if (rules.carDamage) damage += speed * 3.0f + 1.0f;
         crashed = true;
         posX -= vx;
         posY -= vy;
@@ -298,7 +319,7 @@ void Car::update(float) {
         else
             moveAngle = m + sign * kQuarterPi;
         crashFrames = 0;
-        sound::play(sound::kCollisionChannel, sound::CollisionSample);
+        hit = true;
     } else if ((wall && !inObstacle) || (crashed && obstacleAhead(f, leadingHeading()))) {
         // A crashed car still meets walls: the deflection may point into
         // the one it hit or send it sideways or backwards into another, and
@@ -333,7 +354,7 @@ void Car::update(float) {
         if (fuel > t.tankSize) fuel = t.tankSize;
         damage = float(damage - 0.04);
         if (damage < 0) damage = 0;
-        if (Game::instance()->settings && Game::instance()->settings->mode == FreeDriving) {
+        if (rules.mode == FreeDriving) {
             nitro += 1.0f;
             if (nitro > 100.0f) nitro = 100.0f;
         }
@@ -368,7 +389,6 @@ float Car::leadingHeading() const {
 }
 
 bool Car::obstacleAhead(std::int32_t placedFrame, float heading) const {
-    const Track* track = Game::instance()->track.get();
     if (!track || !type) return false;
     // As far ahead of the centre as the nose, in the given direction.
     const IntPoint& placed = offsetOf(*type, placedFrame);
@@ -380,7 +400,6 @@ bool Car::obstacleAhead(std::int32_t placedFrame, float heading) const {
 }
 
 bool Car::rearObstacle(std::int32_t placedFrame) const {
-    const Track* track = Game::instance()->track.get();
     if (!track) return false;
     // The nose's probe point mirrored through the car's centre.
     const IntPoint q = probePoint(placedFrame);

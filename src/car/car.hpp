@@ -9,26 +9,35 @@
 // precision fields, pi as 3.1415926535 in double, the few literals the
 // model applies in double precision, truncation where positions become
 // pixels. Lap records depend on them, so change nothing here lightly.
+//
+// A car knows nothing of drawing or sound: what it did in an update (a
+// crash, skid marks) it keeps in fields the race reports and the front end
+// reads.
 #pragma once
 
 #include "car/car_type.hpp"
-#include "car/sprite.hpp"
+#include "race/race_rules.hpp"
 
+#include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
-struct CarType;
+class Track;
 struct TrackArea;
 
-class Car : public Sprite {
-  public:
-    Car() = default;
-    ~Car() override;
+// The size of one turned frame of a car's picture: the handling keeps the
+// car inside the drawn track by it.
+struct FrameSize {
+    std::int32_t w = 0, h = 0;
+};
 
+class Car {
+  public:
     // The car's centre in whole pixels: the drawn corner less the frame's
     // offset.
-    std::int32_t getX() const override;
-    std::int32_t getY() const override;
+    std::int32_t getX() const;
+    std::int32_t getY() const;
 
     // Controls, the same for human and computer drivers.
     void steer(float amount); // +0.06 right, -0.06 left
@@ -77,6 +86,21 @@ class Car : public Sprite {
     bool reverseOn = false;
     float reverseSpeed = 0; // pixels per frame backwards, 0..reverseTopSpeed
 
+    float posX = 0, posY = 0;  // exact position, the car's centre
+    std::int32_t x = 0, y = 0; // where the current frame's corner is drawn
+    std::int32_t frame = 0;
+    std::vector<FrameSize> frameSizes; // one a frame of the type
+    const Track* track = nullptr;      // the race's; none: no areas
+    // The drawn track's size, which the car is kept inside.
+    std::int32_t trackWidth = 1600, trackHeight = 1280;
+    RaceRules rules;
+
+    // What the last update did. hit: it ran into an obstacle (a new crash).
+    // marks: where the rear wheels left skid marks, when marking.
+    bool hit = false;
+    bool marking = false;
+    std::array<IntPoint, 4> marks{};
+
   private:
     // The probe point and its area for x and y placed with a given frame's
     // offset: during an update the new frame places the car before it is
@@ -98,4 +122,8 @@ std::int32_t frameForAngle(float bodyAngle, std::int32_t frameCount);
 // frame offset puts the car's centre on its frame, and the pivot and wheels
 // lie no further from the car than the largest frame's width and height.
 // False with the reason otherwise.
-bool carFitsFrames(const CarType& type, const Animation& animation, std::string& why);
+bool carFitsFrames(const CarType& type, const std::vector<FrameSize>& frames, std::string& why);
+// The sizes of the type's turned frames, worked out from its picture the
+// way the drawn frames are made, without drawing them. False with the
+// reason when the picture cannot be read or is too large.
+bool measureCarFrames(const CarType& type, std::vector<FrameSize>& frames, std::string& why);

@@ -24,7 +24,7 @@ SDL_Surface* Animation::frameAt(std::int32_t index) const {
     return index >= 0 && index < frameCount ? frames[std::size_t(index)] : nullptr;
 }
 
-Animation* buildAnimation(const std::string& picture, std::int32_t count) {
+std::unique_ptr<Animation> buildAnimation(const std::string& picture, std::int32_t count) {
     SDL_Surface* loaded = loadCheckedBmp(picture);
     if (!loaded) return nullptr;
     // Up to 128 turned copies are made of it: a picture the size of a
@@ -35,7 +35,7 @@ Animation* buildAnimation(const std::string& picture, std::int32_t count) {
         SDL_FreeSurface(loaded);
         return nullptr;
     }
-    auto* animation = new Animation();
+    auto animation = std::make_unique<Animation>();
     const std::int32_t step = count > 0 ? 360 / count : 0;
     for (std::int32_t k = 0; k < count && k < Animation::kMaxFrames; ++k) {
         SDL_Surface* rotated = rotozoomSurface(loaded, double(k * step), 1.0, 1);

@@ -1,21 +1,17 @@
-// Things drawn on the track during a race. A Sprite shows one frame of an
-// Animation at its position on the drawn track and keeps the pixels it
-// covered, so that it can be erased again before it moves; an Animation is
-// the set of pre-rotated pictures of one car, made once per race.
+// Cars as they are drawn on the track during a race. A Sprite shows one
+// frame of an Animation at its position on the drawn track and keeps the
+// pixels it covered, so that it can be erased again before it moves; an
+// Animation is the set of pre-rotated pictures of one car, made once per
+// race. The race's cars know nothing of them: the front end copies a car's
+// corner and frame into its sprite before drawing it.
 #pragma once
 
 #include <SDL.h>
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
-
-class Object {
-  public:
-    virtual ~Object() = default;
-    // Nothing in the game calls it; sprites do nothing.
-    virtual void idle() = 0;
-};
 
 class Animation {
   public:
@@ -33,14 +29,14 @@ class Animation {
 // Turns the picture (a BMP pointing up, black transparent) into count
 // frames, frame k rotated k x (360 div count) degrees counter-clockwise.
 // None when the picture cannot be loaded.
-Animation* buildAnimation(const std::string& picture, std::int32_t count);
+std::unique_ptr<Animation> buildAnimation(const std::string& picture, std::int32_t count);
 
-class Sprite : public Object {
+class Sprite {
   public:
-    ~Sprite() override;
-    void idle() override {}
-    virtual std::int32_t getX() const { return x; }
-    virtual std::int32_t getY() const { return y; }
+    Sprite() = default;
+    Sprite(const Sprite&) = delete;
+    Sprite& operator=(const Sprite&) = delete;
+    ~Sprite();
 
     // Saves the pixels under the frame and its shadow, then draws the shadow
     // 4 pixels right and down and the frame. Clipped to the target.
@@ -52,7 +48,6 @@ class Sprite : public Object {
     std::int32_t backgroundX = 0, backgroundY = 0;
     bool backgroundSaved = false;
     std::int32_t frame = 0;
-    Animation* animation = nullptr; // owned by the derived car
-    float posX = 0, posY = 0;       // exact position (a car's centre)
-    std::int32_t x = 0, y = 0;      // where the current frame's corner is drawn
+    std::unique_ptr<Animation> animation;
+    std::int32_t x = 0, y = 0; // where the current frame's corner is drawn
 };

@@ -1,8 +1,5 @@
-// The computer driver: aims at the current waypoint, steers its direction
-// of travel towards it, picks throttle, nitro and brake from the angle still
-// to turn and its speed, and plans one pit stop when the fuel will not last
-// another lap. It uses the same controls as a human and gets no other help.
-#include "app/game.hpp"
+#include "driver/computer_driver.hpp"
+
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
@@ -19,12 +16,22 @@ constexpr std::int32_t kStuckFrames = 90;
 constexpr std::int32_t kReverseFrames = 60;
 } // namespace
 
-void Player::driveComputer() {
-    Game* game = Game::instance();
-    const Track* track = game->track.get();
-    if (!track || !car) return;
+void ComputerDriver::raceStarts() {
+    waypoint = 0;
+    targetAngle = 0;
+    pitState = OnTrack;
+    stuckFrames = reverseFrames = 0;
+}
+
+Controls ComputerDriver::driveComputer(const Player& self, const Track& track,
+                                       const RaceRules& rules) {
+    Controls c;
+    const Car* car = self.car.get();
+    if (!car) return c;
+    // Unless it decides otherwise, nitro stays as it was.
+    c.nitro = car->nitroOn;
     if (waypoint < 0 || waypoint >= kWaypoints) waypoint = 0;
-    const Waypoint& t = track->waypoints[std::size_t(waypoint)];
+    const Waypoint& t = track.waypoints[std::size_t(waypoint)];
     // In 64 bits, so that no waypoint or car position can overflow it.
     const std::int64_t dx = std::int64_t(t.x) - car->getX(), dy = std::int64_t(t.y) - car->getY();
 
@@ -56,47 +63,54 @@ void Player::driveComputer() {
         stuckFrames = 0;
         reverseFrames = kReverseFrames;
     }
-    car->reverseOn = reverseFrames > 0;
+    c.reverse = reverseFrames > 0;
+    // A turn towards the waypoint: right is +0.06, left -0.06.
+    const auto turn = [&c](bool right) {
+        if (right)
+            c.right = true;
+        else
+            c.left = true;
+    };
     if (reverseFrames > 0) {
         --reverseFrames;
-        car->brake(0.1f);
-        car->nitroOn = false;
+        c.brake = 0.1f;
+        c.nitro = false;
         // Backing up turns the body against the steering.
-        if (h < targetAngle) car->steer(e < kPi ? -0.06f : 0.06f);
-        if (h > targetAngle) car->steer(e < kPi ? 0.06f : -0.06f);
+        if (h < targetAngle) turn(!(e < kPi));
+        if (h > targetAngle) turn(e < kPi);
     } else if (pitState == InBox) {
-        car->brake(0.3f);
+        c.brake = 0.3f;
     } else {
-        if (h < targetAngle) car->steer(e < kPi ? 0.06f : -0.06f);
-        if (h > targetAngle) car->steer(e < kPi ? -0.06f : 0.06f);
+        if (h < targetAngle) turn(e < kPi);
+        if (h > targetAngle) turn(!(e < kPi));
         if (e > kPi) e = float(2 * kPi - e);
         const float v = car->speed;
         const float d = v < 1.0f ? 1.0f : v;
         if (e < (kPi / 2) / d) {
-            car->accelerate();
-            car->nitroOn = true;
+            ++c.throttle;
+            c.nitro = true;
         } else {
-            car->nitroOn = false;
+            c.nitro = false;
         }
-        if (e > kPi / d) car->brake(0.01f);
-        if (v == 0) car->accelerate();
+        // Braking and the throttle never come together: the one needs the
+        // angle below pi/2/d, the other above pi/d.
+        if (e > kPi / d) c.brake = 0.01f;
+        if (v == 0) ++c.throttle;
     }
 
-    const Settings* settings = game->settings;
-    const bool freeDriving = settings && settings->mode == FreeDriving;
-    const std::int32_t lapsPerRace = settings ? settings->lapsPerRace : 0;
-    if (lapFuelUse != 0 && pitState == OnTrack && car->fuel < lapFuelUse + 7.0f &&
-        (laps < lapsPerRace - 1 || freeDriving))
+    const bool freeDriving = rules.mode == FreeDriving;
+    if (self.lapFuelUse != 0 && pitState == OnTrack && car->fuel < self.lapFuelUse + 7.0f &&
+        (self.laps < rules.laps - 1 || freeDriving))
         pitState = WantsPit;
 
     if (pitState != InBox && std::sqrt(double(dx) * dx + double(dy) * dy) < 50.0) {
-        waypoint = track->nextWaypoint(waypoint);
-        if (pitState == Leaving && track->waypoints[std::size_t(waypoint)].type == RacingLine)
+        waypoint = track.nextWaypoint(waypoint);
+        if (pitState == Leaving && track.waypoints[std::size_t(waypoint)].type == RacingLine)
             pitState = OnTrack;
     }
-    const std::int32_t pit = track->firstPitWaypoint();
+    const std::int32_t pit = track.firstPitWaypoint();
     if (pitState == WantsPit && pit != -1) {
-        const Waypoint& p = track->waypoints[std::size_t(pit)];
+        const Waypoint& p = track.waypoints[std::size_t(pit)];
         const double px = double(std::int64_t(p.x) - car->getX());
         const double py = double(std::int64_t(p.y) - car->getY());
         if (std::sqrt(px * px + py * py) < 48.0) {
@@ -106,4 +120,5 @@ void Player::driveComputer() {
     }
     if (pitState == InPitLane && car->probeArea(PitBox)) pitState = InBox;
     if (pitState == InBox && car->fuel == car->type->tankSize) pitState = Leaving;
+    return c;
 }

@@ -2,7 +2,9 @@
 
 #include "car/car.hpp"
 #include "car/car_type.hpp"
+#include "driver/computer_driver.hpp"
 #include "driver/player.hpp"
+#include "race/race.hpp"
 #include "track/track.hpp"
 
 #include <algorithm>
@@ -41,8 +43,10 @@ bool RaceWatch::anyStuck() const {
                        [](const DriverWatch& w) { return w.stuck; });
 }
 
-void RaceWatch::observe(const std::vector<const Player*>& players, const Track& track,
-                        bool racing) {
+void RaceWatch::observe(const Race& race, const std::vector<const ComputerDriver*>& drivers) {
+    const auto& players = race.players();
+    const Track& track = *race.track();
+    const bool racing = race.phase() == RacePhase::Racing;
     const std::size_t n = std::min(players.size(), drivers_.size());
     if (framesSinceGo_ < 0) {
         for (std::size_t i = 0; i < n; ++i)
@@ -54,23 +58,24 @@ void RaceWatch::observe(const std::vector<const Player*>& players, const Track& 
     for (std::size_t i = 0; i < n; ++i) {
         const Player& p = *players[i];
         DriverWatch& w = drivers_[i];
-        if (!p.car) continue;
         const Car& car = *p.car;
         if (car.reverseSpeed > 0) ++w.reverseFrames;
-        if (p.pitState == InBox && w.lastPitState != InBox) ++w.pitStops;
-        w.lastPitState = p.pitState;
+        const ComputerDriver* d = i < drivers.size() ? drivers[i] : nullptr;
+        if (!d) continue;
+        if (d->pitState == InBox && w.lastPitState != InBox) ++w.pitStops;
+        w.lastPitState = d->pitState;
 
         const bool driving = !p.finished && !p.out && !car.crashed && car.reverseSpeed == 0;
-        if (driving && framesSinceGo_ >= 0 && p.waypoint >= 0 && p.waypoint < kWaypoints) {
-            if (headingError(car, track.waypoints[std::size_t(p.waypoint)]) > kPi / 2) {
+        if (driving && framesSinceGo_ >= 0 && d->waypoint >= 0 && d->waypoint < kWaypoints) {
+            if (headingError(car, track.waypoints[std::size_t(d->waypoint)]) > kPi / 2) {
                 ++w.wrongWayFrames;
                 if (framesSinceGo_ < kEarlyFrames) ++w.earlyWrongWayFrames;
             }
         }
 
         if (!racing) continue;
-        if (p.finished || p.out || p.waypoint != w.waypoint) {
-            w.waypoint = p.waypoint;
+        if (p.finished || p.out || d->waypoint != w.waypoint) {
+            w.waypoint = d->waypoint;
             w.sinceProgress = 0;
         } else if (++w.sinceProgress > stuckLimit_) {
             w.stuck = true;
@@ -81,9 +86,8 @@ void RaceWatch::observe(const std::vector<const Player*>& players, const Track& 
     // already side by side when watching starts do not count.
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = i + 1; j < n; ++j) {
-            const Car* a = players[i]->car;
-            const Car* b = players[j]->car;
-            if (!a || !b) continue;
+            const Car* a = players[i]->car.get();
+            const Car* b = players[j]->car.get();
             const bool touch = std::hypot(double(a->posX - b->posX), double(a->posY - b->posY)) <
                                radiusOf(*a) + radiusOf(*b);
             std::uint8_t& was = touching_[i * drivers_.size() + j];

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <vector>
 
-class Player;
-class Track;
+class ComputerDriver;
+class Race;
 
 struct DriverWatch {
     std::int32_t waypoint = -1;
@@ -32,9 +32,9 @@ class RaceWatch {
 
     // Forgets the last race; the stuck limit is in race frames.
     void start(std::size_t drivers, std::int32_t stuckLimit);
-    // One race frame, after it ran. racing: the race is on (the lights are
-    // out), so progress is expected.
-    void observe(const std::vector<const Player*>& players, const Track& track, bool racing);
+    // One race frame, after it ran. drivers: each participant's computer
+    // driver, none for a human (whose waypoint progress is not watched).
+    void observe(const Race& race, const std::vector<const ComputerDriver*>& drivers);
 
     const std::vector<DriverWatch>& drivers() const { return drivers_; }
     // True once any driver passed the stuck limit.

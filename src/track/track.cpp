@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace {
 constexpr std::size_t kCellBytes = 4 + 4 * kLayers + 4;
@@ -375,6 +376,21 @@ std::int32_t Track::pitchX() const {
 }
 std::int32_t Track::pitchY() const {
     return tile(0) ? tile(0)->height : 0;
+}
+
+namespace {
+std::int32_t clampedProduct(std::int64_t a, std::int64_t b) {
+    const std::int64_t p = a * b;
+    constexpr std::int64_t top = std::numeric_limits<std::int32_t>::max();
+    return p > top ? std::int32_t(top) : std::int32_t(p);
+}
+} // namespace
+
+std::int32_t Track::pixelWidth() const {
+    return clampedProduct(pitchX(), width);
+}
+std::int32_t Track::pixelHeight() const {
+    return clampedProduct(pitchY(), height);
 }
 
 std::int32_t Track::countAreas(std::int32_t kind) const {

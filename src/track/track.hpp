@@ -123,6 +123,10 @@ class Track {
     // Size of tile 0, the grid pitch of the drawn track (0 without tiles).
     std::int32_t pitchX() const;
     std::int32_t pitchY() const;
+    // The drawn track's size: the pitch times the cells (the race refuses a
+    // map whose drawn track would be too large before any car drives).
+    std::int32_t pixelWidth() const;
+    std::int32_t pixelHeight() const;
 
     std::int32_t countAreas(std::int32_t kind) const;
     // The first FinishLine area in file order, none without one.

@@ -30,5 +30,5 @@ class View {
     std::int32_t x, y, width, height;
     std::int32_t scrollX = 0, scrollY = 0;
     std::int32_t maxScrollX = 0, maxScrollY = 0;
-    Car* target = nullptr; // the car followed, not owned
+    const Car* target = nullptr; // the car followed, not owned
 };

@@ -1,6 +1,7 @@
 // Each human driver's corner of its view: laps, lap times, the optional lap
 // record, and the fuel, damage and nitro bars.
-#include "app/game.hpp"
+#include "frontend/race_display.hpp"
+
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
@@ -9,7 +10,9 @@
 #include "records/lap_record.hpp"
 #include "records/profile.hpp"
 #include "track/track.hpp"
-#include "track/view.hpp"
+#include "frontend/race_drawing.hpp"
+#include "frontend/view.hpp"
+#include "race/race.hpp"
 
 namespace {
 constexpr std::uint32_t kYellow = 0xFFFFFF00;
@@ -32,19 +35,23 @@ std::uint32_t fullIsBad(float r) {
 }
 } // namespace
 
-void Game::drawRaceDisplay() {
+void drawRaceDisplay(SDL_Surface* screen, const Race& race, const RaceDrawing& drawing,
+                     bool showLapRecord) {
+    const auto& views = drawing.views;
+    const auto& players = race.players();
+    const Track* track = race.track();
+    const std::int32_t mode = race.rules().mode;
     std::size_t viewIndex = 0;
     for (auto& p : players) {
-        const bool shown = (p->profile && p->profile->type == Human) || raceDrivers.size() == 1;
+        const bool shown = p->isHuman() || players.size() == 1;
         if (!shown) continue;
         if (viewIndex >= views.size()) break;
         const View& v = *views[viewIndex++];
         const std::int32_t vx = v.x, vy = v.y;
         std::int32_t y = vy + 20;
-        const std::string lap = settings->mode == FreeDriving
-                                    ? "lap " + std::to_string(p->laps + 1)
-                                    : "lap " + std::to_string(p->laps + 1) + " of " +
-                                          std::to_string(settings->lapsPerRace);
+        const std::string lap = mode == FreeDriving ? "lap " + std::to_string(p->laps + 1)
+                                                    : "lap " + std::to_string(p->laps + 1) +
+                                                          " of " + std::to_string(race.rules().laps);
         drawText(screen, vx + 10, y, lap, kYellow, false);
         y += glyphHeight('A') + 5;
         drawText(screen, vx + 10, y, "laptime:" + lapTimeText(p->shownLapTime), kYellow, false);

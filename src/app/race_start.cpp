@@ -2,26 +2,14 @@
 // the selections, pick the drivers, refuse two humans sharing a key, make
 // the participants and hand over to the race states.
 #include "app/game.hpp"
-#include "car/car.hpp"
-#include "driver/player.hpp"
-#include "race/race_text.hpp"
+#include "driver/control_source.hpp"
 #include "records/profile.hpp"
-#include "track/geometry.hpp"
-#include "track/race_track.hpp"
-#include "track/track.hpp"
-#include "track/view.hpp"
 
 void Game::clearRace() {
     raceDrivers.clear();
-    players.clear();
-    objects.clear();
-    views.clear();
-    view1 = view2 = nullptr;
-    track.reset();
-    if (trackSurface) SDL_FreeSurface(trackSurface);
-    trackSurface = nullptr;
-    layer3Cells.clear();
-    layer4Cells.clear();
+    drawing.clear();
+    controlSources.clear();
+    race.reset();
 }
 
 void Game::startRace(std::int32_t mode) {
@@ -79,8 +67,8 @@ void Game::startRace(std::int32_t mode) {
                 return;
             }
 
-    if (!setupRaceParticipants()) {
-        const std::string why = raceMessage;
+    std::string why;
+    if (!setupRaceParticipants(why)) {
         clearRace();
         return refuse(why);
     }

@@ -1,4 +1,4 @@
-#include "track/view.hpp"
+#include "frontend/view.hpp"
 
 #include "car/car.hpp"
 #include "gfx/surface.hpp"

@@ -1,0 +1,64 @@
+// Setting up the participants of a race or season: the race with one
+// participant a selected driver, each with its car, its control source
+// (the keyboard for a human, the computer driver otherwise) and its
+// sprite, and the views that follow the human drivers.
+#include "app/game.hpp"
+#include "car/car.hpp"
+#include "car/car_type.hpp"
+#include "driver/computer_driver.hpp"
+#include "driver/control_source.hpp"
+#include "driver/player.hpp"
+#include "platform/platform.hpp"
+#include "records/profile.hpp"
+
+#include <cstdio>
+
+RaceRules Game::raceRules() const {
+    RaceRules rules;
+    rules.mode = settings->mode;
+    rules.laps = settings->lapsPerRace;
+    rules.carDamage = carDamageOn;
+    rules.fuelConsumption = fuelConsumptionOn;
+    rules.unlimitedNitro = unlimitedNitro;
+    return rules;
+}
+
+bool Game::setupRaceParticipants(std::string& why) {
+    race = std::make_unique<Race>(raceRules());
+    controlSources.clear();
+    drawing.clear();
+    SDL_FillRect(screen, nullptr, 0);
+
+    std::int32_t humans[2] = {-1, -1};
+    std::int32_t viewCount = 0;
+    for (PlayerProfile* profile : raceDrivers) {
+        const CarType* type = findCar(profile->carName);
+        std::string carWhy;
+        if (!type || !race->addParticipant(profile, *type, carWhy)) {
+            std::printf("NO CAR AVAILABLE!!!\n");
+            why = "No car \"" + profile->carName + "\" for " + profile->name;
+            return false;
+        }
+        const std::int32_t index = std::int32_t(race->players().size()) - 1;
+        if (profile->type == Human) {
+            if (viewCount < 2) humans[viewCount++] = index;
+            controlSources.push_back(
+                std::make_unique<KeyboardControls>(profile->controls, [](std::int32_t code) {
+                    // Key codes come from profile files; one outside the
+                    // key table is never held.
+                    return code >= 0 && code < SDLK_LAST && keys[code] != 0;
+                }));
+        } else {
+            controlSources.push_back(std::make_unique<ComputerDriver>());
+        }
+        std::printf("player %s added to list\n", profile->name.c_str());
+    }
+    if (viewCount == 2) {
+        firstView = humans[0];
+        secondView = humans[1];
+    } else {
+        firstView = viewCount == 1 ? humans[0] : (race->players().empty() ? -1 : 0);
+        secondView = -1;
+    }
+    return true;
+}

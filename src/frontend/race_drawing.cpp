@@ -1,0 +1,140 @@
+#include "frontend/race_drawing.hpp"
+
+#include "car/car.hpp"
+#include "car/car_type.hpp"
+#include "gfx/surface.hpp"
+#include "race/race.hpp"
+#include "track/track.hpp"
+
+#include <cstdio>
+
+RaceDrawing::~RaceDrawing() {
+    clear();
+}
+
+void RaceDrawing::clear() {
+    sprites.clear();
+    views.clear();
+    viewPlayers.clear();
+    layer3Cells.clear();
+    layer4Cells.clear();
+    if (trackSurface) SDL_FreeSurface(trackSurface);
+    trackSurface = nullptr;
+}
+
+bool RaceDrawing::addSprite(const CarType& type, std::string& why) {
+    std::printf("creating car,filename:%s\n", type.picture.c_str());
+    std::unique_ptr<Animation> animation = buildAnimation(type.picture, type.frameCount);
+    std::printf("animation created.\n");
+    if (!animation || animation->frameCount < type.frameCount) {
+        why = "the frames of " + type.picture + " cannot be made";
+        return false;
+    }
+    auto sprite = std::make_unique<Sprite>();
+    sprite->animation = std::move(animation);
+    sprites.push_back(std::move(sprite));
+    return true;
+}
+
+void RaceDrawing::makeViews(const Race& race, std::int32_t w, std::int32_t h, std::int32_t first,
+                            std::int32_t second) {
+    views.clear();
+    viewPlayers.clear();
+    const auto carOf = [&race](std::int32_t i) -> const Car* {
+        return i >= 0 && std::size_t(i) < race.players().size()
+                   ? race.players()[std::size_t(i)]->car.get()
+                   : nullptr;
+    };
+    if (second >= 0) {
+        views.push_back(std::make_unique<View>(0, 0, w, h / 2 - 1));
+        views.push_back(std::make_unique<View>(0, h / 2 + 1, w, h / 2 - 1));
+        viewPlayers = {first, second};
+    } else {
+        views.push_back(std::make_unique<View>(0, 0, w, h));
+        viewPlayers = {first};
+    }
+    for (std::size_t v = 0; v < views.size(); ++v)
+        views[v]->target = carOf(viewPlayers[v]);
+}
+
+bool RaceDrawing::prepare(const Race& race) {
+    layer3Cells.clear();
+    layer4Cells.clear();
+    if (trackSurface) SDL_FreeSurface(trackSurface);
+    trackSurface = nullptr;
+    const Track* track = race.track();
+    if (!track) return false;
+    const std::int32_t w = track->pixelWidth(), h = track->pixelHeight();
+    layer3Cells = collectCoveringCells(*track, 3);
+    layer4Cells = collectCoveringCells(*track, 4);
+    SDL_Surface* plain = createSurface(w, h, true);
+    trackSurface = plain ? SDL_DisplayFormatAlpha(plain) : nullptr;
+    if (plain) SDL_FreeSurface(plain);
+    if (!trackSurface) {
+        std::printf("Cannot make a surface for the track\n");
+        return false;
+    }
+    for (auto& v : views)
+        v->setLimits(trackSurface->w, trackSurface->h);
+    track->renderArea(trackSurface, 0, 0, 0, 0, w / track->pitchX(), h / track->pitchY());
+    // What a sprite saved belongs to the last race's track.
+    for (auto& sprite : sprites)
+        sprite->backgroundSaved = false;
+    return true;
+}
+
+void RaceDrawing::eraseCars() {
+    for (auto it = sprites.rbegin(); it != sprites.rend(); ++it)
+        (*it)->restore(trackSurface);
+}
+
+void paintSkidMarks(SDL_Surface* surface, const Car& car) {
+    if (!car.marking || !surface || surface->format->BytesPerPixel != 4) return;
+    if (SDL_LockSurface(surface) != 0) return;
+    std::uint32_t* pixel[4] = {};
+    std::uint32_t value[4] = {};
+    for (std::size_t i = 0; i < 4; ++i) {
+        const IntPoint& p = car.marks[i];
+        if (p.x < 0 || p.y < 0 || p.x >= surface->w || p.y >= surface->h) continue;
+        pixel[i] = pixelRow(surface, p.y) + p.x;
+        value[i] = *pixel[i];
+    }
+    for (std::size_t i = 0; i < 4; ++i)
+        if (pixel[i]) *pixel[i] = halfColour(value[i]);
+    SDL_UnlockSurface(surface);
+}
+
+void RaceDrawing::paintSkidMarks(const Race& race) {
+    if (!skidmarks) return;
+    // In the order the cars moved, the last one first.
+    const auto& players = race.players();
+    for (auto it = players.rbegin(); it != players.rend(); ++it)
+        ::paintSkidMarks(trackSurface, *(*it)->car);
+}
+
+void RaceDrawing::drawCars(const Race& race, bool raceOver) {
+    const Track* track = race.track();
+    if (!track || !trackSurface) return;
+    const std::vector<CoveringCell>& cells = raceOver ? layer3Cells : layer4Cells;
+    restoreCells(*track, cells, trackSurface);
+    const auto& players = race.players();
+    for (std::size_t i = 0; i < players.size() && i < sprites.size(); ++i) {
+        Sprite& s = *sprites[i];
+        const Car& car = *players[i]->car;
+        s.x = car.x;
+        s.y = car.y;
+        s.frame = car.frame;
+        s.draw(trackSurface);
+    }
+    if (raceOver)
+        drawCellShadows(*track, cells, trackSurface);
+    else
+        drawCellCovers(*track, cells, trackSurface);
+}
+
+void RaceDrawing::drawViews(SDL_Surface* screen) {
+    for (auto& view : views) {
+        view->follow();
+        view->drawView(screen, trackSurface);
+    }
+}

@@ -1,0 +1,34 @@
+// The race as the player hears it: an engine and a skid channel for each
+// participant, and the crash sound. In a race with a human driver only the
+// humans' cars are heard; without one, the first car's. It reads the race
+// and what its steps report, and nothing in the race reads it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class Race;
+struct RaceEvents;
+
+class RaceSound {
+  public:
+    // The engine channel of a participant (0-based); its skid plays on the
+    // next one.
+    static std::int32_t channelOf(std::size_t participant) {
+        return 2 * (std::int32_t(participant) + 1);
+    }
+    // A new race on the track: nothing has been started yet.
+    void prepare(const Race& race);
+    // After each step: engines started as their drivers first move, their
+    // pitch, the skids, the crash.
+    void afterStep(const Race& race, const RaceEvents& events);
+    // When the lights go out: the heard engines and skids, and crashes.
+    void startEngineSounds(const Race& race);
+    // True while a race has a human driver: the computer drivers' cars are
+    // then silent.
+    bool followsHumans() const { return soundFollowsHumans_; }
+
+  private:
+    bool soundFollowsHumans_ = false;
+    std::vector<std::uint8_t> engineStarted_, skidStarted_;
+};

@@ -1,3 +1,0 @@
-#include "race/race_text.hpp"
-
-std::string raceMessage;
