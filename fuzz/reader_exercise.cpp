@@ -5,6 +5,8 @@
 #include "app/settings_file.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
+#include "car/controls.hpp"
+#include "frontend/race_drawing.hpp"
 #include "carbuild_desc.hpp"
 #include "carbuild_fit.hpp"
 #include "carbuild_paint.hpp"
@@ -209,62 +211,35 @@ bool exerciseTileFile(const Bytes& bytes) {
 
 // A car drives on a small track of its own: road with a wall, a pit box and
 // a refuel zone on it, so that every probe of the handling model finds
-// something. The game's track and drawn track are put back afterwards.
-class CarTrackScope {
-  public:
-    CarTrackScope()
-        : savedSurface_(trackSurface), savedWidth_(trackPixelWidth),
-          savedHeight_(trackPixelHeight) {
-        static Track* track = [] {
-            auto* t = new Track();
-            t->areas.push_back({Road, 0, 0, 640, 480});
-            t->areas.push_back({Obstacle, 300, 80, 340, 400});
-            t->areas.push_back({PitBox, 100, 300, 160, 340});
-            t->areas.push_back({Refuel, 160, 300, 220, 340});
-            return t;
-        }();
-        static SDL_Surface* drawn = createSurface(640, 480, false);
-        Game* game = Game::instance();
-        savedTrack_ = game->track.release();
-        game->track.reset(track);
-        trackSurface = drawn;
-        trackPixelWidth = drawn->w;
-        trackPixelHeight = drawn->h;
-    }
-    ~CarTrackScope() {
-        Game* game = Game::instance();
-        game->track.release();
-        game->track.reset(savedTrack_);
-        trackSurface = savedSurface_;
-        trackPixelWidth = savedWidth_;
-        trackPixelHeight = savedHeight_;
-    }
-    CarTrackScope(const CarTrackScope&) = delete;
-    CarTrackScope& operator=(const CarTrackScope&) = delete;
-
-  private:
-    Track* savedTrack_ = nullptr;
-    SDL_Surface* savedSurface_;
-    std::int32_t savedWidth_, savedHeight_;
-};
-
+// something; its skid marks are painted as a drawn race paints them.
 void driveCar(const CarType& type) {
-    CarTrackScope scope;
+    static const Track* track = [] {
+        auto* t = new Track();
+        t->areas.push_back({Road, 0, 0, 640, 480});
+        t->areas.push_back({Obstacle, 300, 80, 340, 400});
+        t->areas.push_back({PitBox, 100, 300, 160, 340});
+        t->areas.push_back({Refuel, 160, 300, 220, 340});
+        return t;
+    }();
+    OwnedSurface drawn(640, 480);
     Car car;
     car.type = &type;
+    car.track = track;
+    car.trackWidth = drawn.s->w;
+    car.trackHeight = drawn.s->h;
     car.resetForRace();
     car.placeAt(200.0f, 240.0f, float(3.1415926535 / 2));
     for (int frame = 0; frame < 90; ++frame) {
-        car.accelerate();
-        if (frame % 30 > 20) car.steer(frame % 2 ? 0.06f : -0.06f);
-        if (frame % 45 > 40) {
-            car.brake(0.1f);
-            car.reverseOn = true;
-        } else {
-            car.reverseOn = false;
-        }
-        car.nitroOn = frame > 60;
+        Controls c;
+        c.throttle = 1;
+        c.right = frame % 30 > 20 && frame % 2;
+        c.left = frame % 30 > 20 && !(frame % 2);
+        c.brake = frame % 45 > 40 ? 0.1f : 0.0f;
+        c.reverse = frame % 45 > 40;
+        c.nitro = frame > 60;
+        applyControls(car, c);
         car.update(1.0f);
+        paintSkidMarks(drawn.s, car);
         car.getX();
         car.getY();
         car.probeArea(Road);

@@ -447,6 +447,7 @@ TEST_F(Handling, MarksArePlacedWithTheFrameShownBeforeTheUpdate) {
 }
 
 TEST_F(Handling, FramesAreRotatedOnceAndSpritesEraseCleanly) {
+    initGame(); // the frames are made in the display's format
     SDL_Surface* picture =
         SDL_CreateRGBSurface(SDL_SWSURFACE, 14, 26, 24, 0xFF0000, 0xFF00, 0xFF, 0);
     SDL_FillRect(picture, nullptr, 0xC02020);
@@ -508,6 +509,18 @@ TEST(ShippedCars, FullThrottleDownTheStartStraightReachesTopSpeedAndMarksTheTrac
     ASSERT_FALSE(tracks.empty());
     const std::string track = tracks.front();
     for (const auto& type : game->cars) {
+        // The race measures the frames it keeps cars inside by; the drawn
+        // ones must be no other size.
+        std::vector<FrameSize> sizes;
+        std::string why;
+        ASSERT_TRUE(measureCarFrames(*type, sizes, why)) << why;
+        const auto animation = buildAnimation(type->picture, type->frameCount);
+        ASSERT_TRUE(animation);
+        ASSERT_EQ(sizes.size(), std::size_t(animation->frameCount));
+        for (std::size_t k = 0; k < sizes.size(); ++k)
+            ASSERT_TRUE(sizes[k].w == animation->frames[k]->w &&
+                        sizes[k].h == animation->frames[k]->h)
+                << type->name << " frame " << k;
         TestDrive drive;
         ASSERT_TRUE(drive.start(track, *type)) << type->name;
         SDL_Surface* trackSurface = drive.drawing.trackSurface;

@@ -3,6 +3,7 @@
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
+#include "frontend/race_display.hpp"
 #include "race/race_watch.hpp"
 #include "records/profile.hpp"
 #include "sound/sound.hpp"
@@ -18,7 +19,7 @@ namespace {
 
 constexpr double kPi = 3.1415926535;
 
-struct Race : ::testing::Test {
+struct RaceFlow : ::testing::Test {
     void SetUp() override {
         game = initGame();
         game->clearRace();
@@ -69,7 +70,7 @@ struct Race : ::testing::Test {
 
 } // namespace
 
-TEST_F(Race, StartChecksInTheirOrder) {
+TEST_F(RaceFlow, StartChecksInTheirOrder) {
     start(RacingSeason);
     EXPECT_GT(dialogs, 0) << "no drivers";
     EXPECT_EQ(game->state, MainMenu);
@@ -91,10 +92,10 @@ TEST_F(Race, StartChecksInTheirOrder) {
     game->settings->raceCount = 0;
     start(FreeDriving);
     EXPECT_EQ(game->state, MainMenu);
-    EXPECT_TRUE(game->players.empty()) << "a refused start still clears the old race";
+    EXPECT_FALSE(game->race) << "a refused start still clears the old race";
 }
 
-TEST_F(Race, TwoHumansMayNotShareAControl) {
+TEST_F(RaceFlow, TwoHumansMayNotShareAControl) {
     driver(Human);
     driver(Computer); // same keys, but computers are never checked
     PlayerProfile& second = driver(Human, {'w', 's', 'a', 'd', 304});
@@ -109,15 +110,16 @@ TEST_F(Race, TwoHumansMayNotShareAControl) {
     EXPECT_GT(dialogs, 0);
 }
 
-TEST_F(Race, ACarThatCannotBeMadeIsReportedNotFatal) {
+TEST_F(RaceFlow, ACarThatCannotBeMadeIsReportedNotFatal) {
     driver(Computer).carName = "no such car";
     start(FreeDriving);
     EXPECT_EQ(game->state, MainMenu);
     EXPECT_GT(dialogs, 0);
-    EXPECT_TRUE(game->objects.empty());
+    EXPECT_FALSE(game->race);
+    EXPECT_TRUE(game->drawing.sprites.empty());
 }
 
-TEST_F(Race, FramesFromTheStartToTheLightsAndTheEnd) {
+TEST_F(RaceFlow, FramesFromTheStartToTheLightsAndTheEnd) {
     driver(Computer);
     start(FreeDriving);
     frames(1);
@@ -126,17 +128,17 @@ TEST_F(Race, FramesFromTheStartToTheLightsAndTheEnd) {
     EXPECT_EQ(game->state, StartLights);
     frames(1);
     EXPECT_EQ(game->state, Racing) << "150 start-light frames";
-    game->players[0]->car->fuel = 0; // a computer out of fuel drops out at once
+    game->race->players()[0]->car->fuel = 0; // a computer out of fuel drops out at once
     frames(1);
     EXPECT_EQ(game->state, RaceOver);
-    EXPECT_EQ(raceMessage, "") << "free driving keeps its message";
+    EXPECT_EQ(game->race->message(), "") << "free driving keeps its message";
     frames(250);
     EXPECT_EQ(game->state, RaceOver);
     frames(1);
     EXPECT_EQ(game->state, MainMenu) << "251 race-over frames";
 }
 
-TEST_F(Race, ASeasonAnnouncesEachRaceFor121Frames) {
+TEST_F(RaceFlow, ASeasonAnnouncesEachRaceFor121Frames) {
     driver(Computer);
     driver(Computer);
     // The second time after ESC cut the first announcement short.
@@ -153,18 +155,18 @@ TEST_F(Race, ASeasonAnnouncesEachRaceFor121Frames) {
     }
 }
 
-TEST_F(Race, NoControlsBeforeGo) {
+TEST_F(RaceFlow, NoControlsBeforeGo) {
     driver(Human);
     start(FreeDriving);
     platform.fake.release(SDLK_RETURN);
     platform.fake.press(SDLK_UP);
     frames(100); // READY and STEADY
-    EXPECT_EQ(game->players[0]->car->speed, 0.0f);
+    EXPECT_EQ(game->race->players()[0]->car->speed, 0.0f);
     frames(3);
-    EXPECT_GT(game->players[0]->car->speed, 0.0f) << "GO!!! hands over the controls";
+    EXPECT_GT(game->race->players()[0]->car->speed, 0.0f) << "GO!!! hands over the controls";
 }
 
-TEST_F(Race, EscSavesTheDriversAndLeavesTheRace) {
+TEST_F(RaceFlow, EscSavesTheDriversAndLeavesTheRace) {
     driver(Human);
     start(FreeDriving);
     frames(5);
@@ -172,107 +174,6 @@ TEST_F(Race, EscSavesTheDriversAndLeavesTheRace) {
     frames(1);
     EXPECT_EQ(game->state, MainMenu);
     EXPECT_TRUE(std::filesystem::exists("players/D0.pl"));
-}
-
-TEST_F(Race, PointsFinishOrderAndTheEndOfARace) {
-    for (int i = 0; i < 3; ++i)
-        driver(Computer);
-    game->settings->lapsPerRace = 1;
-    start(RacingSeason);
-    frames(121 + 150);
-    ASSERT_EQ(game->state, Racing);
-    auto& p = game->players;
-    p[2]->laps = 1;
-    game->runRaceManager();
-    EXPECT_EQ(game->state, Racing);
-    p[0]->laps = 1;
-    p[1]->car->fuel = 0;
-    p[0]->bestLap = 500;
-    game->runRaceManager();
-    EXPECT_EQ(game->finishOrder[0], 3);
-    EXPECT_EQ(game->finishOrder[1], 1);
-    EXPECT_EQ(p[2]->racePoints, 10);
-    EXPECT_EQ(p[0]->racePoints, 6);
-    EXPECT_TRUE(p[1]->out);
-    EXPECT_EQ(game->state, RaceOver);
-    EXPECT_EQ(raceMessage, "Race Over!");
-    EXPECT_EQ(game->profiles[2]->racesWon, 1);
-    EXPECT_EQ(game->profiles[0]->fastestLaps, 1);
-    EXPECT_EQ(game->profiles[1]->racesDriven, 0);
-    EXPECT_EQ(game->track->record.time, 500) << "a record set by a finisher is kept";
-}
-
-TEST_F(Race, CareerCountersAtTheTopOfInt32StayThere) {
-    for (int i = 0; i < 3; ++i)
-        driver(Computer);
-    game->settings->lapsPerRace = 1;
-    start(RacingSeason);
-    frames(121 + 150);
-    ASSERT_EQ(game->state, Racing);
-    constexpr std::int32_t kTop = std::numeric_limits<std::int32_t>::max();
-    for (auto& profile : game->profiles)
-        profile->racesDriven = profile->racesWon = profile->fastestLaps = profile->totalLaps =
-            profile->championshipsWon = kTop;
-    game->profiles[0]->racesDriven = kTop - 1; // still counts up to the top
-    auto& p = game->players;
-    p[0]->crossFinishLine(); // the start crossing
-    p[0]->crossFinishLine(); // a lap: test.map has no checkpoints
-    p[2]->laps = 1;
-    p[0]->laps = 1;
-    p[1]->car->fuel = 0;
-    p[0]->bestLap = 500;
-    game->runRaceManager();
-    game->runRaceManager();
-    ASSERT_EQ(game->state, RaceOver);
-    game->updateStandings(); // the only race of the season: a champion
-    for (auto& profile : game->profiles) {
-        PlayerProfile saved;
-        ASSERT_TRUE(decodeProfile(encodeProfile(*profile), saved));
-        for (std::int32_t counter : {saved.racesDriven, saved.racesWon, saved.fastestLaps,
-                                     saved.totalLaps, saved.championshipsWon})
-            EXPECT_EQ(counter, kTop) << profile->name;
-    }
-}
-
-TEST_F(Race, AHumanOutOfFuelIsWarnedForSixCycles) {
-    driver(Human);
-    game->settings->lapsPerRace = 3;
-    start(TimeTrial);
-    frames(151);
-    ASSERT_EQ(game->state, Racing);
-    Player& p = *game->players[0];
-    p.car->fuel = 0;
-    p.bestLap = 300;
-    for (int i = 0; i < 605; ++i)
-        game->runRaceManager();
-    EXPECT_FALSE(p.out);
-    game->runRaceManager();
-    EXPECT_TRUE(p.out);
-    EXPECT_EQ(raceMessage, "Race Over!");
-    EXPECT_NE(game->track->record.time, 300) << "a record by a driver who dropped out is not kept";
-}
-
-TEST_F(Race, StandingsAddFastestLapsKeepGridOrderAndCrownOnce) {
-    for (int i = 0; i < 3; ++i)
-        driver(Computer);
-    start(RacingSeason);
-    auto& p = game->players;
-    p[0]->points = 6;
-    p[1]->points = 10;
-    p[2]->points = 9;
-    p[2]->fastestLaps = 1;
-    game->settings->raceCount = 2;
-    game->settings->raceIndex = 0;
-    game->updateStandings();
-    EXPECT_EQ(game->standings[0].name, "D1") << "10 points, before D2's 9 + 1 in grid order";
-    EXPECT_EQ(game->standings[1].points, 10);
-    EXPECT_EQ(game->profiles[1]->championshipsWon, 0) << "not before the last race";
-    game->settings->raceIndex = 1;
-    p[1]->setName("Gone");
-    game->updateStandings();
-    EXPECT_EQ(game->standings[0].name, "Gone");
-    for (auto& profile : game->profiles)
-        EXPECT_EQ(profile->championshipsWon, 0);
 }
 
 TEST(Waypoints, TheRacingLineLoopsAndThePitLaneRejoinsNearest) {
@@ -290,69 +191,19 @@ TEST(Waypoints, TheRacingLineLoopsAndThePitLaneRejoinsNearest) {
     EXPECT_EQ(t.firstPitWaypoint(), 3);
 }
 
-TEST_F(Race, TheComputerDriverAimsByQuadrantAndTurnsTheShortWay) {
-    driver(Computer);
-    start(FreeDriving);
-    frames(1);
-    Player& p = *game->players[0];
-    Car& car = *p.car;
-    auto aimAt = [&](std::int32_t dx, std::int32_t dy, float heading) {
-        game->track->waypoints[0] = {RacingLine, car.getX() + dx, car.getY() + dy};
-        game->track->waypoints[1] = {RacingLine, car.getX() + dx, car.getY() + dy + 500};
-        p.waypoint = 0;
-        car.moveAngle = heading;
-        car.steering = 0;
-        p.driveComputer();
-        return p.targetAngle;
-    };
-    EXPECT_NEAR(aimAt(100, -100, 0), kPi / 4, 1e-5);
-    EXPECT_NEAR(aimAt(100, 100, 0), 3 * kPi / 4, 1e-5);
-    EXPECT_NEAR(aimAt(-100, 100, 0), 5 * kPi / 4, 1e-5);
-    EXPECT_NEAR(aimAt(-100, -100, 0), 7 * kPi / 4, 1e-5);
-    EXPECT_NEAR(aimAt(100, 0, 0), kPi / 2, 1e-5);
-    EXPECT_NEAR(aimAt(0, 300, 0), 0.0, 1e-5) << "straight below counts as 0";
-    aimAt(-100, -100, 0.2f); // 7pi/4 from 0.2: the short way is left
-    EXPECT_LT(car.steering, 0.0f);
-    aimAt(100, -100, 6.0f); // pi/4 from 6.0: the short way is right, across 0
-    EXPECT_GT(car.steering, 0.0f);
-}
-
-TEST_F(Race, PitStopsArePlannedNotInTheLastLap) {
-    driver(Computer);
-    game->settings->lapsPerRace = 5;
-    start(TimeTrial); // three laps
-    frames(1);
-    Player& p = *game->players[0];
-    p.lapFuelUse = 10;
-    p.car->fuel = 12;
-    p.laps = 2; // the last lap of three
-    p.driveComputer();
-    EXPECT_EQ(p.pitState, OnTrack);
-    p.laps = 1;
-    p.driveComputer();
-    EXPECT_EQ(p.pitState, WantsPit);
-    p.pitState = InBox;
-    p.car->fuel = p.car->type->tankSize - 0.01f;
-    p.driveComputer();
-    EXPECT_EQ(p.pitState, InBox) << "until the tank is exactly full";
-    p.car->fuel = p.car->type->tankSize;
-    p.driveComputer();
-    EXPECT_EQ(p.pitState, Leaving);
-}
-
-TEST_F(Race, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
+TEST_F(RaceFlow, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
     driver(Human);
     driver(Computer);
     driver(Human, {'w', 's', 'a', 'd', 304});
     game->settings->lapsPerRace = 3;
     start(RacingSeason);
     frames(122);
-    auto& p = game->players;
+    auto& p = game->race->players();
     p[0]->laps = 3; // finished: "lap 4 of 3"
     p[0]->car->fuel = 0;
     p[2]->car->damage = p[2]->car->type->maxDamage;
     SDL_FillRect(game->screen, nullptr, 0xFF000000);
-    game->drawRaceDisplay();
+    drawRaceDisplay(game->screen, *game->race, game->drawing, false);
     // The fuel bar of the top view is empty, the damage bar of the bottom
     // one full (red), each 32 pixels long at ratio 1.
     EXPECT_EQ(getPixel(game->screen, 151, 10), 0xFF000000u);
@@ -367,189 +218,33 @@ TEST_F(Race, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
         }
     EXPECT_GT(yellowTop, 0);
     EXPECT_GT(yellowBottom, 0);
-}
 
-TEST_F(Race, FreeDrivingNeverFinishesAnyoneAndLapsCountOnlyWhileRacing) {
+    // A lone computer driver gets the display too.
+    game->clearRace();
+    game->profiles.clear();
+    selectedPlayers.fill(-1);
     driver(Computer);
-    driver(Computer);
-    start(FreeDriving);
-    frames(1 + 100); // into the "GO!!!" frames
-    auto& p = game->players;
-    p[0]->bestLap = 400;
-    frames(10);
-    EXPECT_EQ(game->fastestLapTime, 10000) << "no candidates before the race is on";
-    frames(50);
-    ASSERT_EQ(game->state, Racing);
-    EXPECT_EQ(game->fastestLapTime, 400);
-    p[0]->laps = 0; // lapsPerRace is 0 in free driving
-    frames(1);
-    EXPECT_FALSE(p[0]->finished);
-    EXPECT_EQ(game->state, Racing);
-}
-
-TEST_F(Race, ThrottleAndBrakeFollowTheAngleStillToTurn) {
-    driver(Computer);
-    start(TimeTrial); // a lone computer driver gets the display too
+    start(TimeTrial);
     frames(1);
     SDL_FillRect(game->screen, nullptr, 0xFF000000);
-    game->drawRaceDisplay();
+    drawRaceDisplay(game->screen, *game->race, game->drawing, false);
     EXPECT_EQ(getPixel(game->screen, 278 + 1, 10), 0xFF00FF00u);
-    Player& p = *game->players[0];
-    Car& car = *p.car;
-    auto drive = [&](float speed, double turn) {
-        game->track->waypoints[0] = {RacingLine, car.getX() + std::int32_t(300 * std::sin(turn)),
-                                     car.getY() - std::int32_t(300 * std::cos(turn))};
-        p.waypoint = 0;
-        car.moveAngle = 0;
-        car.speed = speed;
-        car.accel = 0;
-        car.nitroOn = false;
-        p.driveComputer();
-        return car.accel;
-    };
-    // At 3 pixels a frame: throttle and nitro below pi/6, coast between,
-    // brake above pi/3.
-    EXPECT_GT(drive(3.0f, 0.4), 0.0f);
-    EXPECT_TRUE(car.nitroOn);
-    EXPECT_EQ(drive(3.0f, 0.8), 0.0f);
-    EXPECT_FALSE(car.nitroOn);
-    EXPECT_LT(drive(3.0f, 1.2), 0.0f);
-    EXPECT_GT(drive(0.5f, 1.4), 0.0f) << "below speed 1 it accelerates under pi/2";
 }
 
-namespace {
-// A rectangular ring, 160 px wide roads round grass, driven anticlockwise
-// on the screen: down the left leg from the grid, along the bottom, straight
-// up the right leg, back along the top. Checkpoints on the three far legs.
-Track ringTrack() {
-    Track t = testTrack(40, 30);
-    auto area = [](std::int32_t kind, int x1, int y1, int x2, int y2) {
-        // Areas are stored 16 px lower than they are tested.
-        return TrackArea{std::int16_t(kind), std::int16_t(x1), std::int16_t(y1 + 16),
-                         std::int16_t(x2), std::int16_t(y2 + 16)};
-    };
-    t.areas = {area(Road, 100, 100, 260, 860),         area(Road, 100, 700, 1180, 860),
-               area(Road, 1020, 100, 1180, 860),       area(Road, 100, 100, 1180, 260),
-               area(FinishLine, 100, 400, 260, 420),   area(Checkpoint, 640, 700, 660, 860),
-               area(Checkpoint, 1020, 480, 1180, 500), area(Checkpoint, 640, 100, 660, 260)};
-    const int line[][2] = {{180, 560},  {180, 760},  {300, 780},  {860, 780}, {1080, 760},
-                           {1100, 640}, {1100, 180}, {1000, 180}, {300, 180}, {180, 260}};
-    for (std::size_t i = 0; i < std::size(line); ++i)
-        t.waypoints[i] = {RacingLine, line[i][0], line[i][1]};
-    return t;
-}
-} // namespace
-
-TEST_F(Race, EightComputerDriversRaceARingWithALegStraightUp) {
-    ASSERT_TRUE(writeFileAtomically("tracks/test.map", encodeMap(ringTrack())));
-    for (int i = 0; i < 8; ++i) {
-        driver(Computer).carName = game->cars[std::size_t(i) % game->cars.size()]->name;
-    }
-    game->settings->lapsPerRace = 2;
-    start(RacingSeason);
-    ASSERT_EQ(game->state, PreRace);
-    RaceWatch watch;
-    watch.start(8, 600);
-    int frame = 0;
-    for (; frame < 12000 && game->state != RaceOver && !watch.anyStuck(); ++frame) {
-        game->runFrame();
-        if (!game->track || (game->state != StartLights && game->state != Racing)) continue;
-        std::vector<const Player*> players;
-        for (auto& p : game->players)
-            players.push_back(p.get());
-        watch.observe(players, *game->track, game->state == Racing);
-    }
-    ASSERT_EQ(game->state, RaceOver) << "after " << frame << " frames";
-    for (std::size_t i = 0; i < 8; ++i) {
-        const Player& p = *game->players[i];
-        const DriverWatch& w = watch.drivers()[i];
-        EXPECT_TRUE(p.finished && !p.out) << p.name;
-        EXPECT_FALSE(w.stuck) << p.name;
-        EXPECT_EQ(w.earlyWrongWayFrames, 0) << p.name << ": the line starts ahead of the grid";
-        EXPECT_EQ(w.reverseFrames, 0) << p.name << " reversed without being stuck";
-    }
-}
-
-TEST_F(Race, EachRaceOfASeasonStartsFromAFreshSlate) {
-    driver(Human);
-    driver(Computer);
-    game->settings->lapsPerRace = 1;
-    game->settings->raceCount = 2;
-    game->settings->trackNames[1] = "test.map";
-    start(RacingSeason);
-    frames(121 + 151);
-    ASSERT_EQ(game->state, Racing);
-    Player& human = *game->players[0];
-    Player& computer = *game->players[1];
-    computer.lapFuelUse = 42;
-    human.car->fuel = 0;
-    for (int i = 0; i < 606 && !human.out; ++i)
-        game->runRaceManager();
-    ASSERT_TRUE(human.out);
-    game->players[1]->laps = 1;
-    game->runRaceManager();
-    ASSERT_EQ(game->state, RaceOver);
-    frames(251);
-    ASSERT_EQ(game->state, Standings);
-    frames(1); // RETURN is held: on to the second race
-    frames(1);
-    ASSERT_TRUE(game->raceReady);
-    EXPECT_EQ(computer.lapFuelUse, 0.0f) << "pit stops are planned with this track's fuel use";
-    EXPECT_EQ(human.messageFrames, 0);
-    EXPECT_EQ(human.messageCycles, 0) << "a second warning in a season is shown in full";
-}
-
-TEST_F(Race, WithAHumanInTheFirstRaceOnlyTheHumansEngineIsHeard) {
+TEST_F(RaceFlow, WithAHumanInTheFirstRaceOnlyTheHumansEngineIsHeard) {
     if (!sound::available()) GTEST_SKIP() << "no audio driver";
-    soundFollowsHumans = false; // as at start-up
     driver(Human);
     driver(Computer);
     start(FreeDriving);
     platform.fake.release(SDLK_RETURN);
     frames(160);
     ASSERT_EQ(game->state, Racing);
-    EXPECT_TRUE(sound::isAudible(game->players[0]->channel));
-    EXPECT_FALSE(sound::isAudible(game->players[1]->channel));
+    EXPECT_TRUE(sound::isAudible(RaceSound::channelOf(0)));
+    EXPECT_FALSE(sound::isAudible(RaceSound::channelOf(1)));
     sound::stopAllSounds();
 }
 
-TEST_F(Race, TheComputerDriverDividesInSinglePrecision) {
-    driver(Computer);
-    start(FreeDriving);
-    frames(1);
-    Player& p = *game->players[0];
-    // 1/11 rounds differently in float and double, and the difference
-    // survives into the stored angle.
-    game->track->waypoints[0] = {RacingLine, p.car->getX() + 1, p.car->getY() + 11};
-    p.waypoint = 0;
-    p.driveComputer();
-    EXPECT_EQ(p.targetAngle, 3.05093265f);
-}
-
-TEST_F(Race, AStuckComputerDriverBacksOutAndDrivesOn) {
-    driver(Computer);
-    start(FreeDriving);
-    frames(151);
-    ASSERT_EQ(game->state, Racing);
-    Player& p = *game->players[0];
-    Car& car = *p.car;
-    // A wall right in front of the nose, across the whole track.
-    const auto y = std::int16_t(car.getY() + 16 - 30);
-    game->track->areas.push_back({Obstacle, 0, std::int16_t(y - 40), 2000, y});
-    game->track->waypoints[0] = {RacingLine, car.getX(), car.getY() - 400};
-    game->track->waypoints[1] = {RacingLine, car.getX() + 300, car.getY() - 400};
-    p.waypoint = 0;
-    int reversing = 0;
-    for (int i = 0; i < 400; ++i) {
-        game->runFrame();
-        if (car.reverseSpeed > 0) ++reversing;
-        EXPECT_LE(car.reverseSpeed, car.reverseTopSpeed());
-    }
-    EXPECT_GT(reversing, 0) << "pinned against the wall, it reverses";
-    EXPECT_LT(reversing, 400);
-}
-
-TEST_F(Race, ARaceNobodyWatchesRunsFrameForFrameAsADrawnOne) {
+TEST_F(RaceFlow, ARaceNobodyWatchesRunsFrameForFrameAsADrawnOne) {
     for (int i = 0; i < 4; ++i)
         driver(Computer);
     game->settings->lapsPerRace = 1;
@@ -560,7 +255,7 @@ TEST_F(Race, ARaceNobodyWatchesRunsFrameForFrameAsADrawnOne) {
         for (int frame = 0; frame < 1200 && game->state != MainMenu; ++frame) {
             game->runFrame();
             std::string line = std::to_string(game->state);
-            for (auto& p : game->players)
+            for (auto& p : game->race->players())
                 line += " " + std::to_string(p->car->posX) + "," + std::to_string(p->car->posY) +
                         "," + std::to_string(p->laps) + "," + std::to_string(p->car->damage);
             lines.push_back(line);
@@ -578,7 +273,7 @@ TEST_F(Race, ARaceNobodyWatchesRunsFrameForFrameAsADrawnOne) {
         ASSERT_EQ(drawn[i], undrawn[i]) << "frame " << i;
 }
 
-TEST_F(Race, ALapRecordThatCannotBeSavedIsSaidAfterTheRace) {
+TEST_F(RaceFlow, ALapRecordThatCannotBeSavedIsSaidAfterTheRace) {
     // The same race twice, the second with the record file's place taken by
     // a directory: only then does a message box follow the race.
     auto raceWithRecord = [&](bool blocked) {
@@ -592,12 +287,12 @@ TEST_F(Race, ALapRecordThatCannotBeSavedIsSaidAfterTheRace) {
             std::filesystem::remove("tracks/test.rec");
             std::filesystem::create_directory("tracks/test.rec");
         }
-        auto& p = game->players;
+        auto& p = game->race->players();
         p[0]->laps = p[1]->laps = 1;
         p[0]->bestLap = blocked ? 50 : 100; // each beats the record before it
-        game->runRaceManager();
+        frames(1);
         EXPECT_EQ(game->state, RaceOver);
-        EXPECT_TRUE(game->newLapRecord);
+        EXPECT_TRUE(game->race->newLapRecord);
         const int before = platform.fake.screenUpdates;
         frames(251);
         const int shown = platform.fake.screenUpdates - before;

@@ -19,15 +19,16 @@ Track decoded(const std::vector<std::uint8_t>& bytes) {
     return t;
 }
 
+// The race's set-up and its drawing, as a race is prepared.
 struct OnTestTrack : ::testing::Test {
-    void SetUp() override {
-        game = initGame();
-        settings.trackNames[0] = "test.map";
-        game->settings = &settings;
+    void SetUp() override { initGame(); }
+    bool prepare(const std::string& name) {
+        std::string why;
+        return race.prepareRace(name, why) && drawing.prepare(race);
     }
     ScratchDir dir;
-    Game* game = nullptr;
-    Settings settings;
+    Race race{RaceRules{}};
+    RaceDrawing drawing;
 };
 
 } // namespace
@@ -236,12 +237,12 @@ TEST(Views, ATrackSmallerThanTheViewIsCopiedOnlyWhereItIs) {
 }
 
 TEST_F(OnTestTrack, PrepareRaceDrawsTheWholeMap) {
-    ASSERT_TRUE(game->prepareRace());
-    EXPECT_EQ(trackPixelWidth, 30 * 32);
-    EXPECT_EQ(trackPixelHeight, 20 * 32);
-    EXPECT_EQ(getPixel(trackSurface, 959, 639), 0xFF000001u);
-    EXPECT_EQ(game->track->record.time, kNoRecordTime) << "no record file yet";
-    EXPECT_TRUE(game->raceReady);
+    ASSERT_TRUE(prepare("test.map"));
+    EXPECT_EQ(race.track()->pixelWidth(), 30 * 32);
+    EXPECT_EQ(race.track()->pixelHeight(), 20 * 32);
+    EXPECT_EQ(drawing.trackSurface->w, 30 * 32);
+    EXPECT_EQ(getPixel(drawing.trackSurface, 959, 639), 0xFF000001u);
+    EXPECT_EQ(race.track()->record.time, kNoRecordTime) << "no record file yet";
 }
 
 TEST_F(OnTestTrack, TracksThatCannotBeRacedAreRefused) {
@@ -251,10 +252,10 @@ TEST_F(OnTestTrack, TracksThatCannotBeRacedAreRefused) {
     writeFileAtomically("tracks/notiles.map", encodeMap(testTrack(30, 20, "tracks/gone.bmp")));
     writeFileAtomically("tracks/huge.map", encodeMap(testTrack(1000, 1000)));
     for (const char* name : {"noline.map", "notiles.map", "huge.map", "missing.map"}) {
-        settings.trackNames[0] = name;
-        EXPECT_FALSE(game->prepareRace()) << name;
-        EXPECT_EQ(game->track, nullptr) << name;
-        EXPECT_EQ(trackSurface, nullptr) << name;
+        std::string why;
+        EXPECT_FALSE(race.prepareRace(name, why)) << name;
+        EXPECT_FALSE(why.empty()) << name;
+        EXPECT_EQ(race.track(), nullptr) << name;
     }
 }
 
@@ -272,18 +273,19 @@ TEST(DirectoryListing, SortedMatchesOnlyAndTheDirectoryStays) {
 }
 
 TEST(ShippedTracks, EveryOneLoadsAndDrawsThroughTheRaceSetUp) {
-    Game* game = initGame();
-    Settings settings;
-    game->settings = &settings;
+    initGame();
     const auto names = listDirectory("tracks/", "*.map");
     ASSERT_GE(names.size(), 8u);
     for (const std::string& name : names) {
-        settings.trackNames[0] = name;
-        ASSERT_TRUE(game->prepareRace()) << name;
-        EXPECT_EQ(trackSurface->w, trackPixelWidth) << name;
+        Race race{RaceRules{}};
+        RaceDrawing drawing;
+        std::string why;
+        ASSERT_TRUE(race.prepareRace(name, why) && drawing.prepare(race)) << name << why;
+        EXPECT_EQ(drawing.trackSurface->w, race.track()->pixelWidth()) << name;
         // Drawn, not empty: the road under the first grid place is opaque.
-        const GridPlace p = gridPlace(*game->track->finishLine(), 0, 1);
-        EXPECT_EQ(getPixel(trackSurface, std::int32_t(p.x), std::int32_t(p.y)) >> 24, 0xFFu)
+        const GridPlace p = gridPlace(*race.track()->finishLine(), 0, 1);
+        EXPECT_EQ(getPixel(drawing.trackSurface, std::int32_t(p.x), std::int32_t(p.y)) >> 24,
+                  0xFFu)
             << name;
     }
 }

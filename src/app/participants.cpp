@@ -43,11 +43,8 @@ bool Game::setupRaceParticipants(std::string& why) {
         if (profile->type == Human) {
             if (viewCount < 2) humans[viewCount++] = index;
             controlSources.push_back(
-                std::make_unique<KeyboardControls>(profile->controls, [](std::int32_t code) {
-                    // Key codes come from profile files; one outside the
-                    // key table is never held.
-                    return code >= 0 && code < SDLK_LAST && keys[code] != 0;
-                }));
+                std::make_unique<KeyboardControls>(
+                    profile->controls, [](std::int32_t code) { return keys[code] != 0; }));
         } else {
             controlSources.push_back(std::make_unique<ComputerDriver>());
         }

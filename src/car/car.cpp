@@ -2,6 +2,7 @@
 
 #include "car/car_type.hpp"
 #include "gfx/image.hpp"
+#include "gfx/surface.hpp"
 #include "track/track.hpp"
 
 #include <SDL_rotozoom.h>
@@ -95,20 +96,35 @@ bool measureCarFrames(const CarType& type, std::vector<FrameSize>& frames, std::
         why = "its picture " + type.picture + " cannot be read";
         return false;
     }
-    const std::int32_t w = picture->w, h = picture->h;
-    SDL_FreeSurface(picture);
     // Up to 128 turned copies are made of it: a picture the size of a
     // tileset would take gigabytes.
-    if (w > kMaxCarPictureSide || h > kMaxCarPictureSide) {
-        why = "its picture " + type.picture + " is " + std::to_string(w) + " x " +
-              std::to_string(h) + ", more than " + std::to_string(kMaxCarPictureSide) + " a side";
+    if (picture->w > kMaxCarPictureSide || picture->h > kMaxCarPictureSide) {
+        why = "its picture " + type.picture + " is " + std::to_string(picture->w) + " x " +
+              std::to_string(picture->h) + ", more than " + std::to_string(kMaxCarPictureSide) +
+              " a side";
+        SDL_FreeSurface(picture);
         return false;
     }
+    // Each frame is turned and converted as the drawn ones are, to a 32-bit
+    // surface: the conversion can come out taller than the turned picture
+    // claims to be (the rotation keeps guard rows under it), and the cars
+    // have always been kept inside the track by the converted size.
+    SDL_Surface* format = createSurface(1, 1, false);
     const std::int32_t step = type.frameCount > 0 ? 360 / type.frameCount : 0;
     for (std::int32_t k = 0; k < type.frameCount && k < kMaxCarFrames; ++k) {
-        int fw = 0, fh = 0;
-        rotozoomSurfaceSize(w, h, double(k * step), 1.0, &fw, &fh);
-        frames.push_back({fw, fh});
+        SDL_Surface* turned = rotozoomSurface(picture, double(k * step), 1.0, 1);
+        SDL_Surface* converted =
+            turned && format ? SDL_ConvertSurface(turned, format->format, SDL_SWSURFACE) : nullptr;
+        if (converted) frames.push_back({converted->w, converted->h});
+        if (converted) SDL_FreeSurface(converted);
+        if (turned) SDL_FreeSurface(turned);
+        if (!converted) break;
+    }
+    if (format) SDL_FreeSurface(format);
+    SDL_FreeSurface(picture);
+    if (std::int32_t(frames.size()) < std::min(type.frameCount, kMaxCarFrames)) {
+        why = "the frames of " + type.picture + " cannot be made";
+        return false;
     }
     return true;
 }

@@ -1,12 +1,19 @@
 #include "driver/control_source.hpp"
 
+#include <SDL.h>
+
 CarControls KeyboardControls::keys() const {
+    // Key codes come from profile files; one outside SDL's key table is
+    // never held.
+    const auto held = [this](std::int32_t code) {
+        return code >= 0 && code < SDLK_LAST && held_(code);
+    };
     CarControls c;
-    c.accelerate = held_(codes_[0]);
-    c.brake = held_(codes_[1]);
-    c.left = held_(codes_[2]);
-    c.right = held_(codes_[3]);
-    c.nitro = held_(codes_[4]);
+    c.accelerate = held(codes_[0]);
+    c.brake = held(codes_[1]);
+    c.left = held(codes_[2]);
+    c.right = held(codes_[3]);
+    c.nitro = held(codes_[4]);
     return c;
 }
 

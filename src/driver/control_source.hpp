@@ -24,8 +24,8 @@ class ControlSource {
 };
 
 // A human at the keyboard: five key codes (accelerate, brake, left, right,
-// nitro) looked up in a held-key table. A code outside the table is never
-// held: key codes come from profile files.
+// nitro), asked of a function that tells whether a key is held. A code
+// outside SDL's key table is never held, nor asked about.
 class KeyboardControls : public ControlSource {
   public:
     using KeyState = std::function<bool(std::int32_t code)>;

@@ -134,7 +134,15 @@ SDL_Surface* loadImage(const std::string& name) {
         SDL_Surface* loaded = loadCheckedBmp(name);
         if (!loaded) return nullptr;
         SDL_SetColorKey(loaded, SDL_SRCCOLORKEY, 0xFFFFFF);
-        SDL_Surface* converted = SDL_DisplayFormatAlpha(loaded);
+        // Without a display (a race run with no window) the game's own
+        // 32-bit format stands in for the display's.
+        SDL_Surface* converted = nullptr;
+        if (SDL_GetVideoSurface()) {
+            converted = SDL_DisplayFormatAlpha(loaded);
+        } else if (SDL_Surface* format = createSurface(1, 1, false)) {
+            converted = SDL_ConvertSurface(loaded, format->format, SDL_SWSURFACE);
+            SDL_FreeSurface(format);
+        }
         SDL_FreeSurface(loaded);
         if (converted && SDL_LockSurface(converted) == 0) {
             // Keyed pixels may keep their white; make them 0, so that the

@@ -68,6 +68,10 @@ class Race {
     RaceEvents step(std::span<ControlSource* const> sources);
     // Only the cars' handling, for one frame: the first half of step.
     void moveCars();
+    // One participant's part of a frame once the cars have moved: its
+    // controls (only braking for a driver finished, out of fuel or
+    // wrecked), the lines its car is on, its clocks.
+    void driveParticipant(std::size_t index, ControlSource* source);
 
     // The season table from the participants' points, each fastest lap
     // worth a point; on the last race the leader's profile is credited with
@@ -99,7 +103,6 @@ class Race {
 
   private:
     void runRaceManager(std::span<ControlSource* const> sources, RaceEvents& events);
-    void driveParticipant(Player& p, ControlSource* source);
     void judge(Player& p, std::size_t index);
     void endRace(RaceEvents& events);
 

@@ -28,7 +28,8 @@ void runWarning(Player& p, RaceWarning warning, const char* closing, std::string
 }
 } // namespace
 
-void Race::driveParticipant(Player& p, ControlSource* source) {
+void Race::driveParticipant(std::size_t index, ControlSource* source) {
+    Player& p = *players_[index];
     Car& car = *p.car;
     if (p.finished || car.fuel <= 0 || car.wrecked) {
         car.brake(0.1f);
@@ -78,9 +79,8 @@ void Race::judge(Player& p, std::size_t index) {
 
 void Race::runRaceManager(std::span<ControlSource* const> sources, RaceEvents& events) {
     for (std::size_t i = 0; i < players_.size(); ++i) {
-        Player& p = *players_[i];
-        driveParticipant(p, i < sources.size() ? sources[i] : nullptr);
-        judge(p, i);
+        driveParticipant(i, i < sources.size() ? sources[i] : nullptr);
+        judge(*players_[i], i);
     }
     if (phase_ != RacePhase::Racing) return;
 

@@ -1,0 +1,483 @@
+// The race on its own: built and stepped with no game, no window and no
+// sound, from control sources alone, the way the headless runner, replays
+// and the tests drive it. This program never starts SDL's video; main
+// checks that nothing did.
+#include "car/car.hpp"
+#include "car/car_list.hpp"
+#include "car/car_type.hpp"
+#include "driver/computer_driver.hpp"
+#include "driver/control_source.hpp"
+#include "race/race.hpp"
+#include "race/race_watch.hpp"
+#include "records/profile.hpp"
+#include "scratch_dir.hpp"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+constexpr double kPi = 3.1415926535;
+
+// A rectangular ring, 160 px wide roads round grass, driven anticlockwise
+// on the screen: down the left leg from the grid, along the bottom, straight
+// up the right leg, back along the top. Checkpoints on the three far legs.
+Track ringTrack() {
+    Track t = testTrack(40, 30);
+    auto area = [](std::int32_t kind, int x1, int y1, int x2, int y2) {
+        // Areas are stored 16 px lower than they are tested.
+        return TrackArea{std::int16_t(kind), std::int16_t(x1), std::int16_t(y1 + 16),
+                         std::int16_t(x2), std::int16_t(y2 + 16)};
+    };
+    t.areas = {area(Road, 100, 100, 260, 860),         area(Road, 100, 700, 1180, 860),
+               area(Road, 1020, 100, 1180, 860),       area(Road, 100, 100, 1180, 260),
+               area(FinishLine, 100, 400, 260, 420),   area(Checkpoint, 640, 700, 660, 860),
+               area(Checkpoint, 1020, 480, 1180, 500), area(Checkpoint, 640, 100, 660, 260)};
+    const int line[][2] = {{180, 560},  {180, 760},  {300, 780},  {860, 780}, {1080, 760},
+                           {1100, 640}, {1100, 180}, {1000, 180}, {300, 180}, {180, 260}};
+    for (std::size_t i = 0; i < std::size(line); ++i)
+        t.waypoints[i] = {RacingLine, line[i][0], line[i][1]};
+    return t;
+}
+
+struct HeadlessRace : ::testing::Test {
+    void SetUp() override {
+        cars = loadCarTypes();
+        ASSERT_FALSE(cars.empty());
+        ASSERT_TRUE(writeFileAtomically("tracks/ring.map", encodeMap(ringTrack())));
+    }
+    // A race of drivers of the given types, each with a car of the list in
+    // turn and the source a game would give it: the computer driver, or a
+    // script for a human.
+    void makeRace(const RaceRules& rules, const std::vector<std::int32_t>& types,
+                  ScriptedControls::Script script = [](std::int32_t) { return Controls{}; }) {
+        race = std::make_unique<Race>(rules);
+        for (std::int32_t type : types) {
+            auto p = std::make_unique<PlayerProfile>();
+            p->name = "D" + std::to_string(profiles.size());
+            p->type = type;
+            std::string why;
+            ASSERT_TRUE(race->addParticipant(p.get(), *cars[profiles.size() % cars.size()], why))
+                << why;
+            if (type == Human)
+                owned.push_back(std::make_unique<ScriptedControls>(script));
+            else
+                owned.push_back(std::make_unique<ComputerDriver>());
+            sources.push_back(owned.back().get());
+            profiles.push_back(std::move(p));
+        }
+    }
+    void prepare(const std::string& track) {
+        std::string why;
+        ASSERT_TRUE(race->prepareRace(track, why)) << why;
+        for (ControlSource* s : sources)
+            s->raceStarts();
+    }
+    // Steps until the race is over or the frames run out; the events of
+    // every frame are kept.
+    void runUntilOver(int limit) {
+        for (int i = 0; i < limit && race->phase() != RacePhase::Over; ++i)
+            events.push_back(race->step(sources));
+    }
+    Player& player(std::size_t i) { return *race->players()[i]; }
+    ComputerDriver& computer(std::size_t i) { return *dynamic_cast<ComputerDriver*>(sources[i]); }
+
+    ScratchDir dir;
+    std::vector<std::unique_ptr<CarType>> cars;
+    std::vector<std::unique_ptr<PlayerProfile>> profiles;
+    std::vector<std::unique_ptr<ControlSource>> owned;
+    std::vector<ControlSource*> sources;
+    std::unique_ptr<Race> race;
+    std::vector<RaceEvents> events;
+};
+
+RaceRules season(std::int32_t laps) {
+    RaceRules r;
+    r.mode = RacingSeason;
+    r.laps = laps;
+    return r;
+}
+
+} // namespace
+
+TEST_F(HeadlessRace, EightComputerDriversFinishARingInOrderWithPoints) {
+    makeRace(season(2), std::vector<std::int32_t>(8, Computer));
+    prepare("ring.map");
+    RaceWatch watch;
+    watch.start(8, 600);
+    std::vector<const ComputerDriver*> drivers;
+    for (std::size_t i = 0; i < 8; ++i)
+        drivers.push_back(&computer(i));
+    for (int i = 0; i < 12000 && race->phase() != RacePhase::Over && !watch.anyStuck(); ++i) {
+        events.push_back(race->step(sources));
+        watch.observe(*race, drivers);
+    }
+    ASSERT_EQ(race->phase(), RacePhase::Over) << "after " << events.size() << " frames";
+
+    // The lights: the drivers move from GO!!! (frame 101), the race is on
+    // from frame 150; then it ends once.
+    ASSERT_GT(events.size(), 150u);
+    EXPECT_FALSE(events[99].driversMoved);
+    EXPECT_TRUE(events[100].driversMoved);
+    EXPECT_TRUE(events[149].go);
+    EXPECT_EQ(std::count_if(events.begin(), events.end(), [](auto& e) { return e.go; }), 1);
+    EXPECT_TRUE(events.back().over);
+    EXPECT_EQ(race->message(), "Race Over!");
+
+    ASSERT_EQ(race->finishedCount, 8);
+    const std::int32_t points[] = {10, 6, 4, 3, 2, 1, 0, 0};
+    for (std::size_t place = 0; place < 8; ++place) {
+        const Player& p = player(std::size_t(race->finishOrder[place] - 1));
+        EXPECT_EQ(p.racePoints, points[place]) << place;
+        EXPECT_EQ(p.profile->racesDriven, 1);
+        EXPECT_EQ(p.profile->racesWon, place == 0 ? 1 : 0);
+        EXPECT_EQ(p.profile->totalLaps, 2);
+        const DriverWatch& w = watch.drivers()[std::size_t(p.number - 1)];
+        EXPECT_FALSE(w.stuck) << p.name;
+        EXPECT_EQ(w.earlyWrongWayFrames, 0) << p.name << ": the line starts ahead of the grid";
+        EXPECT_EQ(w.reverseFrames, 0) << p.name << " reversed without being stuck";
+    }
+    EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+}
+
+TEST_F(HeadlessRace, TheSameControlsGiveTheSameRace) {
+    // Two races of the same field, frame for frame: nothing reads a clock.
+    auto trace = [this] {
+        profiles.clear();
+        owned.clear();
+        sources.clear();
+        makeRace(season(1), {Computer, Human, Computer}, [](std::int32_t frame) {
+            Controls c;
+            c.throttle = 1;
+            c.right = frame % 90 < 20;
+            return c;
+        });
+        prepare("ring.map");
+        std::vector<float> positions;
+        for (int i = 0; i < 900; ++i) {
+            race->step(sources);
+            for (const auto& p : race->players())
+                positions.insert(positions.end(), {p->car->posX, p->car->posY});
+        }
+        return positions;
+    };
+    const auto first = trace();
+    EXPECT_EQ(trace(), first);
+}
+
+TEST_F(HeadlessRace, ACrashIsReportedOnceAndDamagesByTheRules) {
+    // A wall across the track just past the finish line, which the grid
+    // faces from above, driven into flat out.
+    Track t = testTrack(30, 20);
+    const std::int16_t wallTop = std::int16_t(t.areas.back().y2 + 5);
+    t.areas.push_back({Obstacle, 0, wallTop, 960, std::int16_t(wallTop + 20)});
+    ASSERT_TRUE(writeFileAtomically("tracks/wall.map", encodeMap(t)));
+    for (bool damage : {true, false}) {
+        SCOPED_TRACE(damage);
+        RaceRules rules;
+        rules.carDamage = damage;
+        profiles.clear();
+        owned.clear();
+        sources.clear();
+        events.clear();
+        makeRace(rules, {Human}, [](std::int32_t) {
+            Controls c;
+            c.throttle = 1;
+            return c;
+        });
+        prepare("wall.map");
+        const Car& car = *player(0).car;
+        int crashes = 0;
+        for (int i = 0; i < 500; ++i) {
+            const bool wasCrashed = car.crashed;
+            const RaceEvents e = race->step(sources);
+            EXPECT_EQ(e.crash, car.crashed && !wasCrashed) << "reported as each crash begins";
+            crashes += e.crash;
+        }
+        EXPECT_GT(crashes, 1) << "pushed back, it drives into the wall again";
+        EXPECT_EQ(car.damage > 0, damage);
+    }
+}
+
+TEST_F(HeadlessRace, AComputerDriverShortOfFuelPitsAndLeavesWithAFullTank) {
+    // The shipped track with a pit lane, seen from the scratch directory.
+    for (const char* file : {"sprocket.map", "sprocket_tiles.bmp"})
+        std::filesystem::create_symlink(dir.original() / "tracks" / file,
+                                        std::filesystem::path("tracks") / file);
+    makeRace(season(10), {Computer});
+    prepare("sprocket.map");
+    Player& p = player(0);
+    ComputerDriver& d = computer(0);
+    for (int i = 0; i < 6000 && p.laps < 1; ++i)
+        race->step(sources);
+    ASSERT_EQ(p.laps, 1);
+    ASSERT_GT(p.lapFuelUse, 0.0f) << "measured over the first lap";
+    p.car->fuel = p.lapFuelUse + 5.0f;
+    bool inBox = false, leaving = false;
+    for (int i = 0; i < 6000 && !(leaving && d.pitState == OnTrack); ++i) {
+        race->step(sources);
+        inBox = inBox || d.pitState == InBox;
+        if (d.pitState == Leaving && !leaving) {
+            leaving = true;
+            EXPECT_EQ(p.car->fuel, p.car->type->tankSize) << "it leaves with a full tank";
+        }
+    }
+    EXPECT_TRUE(inBox);
+    EXPECT_TRUE(leaving);
+    EXPECT_EQ(d.pitState, OnTrack) << "back on the racing line";
+    EXPECT_FALSE(p.out);
+}
+
+TEST_F(HeadlessRace, ASeasonOfTwoRacesCarriesPointsAndCrownsTheChampion) {
+    makeRace(season(1), {Computer, Computer, Computer});
+    for (int round = 0; round < 2; ++round) {
+        prepare("ring.map");
+        for (const auto& p : race->players()) {
+            EXPECT_EQ(p->laps, 0) << "every race starts from a fresh slate";
+            EXPECT_FALSE(p->finished);
+            EXPECT_EQ(p->lapFuelUse, 0.0f) << "pit stops are planned with this track's fuel use";
+        }
+        runUntilOver(12000);
+        ASSERT_EQ(race->phase(), RacePhase::Over);
+        race->updateStandings(round == 1);
+        std::int32_t total = 0;
+        for (const auto& s : race->standings)
+            total += s.points;
+        // 10 + 6 + 4 a race, and a point for the fastest lap.
+        EXPECT_EQ(total, (round + 1) * 21);
+        EXPECT_GE(race->standings[0].points, race->standings[1].points);
+    }
+    std::int32_t champions = 0;
+    for (const auto& p : profiles) {
+        EXPECT_EQ(p->racesDriven, 2);
+        champions += p->championshipsWon;
+        if (p->championshipsWon) EXPECT_EQ(p->name, race->standings[0].name);
+    }
+    EXPECT_EQ(champions, 1) << "crowned once, after the last race";
+}
+
+TEST_F(HeadlessRace, TheRuleBookFinishesScoresAndKeepsRecordsOnlyOfFinishers) {
+    makeRace(season(1), {Computer, Computer, Computer});
+    prepare("ring.map");
+    for (int i = 0; i < 150; ++i)
+        race->step(sources);
+    ASSERT_EQ(race->phase(), RacePhase::Racing);
+    race->track()->record.time = 10000;
+    player(2).laps = 1;
+    race->step(sources);
+    EXPECT_EQ(race->phase(), RacePhase::Racing);
+    player(0).laps = 1;
+    player(1).car->fuel = 0; // a computer out of fuel drops out at once
+    player(0).bestLap = 500;
+    const RaceEvents last = race->step(sources);
+    EXPECT_EQ(race->finishOrder[0], 3);
+    EXPECT_EQ(race->finishOrder[1], 1);
+    EXPECT_EQ(player(2).racePoints, 10);
+    EXPECT_EQ(player(0).racePoints, 6);
+    EXPECT_TRUE(player(1).out);
+    EXPECT_EQ(race->phase(), RacePhase::Over);
+    EXPECT_TRUE(last.over);
+    EXPECT_EQ(profiles[2]->racesWon, 1);
+    EXPECT_EQ(profiles[0]->fastestLaps, 1);
+    EXPECT_EQ(profiles[1]->racesDriven, 0);
+    EXPECT_TRUE(last.newLapRecord);
+    EXPECT_EQ(race->track()->record.time, 500) << "a record set by a finisher is kept";
+    EXPECT_EQ(race->track()->record.driver, "D0");
+}
+
+TEST_F(HeadlessRace, AHumanOutOfFuelIsWarnedForSixCyclesThenOut) {
+    RaceRules rules;
+    rules.mode = TimeTrial;
+    rules.laps = 3;
+    makeRace(rules, {Human});
+    prepare("ring.map");
+    for (int i = 0; i < 150; ++i)
+        race->step(sources);
+    Player& p = player(0);
+    p.car->fuel = 0;
+    p.bestLap = 300;
+    race->track()->record.time = 10000;
+    int shown = 0;
+    for (int i = 0; i < 605; ++i) {
+        race->step(sources);
+        shown += (p.warningsShown & OutOfFuelWarning) != 0;
+    }
+    EXPECT_FALSE(p.out);
+    EXPECT_EQ(shown, 6 * 50) << "50 frames in every 101, six times";
+    const RaceEvents last = race->step(sources);
+    EXPECT_TRUE(p.out);
+    EXPECT_TRUE(last.over);
+    EXPECT_EQ(race->message(), "Race Over!");
+    EXPECT_FALSE(last.newLapRecord) << "a record by a driver who dropped out is not kept";
+}
+
+TEST_F(HeadlessRace, CareerCountersAtTheTopOfInt32StayThere) {
+    makeRace(season(1), {Computer, Computer, Computer});
+    prepare("test.map"); // no checkpoints: every crossing after the start is a lap
+    for (int i = 0; i < 150; ++i)
+        race->step(sources);
+    constexpr std::int32_t kTop = std::numeric_limits<std::int32_t>::max();
+    for (auto& profile : profiles)
+        profile->racesDriven = profile->racesWon = profile->fastestLaps = profile->totalLaps =
+            profile->championshipsWon = kTop;
+    profiles[0]->racesDriven = kTop - 1; // still counts up to the top
+    player(0).crossFinishLine(*race->track()); // the start crossing
+    player(0).crossFinishLine(*race->track()); // a lap
+    player(2).laps = 1;
+    player(0).laps = 1;
+    player(1).car->fuel = 0;
+    player(0).bestLap = 500;
+    race->step(sources);
+    ASSERT_EQ(race->phase(), RacePhase::Over);
+    race->updateStandings(true);
+    for (auto& profile : profiles)
+        for (std::int32_t counter : {profile->racesDriven, profile->racesWon, profile->fastestLaps,
+                                     profile->totalLaps, profile->championshipsWon})
+            EXPECT_EQ(counter, kTop) << profile->name;
+}
+
+TEST_F(HeadlessRace, StandingsAddFastestLapsAndKeepGridOrderOnEqualPoints) {
+    makeRace(season(1), {Computer, Computer, Computer});
+    player(0).points = 6;
+    player(1).points = 10;
+    player(2).points = 9;
+    player(2).fastestLaps = 1;
+    race->updateStandings(false);
+    EXPECT_EQ(race->standings[0].name, "D1") << "10 points, before D2's 9 + 1 in grid order";
+    EXPECT_EQ(race->standings[1].points, 10);
+    EXPECT_EQ(profiles[1]->championshipsWon, 0) << "not before the last race";
+}
+
+TEST_F(HeadlessRace, FreeDrivingNeverFinishesAndLapsCountOnlyOnceTheRaceIsOn) {
+    makeRace(RaceRules{}, {Human, Human}); // standing still on the grid
+    prepare("ring.map");
+    for (int i = 0; i < 101; ++i)
+        race->step(sources);
+    player(0).bestLap = 400;
+    for (int i = 0; i < 10; ++i)
+        race->step(sources);
+    EXPECT_EQ(race->fastestLapTime, 10000) << "no candidates before the race is on";
+    for (int i = 0; i < 50; ++i)
+        race->step(sources);
+    ASSERT_EQ(race->phase(), RacePhase::Racing);
+    EXPECT_EQ(race->fastestLapTime, 400);
+    player(0).laps = 0; // 0 laps: no limit in free driving
+    race->step(sources);
+    EXPECT_FALSE(player(0).finished);
+    EXPECT_EQ(race->phase(), RacePhase::Racing);
+}
+
+// The computer driver's decisions, asked directly of one car on the test
+// track.
+struct ComputerDriving : HeadlessRace {
+    void SetUp() override {
+        HeadlessRace::SetUp();
+        makeRace(RaceRules{}, {Computer});
+        prepare("test.map");
+    }
+    // The controls for a waypoint dx, dy from the car with the car heading
+    // the given way.
+    Controls aimAt(std::int32_t dx, std::int32_t dy, float heading) {
+        Car& car = *player(0).car;
+        race->track()->waypoints[0] = {RacingLine, car.getX() + dx, car.getY() + dy};
+        race->track()->waypoints[1] = {RacingLine, car.getX() + dx, car.getY() + dy + 500};
+        computer(0).waypoint = 0;
+        car.moveAngle = heading;
+        return computer(0).driveComputer(player(0), *race->track(), race->rules());
+    }
+};
+
+TEST_F(ComputerDriving, AimsByQuadrantAndTurnsTheShortWay) {
+    const auto target = [&](std::int32_t dx, std::int32_t dy) {
+        aimAt(dx, dy, 0);
+        return computer(0).targetAngle;
+    };
+    EXPECT_NEAR(target(100, -100), kPi / 4, 1e-5);
+    EXPECT_NEAR(target(100, 100), 3 * kPi / 4, 1e-5);
+    EXPECT_NEAR(target(-100, 100), 5 * kPi / 4, 1e-5);
+    EXPECT_NEAR(target(-100, -100), 7 * kPi / 4, 1e-5);
+    EXPECT_NEAR(target(100, 0), kPi / 2, 1e-5);
+    EXPECT_NEAR(target(0, 300), 0.0, 1e-5) << "straight below counts as 0";
+    // 1/11 rounds differently in float and double, and the difference
+    // survives into the stored angle.
+    EXPECT_EQ(target(1, 11), 3.05093265f);
+    EXPECT_TRUE(aimAt(-100, -100, 0.2f).left) << "7pi/4 from 0.2: the short way is left";
+    EXPECT_TRUE(aimAt(100, -100, 6.0f).right) << "pi/4 from 6.0: right, across 0";
+}
+
+TEST_F(ComputerDriving, ThrottleAndBrakeFollowTheAngleStillToTurn) {
+    Car& car = *player(0).car;
+    const auto at = [&](float speed, double turn) {
+        car.speed = speed;
+        car.nitroOn = false;
+        return aimAt(std::int32_t(300 * std::sin(turn)), -std::int32_t(300 * std::cos(turn)), 0);
+    };
+    // At 3 pixels a frame: throttle and nitro below pi/6, coast between,
+    // brake above pi/3.
+    Controls c = at(3.0f, 0.4);
+    EXPECT_TRUE(c.throttle == 1 && c.nitro && c.brake == 0);
+    c = at(3.0f, 0.8);
+    EXPECT_TRUE(c.throttle == 0 && !c.nitro && c.brake == 0);
+    c = at(3.0f, 1.2);
+    EXPECT_TRUE(c.throttle == 0 && c.brake == 0.01f);
+    EXPECT_EQ(at(0.5f, 1.4).throttle, 1) << "below speed 1 it accelerates under pi/2";
+    EXPECT_EQ(at(0.0f, 0.1).throttle, 2) << "from a standstill it pushes twice";
+}
+
+TEST_F(ComputerDriving, PitStopsArePlannedButNotInTheLastLap) {
+    RaceRules rules;
+    rules.mode = TimeTrial;
+    rules.laps = 3;
+    Player& p = player(0);
+    ComputerDriver& d = computer(0);
+    p.lapFuelUse = 10;
+    p.car->fuel = 12;
+    p.laps = 2; // the last lap of three
+    d.driveComputer(p, *race->track(), rules);
+    EXPECT_EQ(d.pitState, OnTrack);
+    p.laps = 1;
+    d.driveComputer(p, *race->track(), rules);
+    EXPECT_EQ(d.pitState, WantsPit);
+    d.pitState = InBox;
+    p.car->fuel = p.car->type->tankSize - 0.01f;
+    EXPECT_EQ(d.driveComputer(p, *race->track(), rules).brake, 0.3f) << "it waits in the box";
+    EXPECT_EQ(d.pitState, InBox) << "until the tank is exactly full";
+    p.car->fuel = p.car->type->tankSize;
+    d.driveComputer(p, *race->track(), rules);
+    EXPECT_EQ(d.pitState, Leaving);
+}
+
+TEST_F(ComputerDriving, AStuckDriverBacksOutAndDrivesOn) {
+    for (int i = 0; i < 150; ++i)
+        race->step(sources);
+    Car& car = *player(0).car;
+    // A wall right in front of the nose, across the whole track.
+    const auto y = std::int16_t(car.getY() + 16 - 30);
+    race->track()->areas.push_back({Obstacle, 0, std::int16_t(y - 40), 2000, y});
+    race->track()->waypoints[0] = {RacingLine, car.getX(), car.getY() - 400};
+    race->track()->waypoints[1] = {RacingLine, car.getX() + 300, car.getY() - 400};
+    computer(0).waypoint = 0;
+    int reversing = 0;
+    for (int i = 0; i < 400; ++i) {
+        race->step(sources);
+        if (car.reverseSpeed > 0) ++reversing;
+        EXPECT_LE(car.reverseSpeed, car.reverseTopSpeed());
+    }
+    EXPECT_GT(reversing, 0) << "pinned against the wall, it reverses";
+    EXPECT_LT(reversing, 400);
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    if (SDL_WasInit(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL video was started: the race must not need it\n");
+        return 1;
+    }
+    return result;
+}
