@@ -44,8 +44,8 @@ struct Handling : ::testing::Test {
     }
     // An area whose tested rectangle is what is given (stored 16 lower).
     void area(std::int16_t kind, int x1, int y1, int x2, int y2) {
-        track.areas.push_back({kind, std::int16_t(x1), std::int16_t(y1 + 16),
-                                      std::int16_t(x2), std::int16_t(y2 + 16)});
+        track.areas.push_back({kind, std::int16_t(x1), std::int16_t(y1 + 16), std::int16_t(x2),
+                               std::int16_t(y2 + 16)});
     }
     void place(float px, float py, float angle) {
         car.posX = px;

@@ -54,8 +54,9 @@ struct HeadlessRace : ::testing::Test {
     // A race of drivers of the given types, each with a car of the list in
     // turn and the source a game would give it: the computer driver, or a
     // script for a human.
-    void makeRace(const RaceRules& rules, const std::vector<std::int32_t>& types,
-                  ScriptedControls::Script script = [](std::int32_t) { return Controls{}; }) {
+    void makeRace(
+        const RaceRules& rules, const std::vector<std::int32_t>& types,
+        ScriptedControls::Script script = [](std::int32_t) { return Controls{}; }) {
         race = std::make_unique<Race>(rules);
         for (std::int32_t type : types) {
             auto p = std::make_unique<PlayerProfile>();
@@ -256,7 +257,9 @@ TEST_F(HeadlessRace, ASeasonOfTwoRacesCarriesPointsAndCrownsTheChampion) {
     for (const auto& p : profiles) {
         EXPECT_EQ(p->racesDriven, 2);
         champions += p->championshipsWon;
-        if (p->championshipsWon) EXPECT_EQ(p->name, race->standings[0].name);
+        if (p->championshipsWon) {
+            EXPECT_EQ(p->name, race->standings[0].name);
+        }
     }
     EXPECT_EQ(champions, 1) << "crowned once, after the last race";
 }
@@ -325,7 +328,7 @@ TEST_F(HeadlessRace, CareerCountersAtTheTopOfInt32StayThere) {
     for (auto& profile : profiles)
         profile->racesDriven = profile->racesWon = profile->fastestLaps = profile->totalLaps =
             profile->championshipsWon = kTop;
-    profiles[0]->racesDriven = kTop - 1; // still counts up to the top
+    profiles[0]->racesDriven = kTop - 1;       // still counts up to the top
     player(0).crossFinishLine(*race->track()); // the start crossing
     player(0).crossFinishLine(*race->track()); // a lap
     player(2).laps = 1;

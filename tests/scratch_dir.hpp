@@ -79,4 +79,3 @@ class ScratchDir {
   private:
     std::filesystem::path original_, path_;
 };
-

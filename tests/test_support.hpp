@@ -1,13 +1,13 @@
 // Helpers shared by the unit tests.
 #pragma once
 
-#include "base/bytes.hpp"
 #include "app/game.hpp"
+#include "base/bytes.hpp"
 #include "frontend/race_drawing.hpp"
+#include "gfx/surface.hpp"
+#include "platform/platform.hpp"
 #include "race/race.hpp"
 #include "scratch_dir.hpp"
-#include "platform/platform.hpp"
-#include "gfx/surface.hpp"
 #include "track/track.hpp"
 
 #include <SDL.h>

@@ -1,10 +1,10 @@
 // Maps, tilesets, track geometry, the drawn track and its views: what the
 // race reads from a track and how it shows it.
+#include "frontend/view.hpp"
 #include "gfx/image.hpp"
 #include "test_support.hpp"
 #include "track/directory.hpp"
 #include "track/geometry.hpp"
-#include "frontend/view.hpp"
 
 #include <gtest/gtest.h>
 
@@ -284,8 +284,7 @@ TEST(ShippedTracks, EveryOneLoadsAndDrawsThroughTheRaceSetUp) {
         EXPECT_EQ(drawing.trackSurface->w, race.track()->pixelWidth()) << name;
         // Drawn, not empty: the road under the first grid place is opaque.
         const GridPlace p = gridPlace(*race.track()->finishLine(), 0, 1);
-        EXPECT_EQ(getPixel(drawing.trackSurface, std::int32_t(p.x), std::int32_t(p.y)) >> 24,
-                  0xFFu)
+        EXPECT_EQ(getPixel(drawing.trackSurface, std::int32_t(p.x), std::int32_t(p.y)) >> 24, 0xFFu)
             << name;
     }
 }

@@ -17,13 +17,13 @@
 // --no-draw runs the race without drawing it, many times faster; the race
 // itself is the same frame for frame. Run it in the runtime directory. With --record, a track that
 // has no lap record file yet gets the best lap of the race, dated DATE.
-#include "base/bytes.hpp"
 #include "app/game.hpp"
-#include "platform/platform.hpp"
+#include "base/bytes.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/computer_driver.hpp"
 #include "driver/player.hpp"
+#include "platform/platform.hpp"
 #include "race/race_watch.hpp"
 #include "records/lap_record.hpp"
 #include "records/profile.hpp"
@@ -228,8 +228,8 @@ int main(int argc, char** argv) {
                 if (watch.drivers()[i].earlyWrongWayFrames > 0) {
                     std::printf("WRONG WAY AT GO: %s headed away from its waypoint for %d of "
                                 "the first %d frames\n",
-                                players[i]->name.c_str(),
-                                watch.drivers()[i].earlyWrongWayFrames, RaceWatch::kEarlyFrames);
+                                players[i]->name.c_str(), watch.drivers()[i].earlyWrongWayFrames,
+                                RaceWatch::kEarlyFrames);
                     failed = true;
                 }
             for (auto& p : players)
@@ -243,8 +243,7 @@ int main(int argc, char** argv) {
                 for (auto& p : players)
                     if (p->bestLap > 0 && (!best || p->bestLap < best->bestLap)) best = p.get();
                 if (best && !records.count(file)) {
-                    track.record = {best->bestLap, best->name, best->car->type->name,
-                                    recordDate};
+                    track.record = {best->bestLap, best->name, best->car->type->name, recordDate};
                     track.saveRecord();
                     std::printf("  lap record %s by %s\n", lapTimeText(best->bestLap).c_str(),
                                 best->name.c_str());

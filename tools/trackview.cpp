@@ -6,11 +6,11 @@
 // usage: gravelin_trackview [--overlay] [--views 1|2] <map file> <out.bmp>
 // Run it in the runtime directory (it reads tracks/ and data/ there).
 #include "frontend/race_drawing.hpp"
-#include "race/race.hpp"
+#include "frontend/view.hpp"
 #include "gfx/surface.hpp"
+#include "race/race.hpp"
 #include "track/geometry.hpp"
 #include "track/track.hpp"
-#include "frontend/view.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -146,8 +146,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write %s: %s\n", out.c_str(), SDL_GetError());
         return 1;
     }
-    std::printf("%s: %d x %d cells, %d x %d pixels, %zu areas\n", mapFile.c_str(),
-                track.width, track.height, track.pixelWidth(), track.pixelHeight(),
-                track.areas.size());
+    std::printf("%s: %d x %d cells, %d x %d pixels, %zu areas\n", mapFile.c_str(), track.width,
+                track.height, track.pixelWidth(), track.pixelHeight(), track.areas.size());
     return 0;
 }

@@ -1,18 +1,18 @@
 #include "app/game.hpp"
 
 #include "base/bytes.hpp"
-#include "platform/platform.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
+#include "frontend/view.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
+#include "platform/platform.hpp"
 #include "records/profile.hpp"
 #include "sound/sound.hpp"
 #include "track/geometry.hpp"
 #include "track/track.hpp"
-#include "frontend/view.hpp"
 #include "ui/menu.hpp"
 
 #include <cerrno>

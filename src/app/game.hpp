@@ -174,9 +174,6 @@ class Game {
     bool drawRace = true;
     // A record of this race that could not be written: said after the race.
     bool lapRecordUnsaved = false;
-    // The participants the views follow: the first two humans; without a
-    // human the first driver; -1 for no second view.
-    std::int32_t firstView = -1, secondView = -1;
 
     // The main menu tree; set.dat relies on its slots.
     void buildMainMenu();

@@ -34,7 +34,8 @@ bool Game::setupRaceParticipants(std::string& why) {
     for (PlayerProfile* profile : raceDrivers) {
         const CarType* type = findCar(profile->carName);
         std::string carWhy;
-        if (!type || !race->addParticipant(profile, *type, carWhy)) {
+        if (!type || !race->addParticipant(profile, *type, carWhy) ||
+            !drawing.addSprite(*type, carWhy)) {
             std::printf("NO CAR AVAILABLE!!!\n");
             why = "No car \"" + profile->carName + "\" for " + profile->name;
             return false;
@@ -42,14 +43,16 @@ bool Game::setupRaceParticipants(std::string& why) {
         const std::int32_t index = std::int32_t(race->players().size()) - 1;
         if (profile->type == Human) {
             if (viewCount < 2) humans[viewCount++] = index;
-            controlSources.push_back(
-                std::make_unique<KeyboardControls>(
-                    profile->controls, [](std::int32_t code) { return keys[code] != 0; }));
+            controlSources.push_back(std::make_unique<KeyboardControls>(
+                profile->controls, [](std::int32_t code) { return keys[code] != 0; }));
         } else {
             controlSources.push_back(std::make_unique<ComputerDriver>());
         }
         std::printf("player %s added to list\n", profile->name.c_str());
     }
+    // The views follow the first two humans; without a human the first
+    // driver.
+    std::int32_t firstView = humans[0], secondView = -1;
     if (viewCount == 2) {
         firstView = humans[0];
         secondView = humans[1];
@@ -57,5 +60,6 @@ bool Game::setupRaceParticipants(std::string& why) {
         firstView = viewCount == 1 ? humans[0] : (race->players().empty() ? -1 : 0);
         secondView = -1;
     }
+    drawing.makeViews(*race, screen->w, screen->h, firstView, secondView);
     return true;
 }

@@ -32,16 +32,10 @@ void Game::abandonRace(const std::string& why) {
 
 bool Game::prepareRace() {
     raceReady = true;
-    drawing.clear();
     if (!race) return false;
     const std::string& file = settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces];
     std::string why;
     if (!race->prepareRace(file, why)) return false;
-    for (std::size_t i = 0; i < race->players().size(); ++i) {
-        std::string spriteWhy;
-        if (!drawing.addSprite(*race->players()[i]->car->type, spriteWhy)) return false;
-    }
-    drawing.makeViews(*race, screen->w, screen->h, firstView, secondView);
     drawing.skidmarks = skidmarksOn;
     if (!drawing.prepare(*race)) return false;
     for (auto& source : controlSources)

@@ -3,7 +3,7 @@
 // keeps them between runs, and the race reads them.
 #pragma once
 
-#include "race/race_rules.hpp"
+#include "car/race_rules.hpp"
 
 #include <array>
 #include <cstdint>

@@ -306,7 +306,8 @@ void Car::update(float) {
     // Move, each axis blocked on its own at the edges of the drawn track.
     const std::int32_t f = frameForAngle(bodyAngle, t.frameCount);
     const IntPoint& o = offsetOf(t, f);
-    const FrameSize* size = std::size_t(f) < frameSizes.size() ? &frameSizes[std::size_t(f)] : nullptr;
+    const FrameSize* size =
+        std::size_t(f) < frameSizes.size() ? &frameSizes[std::size_t(f)] : nullptr;
     const std::int32_t w = size ? size->w : -2 * o.x;
     const std::int32_t h = size ? size->h : -2 * o.y;
     if (o.x + posX + vx > 2.0f && w + o.x + posX + vx < trackWidth) posX += vx;

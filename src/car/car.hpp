@@ -16,7 +16,7 @@
 #pragma once
 
 #include "car/car_type.hpp"
-#include "race/race_rules.hpp"
+#include "car/race_rules.hpp"
 
 #include <array>
 #include <cstdint>

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "car/controls.hpp"
-#include "race/race_rules.hpp"
+#include "car/race_rules.hpp"
 
 #include <array>
 #include <cstdint>

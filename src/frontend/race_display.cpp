@@ -5,14 +5,14 @@
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
+#include "frontend/race_drawing.hpp"
+#include "frontend/view.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
+#include "race/race.hpp"
 #include "records/lap_record.hpp"
 #include "records/profile.hpp"
 #include "track/track.hpp"
-#include "frontend/race_drawing.hpp"
-#include "frontend/view.hpp"
-#include "race/race.hpp"
 
 namespace {
 constexpr std::uint32_t kYellow = 0xFFFFFF00;
@@ -49,9 +49,10 @@ void drawRaceDisplay(SDL_Surface* screen, const Race& race, const RaceDrawing& d
         const View& v = *views[viewIndex++];
         const std::int32_t vx = v.x, vy = v.y;
         std::int32_t y = vy + 20;
-        const std::string lap = mode == FreeDriving ? "lap " + std::to_string(p->laps + 1)
-                                                    : "lap " + std::to_string(p->laps + 1) +
-                                                          " of " + std::to_string(race.rules().laps);
+        const std::string lap =
+            mode == FreeDriving
+                ? "lap " + std::to_string(p->laps + 1)
+                : "lap " + std::to_string(p->laps + 1) + " of " + std::to_string(race.rules().laps);
         drawText(screen, vx + 10, y, lap, kYellow, false);
         y += glyphHeight('A') + 5;
         drawText(screen, vx + 10, y, "laptime:" + lapTimeText(p->shownLapTime), kYellow, false);

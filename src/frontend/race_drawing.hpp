@@ -36,8 +36,9 @@ class RaceDrawing {
     // the car of the participant given (-1: none).
     void makeViews(const Race& race, std::int32_t screenWidth, std::int32_t screenHeight,
                    std::int32_t first, std::int32_t second);
-    // Draws the race's track into a new surface and collects its covering
-    // cells. False with a message when there is no memory for it.
+    // Draws the race's track into a new surface (the last race's goes) and
+    // collects its covering cells; the sprites and views stay. False with a
+    // message when there is no memory for it.
     bool prepare(const Race& race);
 
     // The three passes of a drawn race frame, around Race::step: erase the

@@ -12,8 +12,8 @@
 // show or sound comes back as RaceEvents; the rest it reads from the state.
 #pragma once
 
+#include "car/race_rules.hpp"
 #include "driver/player.hpp"
-#include "race/race_rules.hpp"
 
 #include <array>
 #include <cstdint>
