@@ -42,8 +42,8 @@ struct Handling : ::testing::Test {
         SDL_FreeSurface(trackSurface);
         trackSurface = nullptr;
         game->track.reset();
-        skidmarksOn = carDamageOn = fuelConsumptionOn = true;
-        unlimitedNitro = false;
+        game->options.skidmarks = game->options.carDamage = game->options.fuelConsumption = true;
+        game->options.unlimitedNitro = false;
     }
     // An area whose tested rectangle is what is given (stored 16 lower).
     void area(std::int16_t kind, int x1, int y1, int x2, int y2) {
@@ -107,10 +107,10 @@ TEST_F(Handling, NitroRaisesTheTopSpeedWhileItLasts) {
     car.update(1.0f);
     EXPECT_GT(car.speed, 6.9f) << "top speed 3 + 5";
     EXPECT_NEAR(car.nitro, 99.9f, 1e-4);
-    unlimitedNitro = true;
+    game->options.unlimitedNitro = true;
     car.update(1.0f);
     EXPECT_NEAR(car.nitro, 99.9f, 1e-4);
-    unlimitedNitro = false;
+    game->options.unlimitedNitro = false;
     car.nitroOn = false;
     car.update(1.0f);
     EXPECT_FLOAT_EQ(car.speed, 3.0f) << "released nitro cuts the speed at once";
@@ -138,7 +138,7 @@ TEST_F(Handling, DragIsTenTimesHigherOffTheRoad) {
 
 TEST_F(Handling, ObstacleHitsDamageDeflectAndLast51Updates) {
     for (bool damageOn : {true, false}) {
-        carDamageOn = damageOn;
+        game->options.carDamage = damageOn;
         car.damage = 0;
         car.crashed = false;
         area(Obstacle, 0, 0, 1000, 1000);
@@ -196,7 +196,7 @@ TEST_F(Handling, FuelDamageAndNitroStayInRange) {
     car.update(1.0f);
     EXPECT_EQ(car.fuel, 0.0f);
     EXPECT_EQ(car.engineFreq, 0.0f) << "an empty tank silences the engine";
-    carDamageOn = true;
+    game->options.carDamage = true;
     area(Obstacle, 0, 0, 1000, 1000);
     car.damage = type.maxDamage - 1;
     car.speed = 3;
@@ -210,7 +210,7 @@ TEST_F(Handling, ServiceAreasFillAtTheirOwnRatesInDoublePrecision) {
     // From an empty tank, standing still: each frame's step is added in
     // double precision and stored back, which differs from float steps by a
     // bit in the third frame of the pit box.
-    fuelConsumptionOn = false;
+    game->options.fuelConsumption = false;
     struct Case {
         std::vector<std::int16_t> kinds;
         float after[3];
@@ -412,10 +412,10 @@ TEST_F(Handling, SkiddingNeedsSpeedAndLeavesMarksUnderTheRearWheels) {
     EXPECT_EQ(darkened(), 4);
     EXPECT_EQ(getPixel(trackSurface, 504, 526), halfColour(0xFF808080));
     EXPECT_EQ(getPixel(trackSurface, 516, 526), halfColour(0xFF808080));
-    skidmarksOn = false;
+    game->options.skidmarks = false;
     car.skidStep();
     EXPECT_EQ(darkened(), 4) << "the setting off paints nothing";
-    skidmarksOn = true;
+    game->options.skidmarks = true;
     place(985, 500, 0); // the right wheel's marks fall off the track
     car.skidStep();
     EXPECT_EQ(darkened(), 6) << "two of the four marks fall outside and are skipped";

@@ -142,7 +142,7 @@ TEST_F(Participants, HumanKeysBecomeCarControls) {
     platform.fake.press(SDLKey(p.keyAccelerate));
     platform.fake.press(SDLKey(p.keyLeft));
     platform.fake.press(SDLKey(p.keyNitro));
-    refreshKeys();
+    game->keyboard.refresh();
     p.updateDriver();
     EXPECT_GT(p.car->accel, 0.0f);
     EXPECT_LT(p.car->steering, 0.0f);

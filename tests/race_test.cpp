@@ -29,9 +29,9 @@ struct Race : ::testing::Test {
         game->startUp();
         game->profiles.clear();
         ASSERT_FALSE(game->cars.empty());
-        selectedTracks.fill(-1);
-        selectedPlayers.fill(-1);
-        selectedTracks[0] = 0;
+        game->selection.tracks.fill(-1);
+        game->selection.drivers.fill(-1);
+        game->selection.tracks[0] = 0;
         game->settings->raceCount = 1;
         game->settings->trackNames[0] = "test.map";
         // Every message box closes: RETURN is always held.
@@ -49,7 +49,7 @@ struct Race : ::testing::Test {
         p->type = type;
         p->controls = keys;
         p->carName = game->cars[0]->name;
-        selectedPlayers[game->profiles.size()] = std::int32_t(game->profiles.size());
+        game->selection.drivers[game->profiles.size()] = std::int32_t(game->profiles.size());
         game->settings->selectedDriverCount = std::int32_t(game->profiles.size()) + 1;
         game->profiles.push_back(std::move(p));
         return *game->profiles.back();

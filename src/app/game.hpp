@@ -4,7 +4,18 @@
 // the same loop frame by frame through startUp and runFrame.
 #pragma once
 
-#include "app/settings.hpp"
+#include "gfx/font.hpp"
+#include "platform/platform.hpp"
+#include "race/race_rules.hpp"
+#include "ui/dialog.hpp"
+#include "ui/driver_select.hpp"
+#include "ui/key_settings.hpp"
+#include "ui/lap_records_screen.hpp"
+#include "ui/menu.hpp"
+#include "ui/screen_context.hpp"
+#include "ui/settings.hpp"
+#include "ui/standings_screen.hpp"
+#include "ui/track_select.hpp"
 
 #include <SDL.h>
 
@@ -14,8 +25,6 @@
 #include <string>
 #include <vector>
 
-class GameMenu;
-struct MenuItem;
 class Track;
 class View;
 class Object;
@@ -32,11 +41,6 @@ enum GameState : std::int32_t {
     Racing = 3,
     RaceOver = 4,
     Standings = 5,
-};
-
-struct StandingsEntry {
-    std::string name;
-    std::int32_t points = 0;
 };
 
 class Game {
@@ -57,13 +61,13 @@ class Game {
     // Main-menu and standings frames.
     void mainMenuFrame();
     void standingsFrame();
-    void drawBanner();
 
     // Modal message box; true when it closes with OK highlighted.
     bool showDialog(const std::string& message, bool withCancel);
-    // Centres text on the screen in the current font; y -1 centres it
-    // vertically too.
-    void drawCentred(const std::string& text, std::uint32_t colour, std::int32_t y);
+
+    // The rules the coming race is run by, from the drive options and the
+    // MISC. SETTINGS flags.
+    RaceRules raceRules() const;
 
     // set.dat: the menu items in slot order, then both selections; and
     // selection.txt beside it, the same selections by name. Writing says on
@@ -88,9 +92,8 @@ class Game {
     // The rule book, once a frame from "GO!!!" on.
     void runRaceManager();
     void drawRaceDisplay();
-    // The season table after a race, and its screen.
+    // The season table after a race.
     void updateStandings();
-    void drawStandings();
     PlayerProfile* findProfile(const std::string& name) const;
     Player* playerAt(std::int32_t index) const;
 
@@ -106,9 +109,6 @@ class Game {
     // raced; nothing may then be drawn or driven on it.
     bool prepareRace();
     bool loadTrack();
-
-    // One frame of the lap records screen.
-    void drawLapRecords();
 
     // Drivers: read from players/ at start-up, written at quit and when a
     // race is left with ESC. A driver is only ever written to the file it
@@ -139,19 +139,12 @@ class Game {
     // The car after the given one in the car list, the first after the
     // last; none when the car is not in the list.
     const CarType* nextCar(const CarType* car) const;
-    void showStatistics(std::int32_t position);
 
     // The participants of the coming race or season from raceDrivers, with
     // their cars and views. False (with a message) when a driver's car
     // cannot be found or made.
     bool setupRaceParticipants();
     View* createView(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
-
-    // The screens of the main-menu state and the modal ones they open.
-    void trackSelectionFrame();
-    void driverSelectionFrame();
-    void driverCreationScreen();
-    void keySettingsScreen(std::int32_t position);
 
     // A car of the type with its rotated frames; none when its picture
     // cannot be made into every frame.
@@ -229,10 +222,28 @@ class Game {
     bool raceReady = false;
     // Frames shown of the "Race %d of %d" screen.
     std::int32_t preRaceFrames = 0;
-};
 
-// The banner line at the bottom of the menu screens.
-extern const char* const kBannerText;
+    // The menu side: what the screens share, and the screens themselves.
+    Fonts fonts;
+    Keyboard keyboard;
+    Options options;
+    Selection selection;
+    ScreenContext context;
+    MessageBox messageBox;
+    DriverRoster roster;
+    KeySettingsScreen keySettings;
+    DriverCreationScreen driverCreation;
+    DriverSelectionScreen driverSelection;
+    TrackSelectionScreen trackSelection;
+    LapRecordsScreen lapRecords;
+    StandingsScreen standingsScreen;
+    MenuKeys menuKeys;
+    // Which screen the main-menu state shows (MenuScreen).
+    std::int32_t menuScreen = MenuPages;
+
+  private:
+    bool fontsLoaded = false;
+};
 
 // The frame rate averaged over the run so far. Before a whole second has
 // passed it uses the milliseconds, and before any time has passed it is 0.

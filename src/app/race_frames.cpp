@@ -2,10 +2,10 @@
 // season announces it), StartLights shows READY, STEADY, GO, Racing runs
 // the race, RaceOver keeps it running behind the closing messages.
 #include "app/game.hpp"
-#include "platform/platform.hpp"
 #include "driver/player.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
+#include "platform/platform.hpp"
 #include "race/race_text.hpp"
 #include "records/profile.hpp"
 #include "sound/sound.hpp"
@@ -27,7 +27,7 @@ void Game::abandonRace(const std::string& why) {
     std::printf("%s\n", why.c_str());
     clearRace();
     sound::stopAllSounds();
-    flushInput();
+    keyboard.flush();
     state = MainMenu;
     showDialog(why, false);
 }
@@ -43,14 +43,14 @@ void Game::preRaceFrame() {
     }
     if (settings->mode == RacingSeason) {
         copySurface(screen, titleImage);
-        setFont(fontMenu);
         drawCentred(
+            screen, fonts.menu,
             stripExtension(settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces]),
             0x00FFFFFF, screen->h / 2 - 40);
-        drawCentred("Race " + std::to_string(settings->raceIndex + 1) + " of " +
+        drawCentred(screen, fonts.menu,
+                    "Race " + std::to_string(settings->raceIndex + 1) + " of " +
                         std::to_string(settings->raceCount),
                     0x00FFFFFF, screen->h / 2);
-        setFont(fontSmall);
         if (++preRaceFrames > 120) {
             preRaceFrames = 0;
             state = StartLights;
@@ -92,20 +92,18 @@ void Game::raceFrame() {
         drawViews();
         drawRaceDisplay();
     }
-    refreshKeys();
+    keyboard.refresh();
     if (state == Racing || startLightStep == 2) runRaceManager();
-    if (showFps) {
+    if (options.showFps) {
         if (frameCounter % 10 == 0)
             framesPerSecondValue = averageFrameRate(frameCounter, ticks() - loopStart);
         char text[32];
         std::snprintf(text, sizeof text, "FPS:%.2f", double(framesPerSecondValue));
-        drawText(screen, 10, 75, text, 0xFFFFFF00, false);
+        drawText(screen, fonts.small, 10, 75, text, 0xFFFFFF00, false);
     }
     if (state == StartLights) {
-        Font* previous = currentFont();
-        setFont(fontLarge);
-        drawCentred(kStartTexts[std::min(startLightStep, 2)], 0xFFFFFF00, screen->h / 2);
-        setFont(previous);
+        drawCentred(screen, fonts.large, kStartTexts[std::min(startLightStep, 2)], 0xFFFFFF00,
+                    screen->h / 2);
         if (++startLightFrames % 50 == 0 && ++startLightStep == 3) {
             state = Racing;
             startEngineSounds();
@@ -123,25 +121,24 @@ void Game::raceOverFrame() {
         drawViews();
         drawRaceDisplay();
     }
-    refreshKeys();
+    keyboard.refresh();
     runRaceManager();
-    setFont(fontLarge);
     bool recordShown = false;
     if (newLapRecord) {
         if (Player* p = playerAt(recordLapPlayer))
-            drawCentred("new lap record by " + p->name, kBlinkColours[blinkIndex], 100);
+            drawCentred(screen, fonts.large, "new lap record by " + p->name,
+                        kBlinkColours[blinkIndex], 100);
         blinkIndex ^= 1;
         recordShown = true;
     }
     if (settings->mode == RacingSeason && finishedCount > 0) {
         const std::int32_t winner = finishOrder[0] - 1;
         if (winner >= 0 && std::size_t(winner) < players.size())
-            drawCentred(players[std::size_t(winner)]->name + " WINS!", kBlinkColours[blinkIndex],
-                        screen->h / 2 - 60);
+            drawCentred(screen, fonts.large, players[std::size_t(winner)]->name + " WINS!",
+                        kBlinkColours[blinkIndex], screen->h / 2 - 60);
         if (!recordShown) blinkIndex ^= 1;
     }
-    drawCentred(raceMessage, 0xFFFFFF00, -1);
-    setFont(fontSmall);
+    drawCentred(screen, fonts.large, raceMessage, 0xFFFFFF00, -1);
     if (++raceOverFrames > 250) {
         sound::stopAllSounds();
         if (lapRecordUnsaved) {
@@ -154,7 +151,7 @@ void Game::raceOverFrame() {
             updateStandings();
             state = Standings;
         } else {
-            flushInput();
+            keyboard.flush();
             delay(60);
             state = MainMenu;
         }

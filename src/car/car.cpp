@@ -188,7 +188,7 @@ void Car::update(float) {
     float top = t.topSpeed;
     if (nitroOn) {
         if (nitro > 0) top = t.topSpeed + 5.0f;
-        if (!unlimitedNitro) {
+        if (!Game::instance()->options.unlimitedNitro) {
             nitro -= 0.1f;
             if (nitro < 0) nitro = 0;
         }
@@ -233,7 +233,7 @@ void Car::update(float) {
 
     speed += accel;
     engineFreq = speed * 2000.0f + engineRev + 10000.0f + reverseSpeed * 2000.0f;
-    if (engineFreq > 0 && fuelConsumptionOn) {
+    if (engineFreq > 0 && Game::instance()->options.fuelConsumption) {
         fuel -= t.consumption * 0.0007142857f;
         if (fuel <= 0) fuel = 0;
         if (fuel == 0) engineFreq = 0;
@@ -281,7 +281,7 @@ void Car::update(float) {
     std::int32_t side = -1;
     const TrackArea* wall = probeAreaOf(f, Obstacle, &side);
     if (wall && !crashed) {
-        if (carDamageOn) damage += speed * 3.0f + 1.0f;
+        if (Game::instance()->options.carDamage) damage += speed * 3.0f + 1.0f;
         crashed = true;
         posX -= vx;
         posY -= vy;

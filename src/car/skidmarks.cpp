@@ -1,7 +1,7 @@
 // Skidding: sideways sliding and wheelspin make a car skid; a slow car
 // spinning its wheels revs its engine up, and the rear wheels darken the
 // drawn track under them, where the marks stay for the rest of the race.
-#include "app/settings.hpp"
+#include "app/game.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "gfx/surface.hpp"
@@ -18,7 +18,8 @@ void Car::skidStep() {
         skid = k;
         if (speed < 2.0f) engineRev += 600.0f;
         if (engineRev > 10000.0f) engineRev = 10000.0f;
-        if (skidmarksOn && trackSurface && type && trackSurface->format->BytesPerPixel == 4) {
+        if (Game::instance()->options.skidmarks && trackSurface && type &&
+            trackSurface->format->BytesPerPixel == 4) {
             const double c = std::cos(double(bodyAngle)), s = std::sin(double(bodyAngle));
             // frame still holds the frame shown before this update, while x
             // and y are already the corner for the new one.

@@ -1,9 +1,9 @@
 #include "driver/player.hpp"
 
 #include "app/game.hpp"
-#include "platform/platform.hpp"
 #include "car/car.hpp"
 #include "car/test_drive.hpp"
+#include "platform/platform.hpp"
 #include "records/profile.hpp"
 #include "sound/sound.hpp"
 #include "track/geometry.hpp"
@@ -14,7 +14,7 @@ bool soundFollowsHumans = false;
 namespace {
 // Key codes come from profile files; one outside the key table is never held.
 bool held(std::int32_t code) {
-    return code >= 0 && code < SDLK_LAST && keys[code];
+    return Game::instance()->keyboard.held(code);
 }
 
 bool isHuman(const Player& p) {

@@ -18,11 +18,8 @@ namespace {
 // A human's warning: shown 50 frames in every 101, six times, then the
 // driver is out with a closing message.
 void runWarning(Game& game, Player& p, const char* text, const char* closing) {
-    Font* previous = currentFont();
-    setFont(fontMenu);
     if (p.messageFrames < 50 && p.view)
-        game.drawCentred(text, 0xFFFFFF00, p.view->y + p.view->height / 2);
-    setFont(previous);
+        drawCentred(game.screen, game.fonts.menu, text, 0xFFFFFF00, p.view->y + p.view->height / 2);
     if (++p.messageFrames > 100) {
         p.messageFrames = 0;
         ++p.messageCycles;

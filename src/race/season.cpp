@@ -3,7 +3,6 @@
 // leader after the last race is champion.
 #include "app/game.hpp"
 #include "driver/player.hpp"
-#include "gfx/font.hpp"
 #include "records/profile.hpp"
 
 PlayerProfile* Game::findProfile(const std::string& name) const {
@@ -26,26 +25,4 @@ void Game::updateStandings() {
     if (settings->raceIndex == settings->raceCount - 1 && n > 0)
         if (PlayerProfile* champion = findProfile(standings[0].name))
             countOne(champion->championshipsWon);
-}
-
-void Game::drawStandings() {
-    setFont(fontMenu);
-    const std::string title = settings->raceIndex < settings->raceCount - 1
-                                  ? "Standings after race " +
-                                        std::to_string(settings->raceIndex + 1) + " of " +
-                                        std::to_string(settings->raceCount)
-                                  : std::string("Final results of the season");
-    drawCentred(title, 0xFFAAFF00, 40);
-    setFont(fontMedium);
-    drawText(screen, 50, 70, "Name", 0xFFFFFF00, true);
-    drawText(screen, 300, 70, "Points", 0xFFFFFF00, true);
-    std::int32_t y = 100;
-    for (std::int32_t i = 0; i < driverCount && i < 8; ++i) {
-        const StandingsEntry& e = standings[std::size_t(i)];
-        drawText(screen, 50, y, std::to_string(i + 1) + ". " + e.name, 0xFFFFFFFF, true);
-        drawText(screen, 300, y, std::to_string(e.points), 0xFFFFFFFF, true);
-        y += glyphHeight('A') + 3;
-    }
-    drawCentred("ENTER to continue", 0xFFFFFF00, 350);
-    setFont(fontSmall);
 }
