@@ -74,6 +74,7 @@ TEST_F(MainLoop, LapsStepThroughTheRuleAndStopAtTheEnds) {
     EXPECT_EQ(seen, (std::vector<std::string>{"6", "9", "12", "15", "18", "21", "24", "27", "30",
                                               "30", "30", "30"}));
     EXPECT_EQ(game->settings->lapsPerRace, 30);
+    EXPECT_EQ(game->raceRules().laps, 30) << "the race takes what the menu shows";
     for (int i = 0; i < 12; ++i)
         event(SDLK_LEFT);
     EXPECT_EQ(cursor()->text, "1");
@@ -94,6 +95,12 @@ TEST_F(MainLoop, OnOffItemsWrapFromOnAndStayOff) {
     event(SDLK_RIGHT);
     EXPECT_EQ(cursor()->text, "ON");
     EXPECT_TRUE(game->options.skidmarks);
+    hold(SDLK_DOWN);
+    event(SDLK_RIGHT); // car damage OFF: the next race's rules say so
+    const RaceRules rules = game->raceRules();
+    EXPECT_FALSE(rules.carDamage);
+    EXPECT_TRUE(rules.fuelConsumption);
+    EXPECT_FALSE(rules.unlimitedNitro);
 }
 
 TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
@@ -178,18 +185,22 @@ TEST(FrameRate, SensibleBeforeTheFirstWholeSecond) {
 }
 
 namespace {
-struct Dialogs : MainLoop {
+// The message box on its own: no game, only its context and the keyboard.
+struct Dialogs : ::testing::Test {
     int updatesAtOpen = 0;
     bool open(const std::string& text, bool cancel) {
         updatesAtOpen = platform.fake.screenUpdates;
-        return game->showDialog(text, cancel);
+        return box.show(text, cancel);
     }
     int framesShown() const { return platform.fake.screenUpdates - updatesAtOpen; }
+
+    FakePlatformScope platform;
+    ScreenRig rig;
+    MessageBox box{rig.context};
 };
 } // namespace
 
 TEST_F(Dialogs, TheReturnThatOpenedTheBoxClosesItOnlyWhenHeldOn) {
-    game->messageBox.choice = 0;
     platform.fake.press(SDLK_RETURN);
     EXPECT_TRUE(open("Player Someone created.", false));
     EXPECT_GE(platform.fake.now, KeyRepeat::kDelay) << "held on, it repeats";
@@ -203,7 +214,6 @@ TEST_F(Dialogs, TheReturnThatOpenedTheBoxClosesItOnlyWhenHeldOn) {
 }
 
 TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
-    game->messageBox.choice = 0;
     platform.fake.onPump = [this](FakePlatform& f) {
         const int shown = framesShown();
         if (shown == 2) f.press(SDLK_RIGHT);
@@ -213,7 +223,7 @@ TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
         }
     };
     EXPECT_FALSE(open("Delete driver X?", true));
-    EXPECT_EQ(game->messageBox.choice, 1);
+    EXPECT_EQ(box.choice, 1);
     platform.fake.onPump = [this](FakePlatform& f) {
         f.release(SDLK_RETURN);
         if (framesShown() == 4) f.press(SDLK_RETURN);
@@ -230,7 +240,7 @@ TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
         }
     };
     EXPECT_TRUE(open("Delete driver Z?", true));
-    EXPECT_EQ(game->messageBox.choice, 0);
+    EXPECT_EQ(box.choice, 0);
 }
 
 TEST_F(Dialogs, AMessageWiderThanTheScreenDrawsOnlyOnTheScreen) {
@@ -297,17 +307,6 @@ TEST_F(KeyPresses, AnOrdinaryPressActsOnce) {
     platform.keyStroke(0, 200, SDLK_RETURN);
     runFor(400);
     EXPECT_NE(game->state, MainMenu) << "a second press starts it";
-}
-
-TEST_F(KeyPresses, AHeldKeyRepeatsOnlyAfterAQuarterSecond) {
-    holdFor(SDLK_DOWN, 10);
-    holdFor(SDLK_RETURN, 10); // MISC. SETTINGS: six items
-    ASSERT_EQ(cursor()->label, "Skidmarks");
-    platform.fake.press(SDLK_DOWN);
-    runFor(240);
-    EXPECT_EQ(game->mainMenu->item, 1) << "still the one step of the press";
-    runFor(400);
-    EXPECT_GE(game->mainMenu->item, 3) << "then it repeats";
 }
 
 TEST_F(KeyPresses, KeysPressedInARaceDoNotActInTheMenuAfterIt) {
