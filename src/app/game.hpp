@@ -1,7 +1,7 @@
 // The one application object. Everything that lives for the whole run hangs
-// off it: the screen, the lists, the race bookkeeping, the main menu and the
-// main loop's state. The entry point calls init and then run; tests drive
-// the same loop frame by frame through startUp and runFrame.
+// off it: the screen, the lists, the race bookkeeping, the main menu and its
+// screens, and the main loop's state. The entry point calls init and then
+// run; tests drive the same loop frame by frame through startUp and runFrame.
 #pragma once
 
 #include "gfx/font.hpp"
@@ -224,6 +224,8 @@ class Game {
     std::int32_t preRaceFrames = 0;
 
     // The menu side: what the screens share, and the screens themselves.
+    // The screens keep references to what is declared above them, so the
+    // order of these members is the order they must be built in.
     Fonts fonts;
     Keyboard keyboard;
     Options options;
