@@ -26,11 +26,10 @@ void BM_DrawMenuLine(benchmark::State& state) {
         state.SkipWithError("run from build/game: data/verdana20b.fnt is missing");
         return;
     }
-    setFont(&font);
     SDL_Surface* screen = createSurface(640, 400, false);
-    for (auto _ : state) drawText(screen, 100, 100, "RACE/RACING SEASON", 0xFFFFFF00, true);
+    for (auto _ : state)
+        drawText(screen, font, 100, 100, "RACE/RACING SEASON", 0xFFFFFF00, true);
     SDL_FreeSurface(screen);
-    setFont(nullptr);
 }
 BENCHMARK(BM_DrawMenuLine);
 

@@ -1,7 +1,6 @@
 #include "reader_exercise.hpp"
 
 #include "app/game.hpp"
-#include "app/settings.hpp"
 #include "app/settings_file.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
@@ -289,21 +288,18 @@ bool exerciseFont(const Bytes& bytes) {
     const bool complete = font.decode(bytes);
     // Whatever was read is drawn and measured; a damaged file leaves empty
     // glyphs, which must be as safe as whole ones.
-    Font* previous = currentFont();
-    setFont(&font);
     OwnedSurface target(160, 48);
     std::string all;
     for (int c = 1; c < 256; ++c)
         all += char(c);
-    drawText(target.s, 2, 2, all, 0xFFFFFFFF, true);
-    drawText(target.s, -20, 40, "AW jq 0123", 0xFF00FF00, true);
+    drawText(target.s, font, 2, 2, all, 0xFFFFFFFF, true);
+    drawText(target.s, font, -20, 40, "AW jq 0123", 0xFF00FF00, true);
     for (int c = 0; c < 256; c += 17)
-        drawGlyph(target.s, target.s->w - 4, target.s->h - 4, static_cast<unsigned char>(c),
+        drawGlyph(target.s, font, target.s->w - 4, target.s->h - 4, static_cast<unsigned char>(c),
                   0xFFFF0000);
-    textWidth(all);
-    glyphWidth('A');
-    glyphHeight('W');
-    setFont(previous);
+    textWidth(font, all);
+    glyphWidth(font, 'A');
+    glyphHeight(font, 'W');
     if (complete) {
         Font again;
         if (!again.decode(font.encode()) || again.encode() != font.encode())
@@ -316,9 +312,8 @@ bool exerciseFont(const Bytes& bytes) {
 
 bool exerciseSettings(const Bytes& bytes) {
     // The menu's rules set these flags; a test run goes on after this.
-    const bool flags[] = {skidmarksOn,    carDamageOn, fuelConsumptionOn,
-                          unlimitedNitro, showFps,     showLapRecord};
     Game* game = Game::instance();
+    const Options flags = game->options;
     game->buildMainMenu();
     std::array<std::int32_t, 8> tracks, players;
     tracks.fill(-1);
@@ -340,12 +335,7 @@ bool exerciseSettings(const Bytes& bytes) {
         encodeSettings(*game->mainMenu, tracks, players) != written)
         broken("set.dat", "reads back other settings than were written");
     game->buildMainMenu();
-    skidmarksOn = flags[0];
-    carDamageOn = flags[1];
-    fuelConsumptionOn = flags[2];
-    unlimitedNitro = flags[3];
-    showFps = flags[4];
-    showLapRecord = flags[5];
+    game->options = flags;
     return whole;
 }
 

@@ -21,13 +21,6 @@ namespace {
 constexpr std::uint32_t kYellow = 0xFFFFFF00;
 constexpr std::uint32_t kBackground = 0xFF204060;
 
-// Sets a font for one test and puts the previous one back.
-struct FontScope {
-    Font* saved = currentFont();
-    explicit FontScope(Font* font) { setFont(font); }
-    ~FontScope() { setFont(saved); }
-};
-
 // A 32-bit surface whose pixels sit inside a larger buffer, with guard words
 // before and after, so a stray write past either end shows up.
 struct Canvas {
@@ -86,12 +79,11 @@ void expectDamagedFrom(Font&& font, const Font& intact, int first) {
                               : g.width == 0 && g.height == 0 && g.pixels.empty())
             << c;
     }
-    FontScope scope(&font);
     Canvas canvas(24, 16);
     std::string all(255, '\0');
     std::iota(all.begin(), all.end(), '\x01');
-    drawText(canvas.surface, -3, -2, all, kYellow, true);
-    EXPECT_GE(textWidth(all), 0);
+    drawText(canvas.surface, font, -3, -2, all, kYellow, true);
+    EXPECT_GE(textWidth(font, all), 0);
     EXPECT_TRUE(canvas.guardsIntact());
 }
 
@@ -163,36 +155,33 @@ TEST(FontEncoding, DecodeGivesBackEveryField) {
 TEST(TextRules, DrawingGapIsAFifthOfWAndMeasuringAddsOne) {
     for (const auto [w, drawGap, measureGap] : {std::array{9, 1, 2}, std::array{4, 1, 1}}) {
         Font f = blockFont(w, 5);
-        FontScope scope(&f);
         Canvas canvas(40, 8);
-        drawText(canvas.surface, 1, 1, "WW", kYellow, false);
+        drawText(canvas.surface, f, 1, 1, "WW", kYellow, false);
         EXPECT_EQ(canvas.firstColumn(1, kBackground, 1), 1 + w) << w;
         EXPECT_EQ(canvas.firstColumn(1, kYellow, 1 + w), 1 + w + drawGap) << w;
-        EXPECT_EQ(textWidth("WW"), 2 * (w + measureGap)) << w;
+        EXPECT_EQ(textWidth(f, "WW"), 2 * (w + measureGap)) << w;
     }
 }
 
 TEST(TextRules, SpaceAndEmptyGlyphsDrawNothingButMoveThePen) {
     Font f = blockFont(9, 7);
-    FontScope scope(&f);
     Canvas canvas(60, 16);
     // A space draws as an advance of 'A' but measures as 'W'.
-    drawText(canvas.surface, 0, 0, "A A", kYellow, false);
+    drawText(canvas.surface, f, 0, 0, "A A", kYellow, false);
     EXPECT_EQ(canvas.firstColumn(0, kYellow, 7), 7 + 1 + 7);
-    EXPECT_EQ(textWidth("A A"), 7 + 9 + 7 + 3 * 2);
+    EXPECT_EQ(textWidth(f, "A A"), 7 + 9 + 7 + 3 * 2);
     // A zero-size glyph still adds its gap.
     const char empty[] = {'A', '\x01', 'A', 0};
-    drawText(canvas.surface, 0, 8, empty, kYellow, false);
+    drawText(canvas.surface, f, 0, 8, empty, kYellow, false);
     EXPECT_EQ(canvas.firstColumn(8, kYellow, 7), 7 + 1 + 0 + 1);
-    EXPECT_EQ(textWidth(empty), 7 + 0 + 7 + 3 * 2);
+    EXPECT_EQ(textWidth(f, empty), 7 + 0 + 7 + 3 * 2);
 }
 
 TEST(TextRules, ShadowIsDrawnFirstInBlackUpAndToTheLeft) {
     Font f = blockFont(9, 11); // 'A' 11 wide puts the shadow 2 px away
     f.glyphs['o'] = solidGlyph(4, 4);
-    FontScope scope(&f);
     Canvas canvas(40, 30);
-    drawText(canvas.surface, 10, 10, "o", kYellow, true);
+    drawText(canvas.surface, f, 10, 10, "o", kYellow, true);
     EXPECT_EQ(canvas.at(8, 8), 0xFF000000u); // black
     EXPECT_EQ(canvas.at(8, 7), kBackground);
     EXPECT_EQ(canvas.at(7, 8), kBackground);
@@ -202,23 +191,22 @@ TEST(TextRules, ShadowIsDrawnFirstInBlackUpAndToTheLeft) {
 TEST(TextRules, NothingLandsOutsideTheSurface) {
     Font f = blockFont(9, 11);
     f.glyphs['#'] = solidGlyph(11, 11);
-    FontScope scope(&f);
     const int w = 16, h = 12;
     for (int y = -14; y <= h + 2; ++y)
         for (int x = -14; x <= w + 2; ++x) {
             Canvas canvas(w, h);
-            drawGlyph(canvas.surface, x, y, '#', kYellow);
+            drawGlyph(canvas.surface, f, x, y, '#', kYellow);
             const int inside = std::max(0, std::min(x + 11, w) - std::max(x, 0)) *
                                std::max(0, std::min(y + 11, h) - std::max(y, 0));
             ASSERT_EQ(std::count(canvas.buf.begin(), canvas.buf.end(), kYellow), inside)
                 << x << "," << y;
-            drawText(canvas.surface, x, y, "#A#A", kYellow, true);
+            drawText(canvas.surface, f, x, y, "#A#A", kYellow, true);
             ASSERT_TRUE(canvas.guardsIntact()) << x << "," << y;
         }
     for (int far : {INT32_MIN, INT32_MAX / 2, INT32_MAX}) {
         Canvas canvas(w, h);
-        drawGlyph(canvas.surface, far, 0, '#', kYellow);
-        drawGlyph(canvas.surface, far, far, '#', kYellow);
+        drawGlyph(canvas.surface, f, far, 0, '#', kYellow);
+        drawGlyph(canvas.surface, f, far, far, '#', kYellow);
         EXPECT_TRUE(canvas.untouched()) << far;
     }
 }

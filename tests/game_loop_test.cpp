@@ -1,8 +1,8 @@
 // The main loop driven frame by frame through the keyboard and clock seams:
 // menu navigation, the settings pages, QUIT and what it saves, frame pacing,
 // the frame-rate value and the message boxes.
-#include "base/bytes.hpp"
 #include "app/settings_file.hpp"
+#include "base/bytes.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"
 #include "records/profile.hpp"
@@ -17,11 +17,11 @@ namespace {
 struct MainLoop : ::testing::Test {
     void SetUp() override {
         game = initGame();
-        selectedTracks.fill(-1);
-        selectedPlayers.fill(-1);
-        skidmarksOn = carDamageOn = fuelConsumptionOn = true;
-        unlimitedNitro = showFps = showLapRecord = false;
-        menuScreen = 0;
+        game->selection.tracks.fill(-1);
+        game->selection.drivers.fill(-1);
+        game->options.skidmarks = game->options.carDamage = game->options.fuelConsumption = true;
+        game->options.unlimitedNitro = game->options.showFps = game->options.showLapRecord = false;
+        game->menuScreen = 0;
         game->quit = false;
         game->startUp();
     }
@@ -55,9 +55,9 @@ TEST_F(MainLoop, ScreenItemsSwitchTheMenuScreen) {
     hold(SDLK_DOWN);
     hold(SDLK_DOWN);
     hold(SDLK_RETURN); // HALL OF FAME
-    EXPECT_EQ(menuScreen, 1);
+    EXPECT_EQ(game->menuScreen, 1);
     hold(SDLK_ESCAPE);
-    EXPECT_EQ(menuScreen, 0);
+    EXPECT_EQ(game->menuScreen, 0);
     EXPECT_EQ(cursor()->label, "HALL OF FAME");
 }
 
@@ -74,6 +74,7 @@ TEST_F(MainLoop, LapsStepThroughTheRuleAndStopAtTheEnds) {
     EXPECT_EQ(seen, (std::vector<std::string>{"6", "9", "12", "15", "18", "21", "24", "27", "30",
                                               "30", "30", "30"}));
     EXPECT_EQ(game->settings->lapsPerRace, 30);
+    EXPECT_EQ(game->raceRules().laps, 30) << "the race takes what the menu shows";
     for (int i = 0; i < 12; ++i)
         event(SDLK_LEFT);
     EXPECT_EQ(cursor()->text, "1");
@@ -88,12 +89,18 @@ TEST_F(MainLoop, OnOffItemsWrapFromOnAndStayOff) {
     ASSERT_EQ(cursor()->label, "Skidmarks");
     event(SDLK_RIGHT); // ON wraps to OFF
     EXPECT_EQ(cursor()->text, "OFF");
-    EXPECT_FALSE(skidmarksOn);
+    EXPECT_FALSE(game->options.skidmarks);
     event(SDLK_LEFT); // OFF stays OFF
     EXPECT_EQ(cursor()->text, "OFF");
     event(SDLK_RIGHT);
     EXPECT_EQ(cursor()->text, "ON");
-    EXPECT_TRUE(skidmarksOn);
+    EXPECT_TRUE(game->options.skidmarks);
+    hold(SDLK_DOWN);
+    event(SDLK_RIGHT); // car damage OFF: the next race's rules say so
+    const RaceRules rules = game->raceRules();
+    EXPECT_FALSE(rules.carDamage);
+    EXPECT_TRUE(rules.fuelConsumption);
+    EXPECT_FALSE(rules.unlimitedNitro);
 }
 
 TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
@@ -103,7 +110,7 @@ TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
         hold(SDLK_DOWN);
     ASSERT_EQ(cursor()->label, "Show FPS");
     event(SDLK_RIGHT);
-    EXPECT_TRUE(showFps);
+    EXPECT_TRUE(game->options.showFps);
     hold(SDLK_ESCAPE);
     hold(SDLK_DOWN);
     hold(SDLK_DOWN);
@@ -125,10 +132,10 @@ TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), fps.bytes().begin(), fps.bytes().end()),
               bytes.end());
 
-    showFps = false;
+    game->options.showFps = false;
     game->quit = false;
     game->startUp();
-    EXPECT_TRUE(showFps);
+    EXPECT_TRUE(game->options.showFps);
     EXPECT_EQ(game->mainMenu->at(3, 4)->text, "ON");
 }
 
@@ -178,18 +185,22 @@ TEST(FrameRate, SensibleBeforeTheFirstWholeSecond) {
 }
 
 namespace {
-struct Dialogs : MainLoop {
+// The message box on its own: no game, only its context and the keyboard.
+struct Dialogs : ::testing::Test {
     int updatesAtOpen = 0;
     bool open(const std::string& text, bool cancel) {
         updatesAtOpen = platform.fake.screenUpdates;
-        return game->showDialog(text, cancel);
+        return box.show(text, cancel);
     }
     int framesShown() const { return platform.fake.screenUpdates - updatesAtOpen; }
+
+    FakePlatformScope platform;
+    ScreenRig rig;
+    MessageBox box{rig.context};
 };
 } // namespace
 
 TEST_F(Dialogs, TheReturnThatOpenedTheBoxClosesItOnlyWhenHeldOn) {
-    dialogChoice = 0;
     platform.fake.press(SDLK_RETURN);
     EXPECT_TRUE(open("Player Someone created.", false));
     EXPECT_GE(platform.fake.now, KeyRepeat::kDelay) << "held on, it repeats";
@@ -203,7 +214,6 @@ TEST_F(Dialogs, TheReturnThatOpenedTheBoxClosesItOnlyWhenHeldOn) {
 }
 
 TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
-    dialogChoice = 0;
     platform.fake.onPump = [this](FakePlatform& f) {
         const int shown = framesShown();
         if (shown == 2) f.press(SDLK_RIGHT);
@@ -213,7 +223,7 @@ TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
         }
     };
     EXPECT_FALSE(open("Delete driver X?", true));
-    EXPECT_EQ(dialogChoice, 1);
+    EXPECT_EQ(box.choice, 1);
     platform.fake.onPump = [this](FakePlatform& f) {
         f.release(SDLK_RETURN);
         if (framesShown() == 4) f.press(SDLK_RETURN);
@@ -230,7 +240,7 @@ TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
         }
     };
     EXPECT_TRUE(open("Delete driver Z?", true));
-    EXPECT_EQ(dialogChoice, 0);
+    EXPECT_EQ(box.choice, 0);
 }
 
 TEST_F(Dialogs, AMessageWiderThanTheScreenDrawsOnlyOnTheScreen) {
@@ -265,11 +275,11 @@ struct KeyPresses : MainLoop {
         p->type = Computer;
         p->carName = game->cars[0]->name;
         game->profiles.push_back(std::move(p));
-        selectedPlayers[0] = 0;
-        numSelectedPlayers = 1;
+        game->selection.drivers[0] = 0;
+        game->selection.driverCount = 1;
         game->settings->selectedDriverCount = 1;
-        selectedTracks[0] = 0;
-        numSelected = 1;
+        game->selection.tracks[0] = 0;
+        game->selection.trackCount = 1;
         game->settings->raceCount = 1;
         game->settings->trackNames[0] = game->tracks[0];
     }
@@ -299,19 +309,8 @@ TEST_F(KeyPresses, AnOrdinaryPressActsOnce) {
     EXPECT_NE(game->state, MainMenu) << "a second press starts it";
 }
 
-TEST_F(KeyPresses, AHeldKeyRepeatsOnlyAfterAQuarterSecond) {
-    holdFor(SDLK_DOWN, 10);
-    holdFor(SDLK_RETURN, 10); // MISC. SETTINGS: six items
-    ASSERT_EQ(cursor()->label, "Skidmarks");
-    platform.fake.press(SDLK_DOWN);
-    runFor(240);
-    EXPECT_EQ(game->mainMenu->item, 1) << "still the one step of the press";
-    runFor(400);
-    EXPECT_GE(game->mainMenu->item, 3) << "then it repeats";
-}
-
 TEST_F(KeyPresses, KeysPressedInARaceDoNotActInTheMenuAfterIt) {
-    menuScreen = 3;
+    game->menuScreen = 3;
     game->state = Racing; // no track: the race frame draws nothing
     for (SDLKey key : {SDLK_DOWN, SDLK_RETURN, SDLK_RETURN}) {
         platform.fake.queueKeyDown(key);
@@ -322,22 +321,22 @@ TEST_F(KeyPresses, KeysPressedInARaceDoNotActInTheMenuAfterIt) {
     platform.fake.release(SDLK_ESCAPE);
     ASSERT_EQ(game->state, MainMenu);
     frames(12);
-    EXPECT_EQ(numSelected, 0) << "no track was added";
+    EXPECT_EQ(game->selection.trackCount, 0) << "no track was added";
 }
 
 TEST_F(KeyPresses, KeysOfADialogStayInTheDialog) {
     readyForARace();
     game->profiles.push_back(std::make_unique<PlayerProfile>());
     game->profiles.back()->name = "Second";
-    menuScreen = 5;
-    dialogChoice = 0;
+    game->menuScreen = 5;
+    game->messageBox.choice = 0;
     // DELETE opens the question; RIGHT there picks Cancel, RETURN closes it.
     platform.keyStroke(100, 150, SDLK_DELETE);
     platform.keyStroke(400, 450, SDLK_RIGHT);
     platform.keyStroke(600, 650, SDLK_RIGHT);
     platform.keyStroke(800, 850, SDLK_RETURN);
     runFor(1200);
-    EXPECT_EQ(dialogChoice, 1);
+    EXPECT_EQ(game->messageBox.choice, 1);
     EXPECT_EQ(game->profiles.size(), 2u) << "cancelled";
     // The screen behind answers its own keys: one DOWN goes from the first
     // driver to the second, on the driver column.
@@ -345,8 +344,8 @@ TEST_F(KeyPresses, KeysOfADialogStayInTheDialog) {
     platform.keyStroke(200, 250, SDLK_RETURN);
     platform.keyStroke(3000, 3050, SDLK_ESCAPE); // leaves a screen opened by mistake
     runFor(400);
-    EXPECT_EQ(numSelectedPlayers, 2);
-    EXPECT_EQ(selectedPlayers[1], 1);
+    EXPECT_EQ(game->selection.driverCount, 2);
+    EXPECT_EQ(game->selection.drivers[1], 1);
 }
 
 TEST_F(KeyPresses, ClosingTheWindowInAMessageBoxEndsTheGameAndSaves) {
@@ -396,9 +395,9 @@ TEST_F(KeyPresses, EveryModalScreenEndsOnAWindowClose) {
     p->name = "Ann";
     game->profiles.push_back(std::move(p));
     const std::vector<std::pair<const char*, std::function<void()>>> screens = {
-        {"statistics", [this] { game->showStatistics(0); }},
-        {"key settings", [this] { game->keySettingsScreen(0); }},
-        {"driver creation", [this] { game->driverCreationScreen(); }},
+        {"statistics", [this] { game->driverSelection.showStatistics(0); }},
+        {"key settings", [this] { game->keySettings.run(*game->profiles[0]); }},
+        {"driver creation", [this] { game->driverCreation.run(); }},
         {"message box", [this] { game->showDialog("Delete driver Ann?", true); }},
     };
     for (const auto& [name, open] : screens) {
@@ -415,13 +414,13 @@ TEST_F(KeyPresses, EveryModalScreenEndsOnAWindowClose) {
 }
 
 TEST(Platform, DrainingTheQueueNeverLosesAQuit) {
-    initGame();
+    Game* game = initGame();
     {
         FakePlatformScope platform;
         platform.fake.queueKeyDown(SDLK_DOWN);
         platform.fake.queueQuit();
         platform.fake.queueKeyUp(SDLK_DOWN);
-        flushInput();
+        game->keyboard.flush();
         EXPECT_TRUE(platform.fake.events.empty());
         EXPECT_TRUE(quitRequested());
     }
@@ -439,7 +438,7 @@ TEST(Platform, DrainingTheQueueNeverLosesAQuit) {
     key.type = SDL_KEYDOWN;
     key.key.keysym.sym = SDLK_DOWN;
     ASSERT_EQ(SDL_PushEvent(&key), 0);
-    flushInput();
+    game->keyboard.flush();
     EXPECT_TRUE(quitRequested());
     SDL_Event left;
     EXPECT_FALSE(pollEvent(left)) << "drained";

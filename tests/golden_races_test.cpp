@@ -98,11 +98,11 @@ std::vector<std::string> raceHashes(const std::string& track, FakePlatform& keys
         p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
         game->profiles.push_back(std::move(p));
     }
-    selectedTracks.fill(-1);
-    selectedPlayers = {0, 1, 2, 3, 4, 5, 6, 7};
+    game->selection.tracks.fill(-1);
+    game->selection.drivers = {0, 1, 2, 3, 4, 5, 6, 7};
     const auto found = std::find(game->tracks.begin(), game->tracks.end(), track);
     if (found == game->tracks.end()) return {"no track " + track};
-    selectedTracks[0] = std::int32_t(found - game->tracks.begin());
+    game->selection.tracks[0] = std::int32_t(found - game->tracks.begin());
     game->settings->trackNames[0] = track;
     game->settings->raceCount = 1;
     game->settings->selectedDriverCount = 8;

@@ -10,7 +10,6 @@
 //
 // Re-record only on purpose (a deliberate change to the model or to the
 // track a run uses) and say why in the commit.
-#include "app/settings.hpp"
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "frontend/test_drive.hpp"
@@ -115,8 +114,8 @@ class GoldenDrive : public ::testing::TestWithParam<GoldenRun> {
     void SetUp() override {
         game = initGame();
         game->loadCarList();
-        skidmarksOn = carDamageOn = fuelConsumptionOn = true;
-        unlimitedNitro = false;
+        game->options.skidmarks = game->options.carDamage = game->options.fuelConsumption = true;
+        game->options.unlimitedNitro = false;
     }
 
     Game* game = nullptr;

@@ -1,5 +1,5 @@
-// The menu widget and the main menu tree, driven through the keyboard seam
-// one frame at a time, as the main loop drives them.
+// The menu widget on its own, driven through the keyboard seam one frame at
+// a time, as the main loop drives it.
 #include "gfx/font.hpp"
 #include "test_support.hpp"
 #include "ui/menu.hpp"
@@ -25,13 +25,9 @@ Font blockFont() {
 
 struct MenuWidget : ::testing::Test {
     void SetUp() override {
-        initGame();
         font = blockFont();
         menu.font = &font;
         surface = filledSurface(640, 400, 0xFF000000);
-        keyPressed = keyReleased = 0;
-        menuScreen = 0;
-        shiftDown = false;
     }
     void TearDown() override { SDL_FreeSurface(surface); }
 
@@ -43,11 +39,11 @@ struct MenuWidget : ::testing::Test {
     // One main-menu frame of 16 ms: draw with this frame's key event, then
     // the keys.
     void frame(std::int32_t pressed = 0, std::int32_t released = 0) {
-        keyPressed = pressed;
-        keyReleased = released;
-        refreshKeys();
-        menu.draw(surface);
-        handleMenuKeys(menu);
+        keyboard.pressed = pressed;
+        keyboard.released = released;
+        keyboard.refresh();
+        menu.draw(surface, keyboard);
+        keys.serve(menu, screen);
         delay(16);
     }
     // Rows of the surface where a line of the menu starts (yellow or dim).
@@ -64,6 +60,9 @@ struct MenuWidget : ::testing::Test {
     }
 
     FakePlatformScope platform;
+    Keyboard keyboard;
+    MenuKeys keys{keyboard};
+    std::int32_t screen = MenuPages;
     Font font;
     GameMenu menu{100, 100};
     SDL_Surface* surface = nullptr;
@@ -155,12 +154,12 @@ TEST_F(MenuWidget, ReturnAndEscActOncePerPress) {
     for (int i = 0; i < 60; ++i)
         frame();
     EXPECT_EQ(menu.page, 0);
-    menuScreen = 3;
+    screen = TrackSelectionShown;
     platform.fake.release(SDLK_ESCAPE);
     frame();
     platform.fake.press(SDLK_ESCAPE);
     frame();
-    EXPECT_EQ(menuScreen, 0) << "ESC closes the other screens";
+    EXPECT_EQ(screen, MenuPages) << "ESC closes the other screens";
     EXPECT_EQ(menu.page, 0);
 }
 

@@ -142,13 +142,13 @@ TEST_F(Participants, HumanKeysBecomeCarControls) {
     platform.fake.press(SDLKey(keys[ControlAccelerate]));
     platform.fake.press(SDLKey(keys[ControlLeft]));
     platform.fake.press(SDLKey(keys[ControlNitro]));
-    refreshKeys();
+    game->keyboard.refresh();
     game->race->driveParticipant(0, game->controlSources[0].get());
     EXPECT_GT(p.car->accel, 0.0f);
     EXPECT_LT(p.car->steering, 0.0f);
     EXPECT_TRUE(p.car->nitroOn);
     platform.fake.press(SDLKey(keys[ControlRight])); // both turns cancel out
-    refreshKeys();
+    game->keyboard.refresh();
     p.car->steering = 0;
     game->race->driveParticipant(0, game->controlSources[0].get());
     EXPECT_EQ(p.car->steering, 0.0f);

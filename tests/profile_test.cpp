@@ -102,7 +102,7 @@ TEST_F(Drivers, SavingAndDeletingNeverReachOutsidePlayers) {
     game->profiles[0]->totalLaps = 1;
     EXPECT_TRUE(game->saveProfile(*game->profiles[0])) << "back to its own file";
     EXPECT_TRUE(std::filesystem::exists("players/evil.pl"));
-    deleteDriver(0);
+    game->driverSelection.deleteDriver(0);
     EXPECT_FALSE(std::filesystem::exists("players/evil.pl"));
     EXPECT_EQ(bytesOf("outside.pl"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
     EXPECT_TRUE(game->profiles.empty());
@@ -112,8 +112,7 @@ TEST_F(Drivers, SavingAndDeletingNeverReachOutsidePlayers) {
 }
 
 TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
-    extern std::int32_t creationField;
-    creationField = 0;
+    game->driverCreation.field = 0;
     game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Old")));
     // A press types once and a key held on repeats; a capital with RIGHT
     // SHIFT, a digit stays a digit with shift held.
@@ -134,7 +133,7 @@ TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
     platform.press(230, SDLK_RIGHT);
     platform.release(232, SDLK_RIGHT);
     platform.press(240, SDLK_RETURN);
-    game->driverCreationScreen();
+    game->driverCreation.run();
     ASSERT_EQ(game->profiles.size(), 2u);
     const PlayerProfile& made = *game->profiles[0]; // "A1..." comes before "Old"
     EXPECT_EQ(made.name, "A1bbbbbbbbbbbb");
@@ -142,13 +141,12 @@ TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
     EXPECT_EQ(made.id, 1);
     EXPECT_EQ(made.carName, game->cars.empty() ? "" : game->cars[0]->name);
     EXPECT_EQ(made.controls, (std::array<std::int32_t, 5>{273, 274, 276, 275, 306}));
-    EXPECT_EQ(creationField, 1) << "the next visit opens on the type line";
+    EXPECT_EQ(game->driverCreation.field, 1) << "the next visit opens on the type line";
     EXPECT_TRUE(std::filesystem::exists("players/A1bbbbbbbbbbbb.pl")) << "saved when made";
 }
 
 TEST_F(Drivers, CreationRefusesEmptyTakenAndUnsafeNames) {
-    extern std::int32_t creationField;
-    creationField = 0;
+    game->driverCreation.field = 0;
     game->profiles.push_back(std::make_unique<PlayerProfile>(profile("x")));
     // Short presses: each acts once. A message box needs its own RETURN.
     platform.press(4, SDLK_RETURN); // empty name: nothing happens
@@ -160,7 +158,7 @@ TEST_F(Drivers, CreationRefusesEmptyTakenAndUnsafeNames) {
     platform.press(30, SDLK_RETURN); // closes it, back on the screen
     platform.release(31, SDLK_RETURN);
     platform.press(40, SDLK_ESCAPE);
-    game->driverCreationScreen();
+    game->driverCreation.run();
     EXPECT_EQ(game->profiles.size(), 1u);
     platform.fake.releaseAll();
     platform.press(4, SDLK_PERIOD);
@@ -170,7 +168,7 @@ TEST_F(Drivers, CreationRefusesEmptyTakenAndUnsafeNames) {
     platform.press(30, SDLK_RETURN);
     platform.release(31, SDLK_RETURN);
     platform.press(40, SDLK_ESCAPE);
-    game->driverCreationScreen();
+    game->driverCreation.run();
     EXPECT_EQ(game->profiles.size(), 1u);
 }
 
@@ -186,46 +184,47 @@ TEST(KeyNames, TableNamesAndCharacters) {
     EXPECT_EQ(keyNameIndex(999), -1);
 }
 
-TEST_F(Drivers, KeySettingsWrapTakeAnyKeyAndEndOnEsc) {
-    game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Ann")));
-    waitingForKey = false;
-    platform.keyStroke(100, 150, SDLK_UP); // Accelerate wraps to Nitro Boost
-    platform.keyStroke(300, 350, SDLK_RETURN);
-    platform.keyStroke(500, 550, SDLK_LSHIFT); // any key at all
-    platform.keyStroke(700, 750, SDLK_DOWN);   // Nitro Boost wraps to Accelerate
-    platform.keyStroke(900, 950, SDLK_RETURN);
-    platform.keyStroke(1100, 1800, SDLK_ESCAPE); // taken as the key, even held on...
-    platform.keyStroke(2000, 2050, SDLK_ESCAPE); // ...and a new press ends the screen
-    game->keySettingsScreen(0);
-    EXPECT_GE(platform.fake.now, 2000u);
-    const auto& controls = game->profiles[0]->controls;
-    EXPECT_EQ(controls[ControlNitro], SDLK_LSHIFT);
-    EXPECT_EQ(controls[ControlAccelerate], SDLK_ESCAPE);
-    EXPECT_EQ(controls[ControlBrake], 274);
-    EXPECT_FALSE(waitingForKey);
+// The screen on its own: no game, only its context and the keyboard seam.
+TEST(KeySettingsScreen, WrapsTakesAnyKeyButNeverTheReturnThatOpenedASlot) {
+    ScreenRig rig;
+    KeySettingsScreen screen(rig.context);
+    PlayerProfile ann = profile("Ann");
+    {
+        FakePlatformScope platform;
+        platform.keyStroke(100, 150, SDLK_UP); // Accelerate wraps to Nitro Boost
+        platform.keyStroke(300, 350, SDLK_RETURN);
+        platform.keyStroke(500, 550, SDLK_LSHIFT); // any key at all
+        platform.keyStroke(700, 750, SDLK_DOWN);   // Nitro Boost wraps to Accelerate
+        platform.keyStroke(900, 950, SDLK_RETURN);
+        platform.keyStroke(1100, 1800, SDLK_ESCAPE); // taken as the key, even held on...
+        platform.keyStroke(2000, 2050, SDLK_ESCAPE); // ...and a new press ends the screen
+        screen.run(ann);
+        EXPECT_GE(platform.fake.now, 2000u);
+        EXPECT_EQ(ann.controls[ControlNitro], SDLK_LSHIFT);
+        EXPECT_EQ(ann.controls[ControlAccelerate], SDLK_ESCAPE);
+        EXPECT_EQ(ann.controls[ControlBrake], 274);
+        EXPECT_FALSE(screen.waitingForKey);
+    }
+    PlayerProfile bob = profile("Bob");
+    {
+        FakePlatformScope platform;
+        platform.keyStroke(100, 250, SDLK_RETURN); // opens Accelerate's slot
+        platform.keyStroke(500, 600, SDLK_q);
+        platform.keyStroke(800, 850, SDLK_ESCAPE);
+        screen.run(bob);
+    }
+    EXPECT_EQ(bob.controls, (std::array<std::int32_t, 5>{SDLK_q, 274, 276, 275, 306}));
 }
 
 TEST_F(Drivers, AnOrdinaryKeyPressTypesOneCharacter) {
-    extern std::int32_t creationField;
-    creationField = 0;
+    game->driverCreation.field = 0;
     platform.keyStroke(50, 250, SDLK_a);
     platform.keyStroke(300, 480, SDLK_b);
     platform.keyStroke(600, 700, SDLK_RETURN);   // accept
     platform.keyStroke(900, 950, SDLK_RETURN);   // closes "Player ab created."
     platform.keyStroke(3000, 3050, SDLK_ESCAPE); // only if still on the screen
-    game->driverCreationScreen();
+    game->driverCreation.run();
     EXPECT_EQ(names(), (std::vector<std::string>{"ab"}));
-}
-
-TEST_F(Drivers, KeySettingsNeverBindTheReturnThatOpenedASlot) {
-    game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Ann")));
-    waitingForKey = false;
-    platform.keyStroke(100, 250, SDLK_RETURN); // opens Accelerate's slot
-    platform.keyStroke(500, 600, SDLK_q);
-    platform.keyStroke(800, 850, SDLK_ESCAPE);
-    game->keySettingsScreen(0);
-    EXPECT_EQ(game->profiles[0]->controls,
-              (std::array<std::int32_t, 5>{SDLK_q, 274, 276, 275, 306}));
 }
 
 TEST_F(Drivers, ANewDriverLeavesTheSavedSelectionOnTheSameDrivers) {
@@ -234,8 +233,8 @@ TEST_F(Drivers, ANewDriverLeavesTheSavedSelectionOnTheSameDrivers) {
     game->quit = false;
     game->startUp();
     ASSERT_EQ(names(), (std::vector<std::string>{"Bob", "Cy", "Dee"}));
-    selectedPlayers = {2, 0, -1, -1, -1, -1, -1, -1};
-    numSelectedPlayers = 2;
+    game->selection.drivers = {2, 0, -1, -1, -1, -1, -1, -1};
+    game->selection.driverCount = 2;
     platform.keyStroke(100, 150, SDLK_RETURN); // closes "Player Abe created."
     game->createProfile("Abe", Computer);
     EXPECT_EQ(names(), (std::vector<std::string>{"Abe", "Bob", "Cy", "Dee"}))
@@ -243,10 +242,10 @@ TEST_F(Drivers, ANewDriverLeavesTheSavedSelectionOnTheSameDrivers) {
     game->shutDown();
 
     game->profiles.clear();
-    selectedPlayers.fill(-1);
+    game->selection.drivers.fill(-1);
     game->startUp();
     ASSERT_EQ(names(), (std::vector<std::string>{"Abe", "Bob", "Cy", "Dee"}));
-    ASSERT_EQ(numSelectedPlayers, 2);
-    EXPECT_EQ(game->profiles[std::size_t(selectedPlayers[0])]->name, "Dee");
-    EXPECT_EQ(game->profiles[std::size_t(selectedPlayers[1])]->name, "Bob");
+    ASSERT_EQ(game->selection.driverCount, 2);
+    EXPECT_EQ(game->profiles[std::size_t(game->selection.drivers[0])]->name, "Dee");
+    EXPECT_EQ(game->profiles[std::size_t(game->selection.drivers[1])]->name, "Bob");
 }

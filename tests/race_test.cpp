@@ -28,9 +28,9 @@ struct RaceFlow : ::testing::Test {
         game->startUp();
         game->profiles.clear();
         ASSERT_FALSE(game->cars.empty());
-        selectedTracks.fill(-1);
-        selectedPlayers.fill(-1);
-        selectedTracks[0] = 0;
+        game->selection.tracks.fill(-1);
+        game->selection.drivers.fill(-1);
+        game->selection.tracks[0] = 0;
         game->settings->raceCount = 1;
         game->settings->trackNames[0] = "test.map";
         // Every message box closes: RETURN is always held.
@@ -48,7 +48,7 @@ struct RaceFlow : ::testing::Test {
         p->type = type;
         p->controls = keys;
         p->carName = game->cars[0]->name;
-        selectedPlayers[game->profiles.size()] = std::int32_t(game->profiles.size());
+        game->selection.drivers[game->profiles.size()] = std::int32_t(game->profiles.size());
         game->settings->selectedDriverCount = std::int32_t(game->profiles.size()) + 1;
         game->profiles.push_back(std::move(p));
         return *game->profiles.back();
@@ -203,7 +203,7 @@ TEST_F(RaceFlow, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
     p[0]->car->fuel = 0;
     p[2]->car->damage = p[2]->car->type->maxDamage;
     SDL_FillRect(game->screen, nullptr, 0xFF000000);
-    drawRaceDisplay(game->screen, *game->race, game->drawing, false);
+    drawRaceDisplay(game->screen, game->fonts.small, *game->race, game->drawing, false);
     // The fuel bar of the top view is empty, the damage bar of the bottom
     // one full (red), each 32 pixels long at ratio 1.
     EXPECT_EQ(getPixel(game->screen, 151, 10), 0xFF000000u);
@@ -222,12 +222,12 @@ TEST_F(RaceFlow, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
     // A lone computer driver gets the display too.
     game->clearRace();
     game->profiles.clear();
-    selectedPlayers.fill(-1);
+    game->selection.drivers.fill(-1);
     driver(Computer);
     start(TimeTrial);
     frames(1);
     SDL_FillRect(game->screen, nullptr, 0xFF000000);
-    drawRaceDisplay(game->screen, *game->race, game->drawing, false);
+    drawRaceDisplay(game->screen, game->fonts.small, *game->race, game->drawing, false);
     EXPECT_EQ(getPixel(game->screen, 278 + 1, 10), 0xFF00FF00u);
 }
 

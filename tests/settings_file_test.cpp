@@ -1,7 +1,7 @@
 // set.dat: the exact bytes the game writes, the round trip, and files that
 // were damaged or written by hand. Whatever the file holds, the game starts.
-#include "base/bytes.hpp"
 #include "app/settings_file.hpp"
+#include "base/bytes.hpp"
 #include "records/profile.hpp"
 #include "test_support.hpp"
 #include "ui/menu.hpp"
@@ -18,14 +18,14 @@ struct SettingsFile : ::testing::Test {
         game->startUp();
         resetSelections();
     }
-    static void resetSelections() {
-        selectedTracks.fill(-1);
-        selectedPlayers.fill(-1);
+    void resetSelections() {
+        game->selection.tracks.fill(-1);
+        game->selection.drivers.fill(-1);
     }
     // Rebuilds the menu as a fresh start would, with the default flags.
     void freshMenu() {
-        skidmarksOn = carDamageOn = fuelConsumptionOn = true;
-        unlimitedNitro = showFps = showLapRecord = false;
+        game->options.skidmarks = game->options.carDamage = game->options.fuelConsumption = true;
+        game->options.unlimitedNitro = game->options.showFps = game->options.showLapRecord = false;
         game->buildMainMenu();
     }
     void withDrivers(int n) {
@@ -36,7 +36,7 @@ struct SettingsFile : ::testing::Test {
     void TearDown() override { game->profiles.clear(); }
     std::vector<std::uint8_t> defaultFile() {
         freshMenu();
-        return encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers);
+        return encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers);
     }
     std::vector<std::string> labels() {
         std::vector<std::string> out;
@@ -63,9 +63,9 @@ std::vector<std::uint8_t> record(const std::string& label, std::int32_t value,
 } // namespace
 
 TEST_F(SettingsFile, HoldsSixteenRecordsInSlotOrderThenTheSelections) {
-    selectedTracks[0] = 2;
-    selectedPlayers[0] = 1;
-    selectedPlayers[1] = 4;
+    game->selection.tracks[0] = 2;
+    game->selection.drivers[0] = 1;
+    game->selection.drivers[1] = 4;
     const auto bytes = defaultFile();
     ByteReader in(bytes);
     std::vector<std::string> seen;
@@ -111,50 +111,54 @@ TEST_F(SettingsFile, WriteThenReadGivesTheSameMenuAndSelections) {
     item(1, 5)->action(*item(1, 5));
     item(3, 0)->action(*item(3, 0));
     item(3, 4)->action(*item(3, 4));
-    selectedTracks = {0, 0, 1, -1, -1, -1, -1, -1};
-    selectedPlayers = {3, 0, -1, -1, -1, -1, -1, -1};
+    game->selection.tracks = {0, 0, 1, -1, -1, -1, -1, -1};
+    game->selection.drivers = {3, 0, -1, -1, -1, -1, -1, -1};
     game->tracks = {"a.map", "b.map"};
     withDrivers(4);
     game->writeSettings();
-    const auto written = encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers);
+    const auto written =
+        encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers);
 
     freshMenu();
     resetSelections();
     game->readSettings();
-    EXPECT_EQ(encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers), written);
+    EXPECT_EQ(encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers),
+              written);
     EXPECT_EQ(item(1, 5)->text, "30");
     EXPECT_EQ(game->settings->lapsPerRace, 30);
-    EXPECT_FALSE(skidmarksOn);
-    EXPECT_TRUE(showFps);
-    EXPECT_EQ(numSelected, 3);
+    EXPECT_FALSE(game->options.skidmarks);
+    EXPECT_TRUE(game->options.showFps);
+    EXPECT_EQ(game->selection.trackCount, 3);
     EXPECT_EQ(game->settings->raceCount, 3);
     EXPECT_EQ(game->settings->trackNames[2], "b.map");
-    EXPECT_EQ(numSelectedPlayers, 2);
+    EXPECT_EQ(game->selection.driverCount, 2);
     EXPECT_EQ(game->settings->selectedDriverCount, 2);
 }
 
 TEST_F(SettingsFile, NoFileMeansDefaultsAndNoSelections) {
     freshMenu();
     game->readSettings();
-    EXPECT_TRUE(skidmarksOn && carDamageOn && fuelConsumptionOn);
-    EXPECT_FALSE(unlimitedNitro || showFps || showLapRecord);
-    EXPECT_EQ(numSelected, 0);
-    EXPECT_EQ(numSelectedPlayers, 0);
+    EXPECT_TRUE(game->options.skidmarks && game->options.carDamage &&
+                game->options.fuelConsumption);
+    EXPECT_FALSE(game->options.unlimitedNitro || game->options.showFps ||
+                 game->options.showLapRecord);
+    EXPECT_EQ(game->selection.trackCount, 0);
+    EXPECT_EQ(game->selection.driverCount, 0);
     EXPECT_EQ(game->settings->raceCount, 0);
 }
 
 TEST_F(SettingsFile, SelectionsOfTracksAndDriversThatAreGoneAreDropped) {
-    selectedTracks = {7, 0, -1, -1, -1, -1, -1, -1};
-    selectedPlayers = {3, 0, 0, 1, -1, -1, -1, -1};
+    game->selection.tracks = {7, 0, -1, -1, -1, -1, -1, -1};
+    game->selection.drivers = {3, 0, 0, 1, -1, -1, -1, -1};
     const auto bytes = defaultFile();
     writeFileAtomically("set.dat", bytes);
     resetSelections();
     game->tracks = {"only.map"};
     withDrivers(2);
     game->readSettings();
-    EXPECT_EQ(numSelected, 1);
+    EXPECT_EQ(game->selection.trackCount, 1);
     EXPECT_EQ(game->settings->trackNames[0], "only.map");
-    EXPECT_EQ(selectedPlayers, (std::array<std::int32_t, 8>{0, 1, -1, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(game->selection.drivers, (std::array<std::int32_t, 8>{0, 1, -1, -1, -1, -1, -1, -1}));
     EXPECT_EQ(game->settings->selectedDriverCount, 2);
 }
 
@@ -164,15 +168,17 @@ TEST_F(SettingsFile, DamagedRecordsKeepTheMenusOwnValues) {
     freshMenu();
     item(3, 4)->value = 1;
     item(3, 4)->action(*item(3, 4));
-    selectedPlayers[0] = 2;
-    const auto good = encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers);
+    game->selection.drivers[0] = 2;
+    const auto good =
+        encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers);
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
         freshMenu();
         resetSelections();
         std::vector<std::uint8_t> part(good.begin(), good.begin() + std::ptrdiff_t(cut));
-        EXPECT_FALSE(decodeSettings(part, *game->mainMenu, selectedTracks, selectedPlayers));
+        EXPECT_FALSE(
+            decodeSettings(part, *game->mainMenu, game->selection.tracks, game->selection.drivers));
         EXPECT_EQ(labels().size(), 16u);
-        EXPECT_EQ(selectedPlayers[0], -1) << "selections are taken only when whole";
+        EXPECT_EQ(game->selection.drivers[0], -1) << "selections are taken only when whole";
         EXPECT_TRUE(item(3, 4)->text == "ON" || item(3, 4)->text == "OFF");
     }
 }
@@ -183,7 +189,8 @@ TEST_F(SettingsFile, AbsurdLengthsAreRefused) {
         ByteWriter w;
         w.i32(length);
         w.raw("DRIVE OPTIONS", 13);
-        EXPECT_FALSE(decodeSettings(w.bytes(), *game->mainMenu, selectedTracks, selectedPlayers));
+        EXPECT_FALSE(decodeSettings(w.bytes(), *game->mainMenu, game->selection.tracks,
+                                    game->selection.drivers));
         EXPECT_EQ(item(0, 0)->label, "DRIVE OPTIONS");
     }
     // A 300-byte value text in the laps record: refused, laps keep 3.
@@ -200,7 +207,8 @@ TEST_F(SettingsFile, AbsurdLengthsAreRefused) {
     w.countedString("LAPS PER RACE");
     w.i32(11);
     w.countedString(std::string(300, '9'));
-    EXPECT_FALSE(decodeSettings(w.bytes(), *game->mainMenu, selectedTracks, selectedPlayers));
+    EXPECT_FALSE(decodeSettings(w.bytes(), *game->mainMenu, game->selection.tracks,
+                                game->selection.drivers));
     EXPECT_EQ(item(1, 5)->text, "3");
     EXPECT_EQ(game->settings->lapsPerRace, 3);
 }
@@ -217,28 +225,28 @@ TEST_F(SettingsFile, GarbageNeverStopsTheGame) {
         game->readSettings();
         EXPECT_GE(game->settings->lapsPerRace, 1);
         EXPECT_LE(game->settings->lapsPerRace, 30);
-        EXPECT_GE(numSelected, 0);
-        EXPECT_LE(numSelected, 8);
-        for (int i = 0; i < numSelected; ++i)
-            EXPECT_GE(selectedTracks[i], 0);
-        for (int i = numSelected; i < 8; ++i)
-            EXPECT_EQ(selectedTracks[i], -1);
+        EXPECT_GE(game->selection.trackCount, 0);
+        EXPECT_LE(game->selection.trackCount, 8);
+        for (int i = 0; i < game->selection.trackCount; ++i)
+            EXPECT_GE(game->selection.tracks[i], 0);
+        for (int i = game->selection.trackCount; i < 8; ++i)
+            EXPECT_EQ(game->selection.tracks[i], -1);
     }
 }
 
 TEST_F(SettingsFile, SelectionsWithGapsArePackedToTheFront) {
-    selectedTracks = {-1, 3, -7, 1, -1, -1, -1, -1};
-    selectedPlayers = {-1, -1, -1, -1, -1, -1, -1, 5};
+    game->selection.tracks = {-1, 3, -7, 1, -1, -1, -1, -1};
+    game->selection.drivers = {-1, -1, -1, -1, -1, -1, -1, 5};
     writeFileAtomically("set.dat", defaultFile());
     resetSelections();
     game->tracks = {"a.map", "b.map", "c.map", "d.map"};
     withDrivers(6);
     game->readSettings();
-    EXPECT_EQ(selectedTracks, (std::array<std::int32_t, 8>{3, 1, -1, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(game->selection.tracks, (std::array<std::int32_t, 8>{3, 1, -1, -1, -1, -1, -1, -1}));
     EXPECT_EQ(game->settings->trackNames[0], "d.map");
     EXPECT_EQ(game->settings->trackNames[1], "b.map");
-    EXPECT_EQ(selectedPlayers[0], 5);
-    EXPECT_EQ(numSelectedPlayers, 1);
+    EXPECT_EQ(game->selection.drivers[0], 5);
+    EXPECT_EQ(game->selection.driverCount, 1);
 }
 
 TEST_F(SettingsFile, SavingReplacesTheFileWhole) {
@@ -247,6 +255,7 @@ TEST_F(SettingsFile, SavingReplacesTheFileWhole) {
     game->writeSettings();
     std::vector<std::uint8_t> bytes;
     ASSERT_TRUE(readWholeFile("set.dat", bytes));
-    EXPECT_EQ(bytes, encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers));
+    EXPECT_EQ(bytes,
+              encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers));
     EXPECT_FALSE(std::filesystem::exists("set.dat.tmp"));
 }

@@ -91,11 +91,11 @@ struct StoredFiles : ::testing::Test {
         game = initGame();
         game->headless = true; // message boxes print their text
         game->profiles.clear();
-        selectedTracks.fill(-1);
-        selectedPlayers.fill(-1);
-        skidmarksOn = carDamageOn = fuelConsumptionOn = true;
-        unlimitedNitro = showFps = showLapRecord = false;
-        menuScreen = 0;
+        game->selection.tracks.fill(-1);
+        game->selection.drivers.fill(-1);
+        game->options.skidmarks = game->options.carDamage = game->options.fuelConsumption = true;
+        game->options.unlimitedNitro = game->options.showFps = game->options.showLapRecord = false;
+        game->menuScreen = 0;
     }
     void TearDown() override {
         game->headless = false;
@@ -104,8 +104,8 @@ struct StoredFiles : ::testing::Test {
     // A start as the game makes one, and what it said.
     std::string start() {
         game->profiles.clear();
-        selectedTracks.fill(-1);
-        selectedPlayers.fill(-1);
+        game->selection.tracks.fill(-1);
+        game->selection.drivers.fill(-1);
         testing::internal::CaptureStdout();
         game->quit = false;
         game->startUp();
@@ -129,8 +129,9 @@ struct StoredFiles : ::testing::Test {
     }
     std::vector<std::string> selectedNames() {
         std::vector<std::string> out;
-        for (std::int32_t i = 0; i < numSelectedPlayers; ++i)
-            out.push_back(game->profiles[std::size_t(selectedPlayers[std::size_t(i)])]->name);
+        for (std::int32_t i = 0; i < game->selection.driverCount; ++i)
+            out.push_back(
+                game->profiles[std::size_t(game->selection.drivers[std::size_t(i)])]->name);
         return out;
     }
     PlayerProfile& named(const std::string& name) {
@@ -140,11 +141,12 @@ struct StoredFiles : ::testing::Test {
         return *game->profiles.front();
     }
     void select(const std::vector<std::string>& drivers) {
-        selectedPlayers.fill(-1);
+        game->selection.drivers.fill(-1);
         for (std::size_t i = 0; i < drivers.size(); ++i)
             for (std::size_t j = 0; j < game->profiles.size(); ++j)
-                if (game->profiles[j]->name == drivers[i]) selectedPlayers[i] = std::int32_t(j);
-        numSelectedPlayers = std::int32_t(drivers.size());
+                if (game->profiles[j]->name == drivers[i])
+                    game->selection.drivers[i] = std::int32_t(j);
+        game->selection.driverCount = std::int32_t(drivers.size());
     }
 
     ScratchDir dir;
@@ -201,7 +203,7 @@ TEST_F(StoredFiles, APlayersDirectoryThatIsMissingIsMadeOneThatCannotBeWrittenIs
     fs::remove("set.dat");
     fs::create_directory("set.dat");
     start();
-    selectedTracks[0] = 0;
+    game->selection.tracks[0] = 0;
     EXPECT_NE(quit().find("Could not save the settings."), std::string::npos);
     EXPECT_TRUE(fs::is_directory("set.dat"));
     EXPECT_TRUE(temporaries().empty());
@@ -210,14 +212,14 @@ TEST_F(StoredFiles, APlayersDirectoryThatIsMissingIsMadeOneThatCannotBeWrittenIs
 TEST_F(StoredFiles, AFullDiskKeepsTheOldFilesWholeAndSaysSo) {
     writeDriver("Ann.pl", driver("Ann"));
     start();
-    selectedTracks[0] = 0;
+    game->selection.tracks[0] = 0;
     quit();
     const auto before = snapshot();
     ASSERT_TRUE(before.count("set.dat") && before.count("selection.txt"));
 
     named("Ann").totalLaps = 12;
-    selectedTracks[1] = 0;
-    selectedPlayers[0] = 0;
+    game->selection.tracks[1] = 0;
+    game->selection.drivers[0] = 0;
     // The child writes as on a full disk: nothing past 40 bytes of any file
     // (EFBIG, the signal ignored), so every save breaks off part-way.
     int out[2];
@@ -263,11 +265,11 @@ TEST_F(StoredFiles, SavesKilledAtAnyMomentLeaveTheOldFileOrTheNew) {
     PlayerProfile& ann = named("Ann");
     // Two versions of every file, of different lengths.
     auto version = [&](bool second) {
-        selectedTracks.fill(-1);
-        selectedTracks[0] = 0;
-        if (second) selectedTracks[1] = 0;
-        selectedPlayers.fill(-1);
-        if (second) selectedPlayers[0] = 0;
+        game->selection.tracks.fill(-1);
+        game->selection.tracks[0] = 0;
+        if (second) game->selection.tracks[1] = 0;
+        game->selection.drivers.fill(-1);
+        if (second) game->selection.drivers[0] = 0;
         ann.totalLaps = second ? 2 : 1;
         ann.carName = second ? std::string(200, 'x') : "Comet";
         game->mainMenu->at(3, 4)->value = second;
@@ -405,7 +407,7 @@ TEST_F(StoredFiles, ADriverIsSavedOnlyToItsOwnFileNeverOverAnother) {
     // Deleting a driver takes its own file only.
     for (std::size_t i = 0; i < game->profiles.size(); ++i)
         if (game->profiles[i]->name == "Player One") {
-            deleteDriver(std::int32_t(i));
+            game->driverSelection.deleteDriver(std::int32_t(i));
             break;
         }
     EXPECT_FALSE(fs::exists("players/Player One.pl"));
@@ -475,7 +477,7 @@ TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     writeFileAtomically("tracks/b.map", bytesOf("tracks/test.map"));
     start();
     select({"Eve", "Cy", "Dee"});
-    selectedTracks = {1, 0, 1, -1, -1, -1, -1, -1}; // test.map, b.map, test.map
+    game->selection.tracks = {1, 0, 1, -1, -1, -1, -1, -1}; // test.map, b.map, test.map
     quit();
     auto restart = [&] {
         testing::internal::CaptureStderr();
@@ -509,9 +511,9 @@ TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
 
     // set.dat written without selection.txt (by hand, or by an older game)
     // keeps its own positions.
-    selectedPlayers = {0, -1, -1, -1, -1, -1, -1, -1};
-    writeFileAtomically("set.dat",
-                        encodeSettings(*game->mainMenu, selectedTracks, selectedPlayers));
+    game->selection.drivers = {0, -1, -1, -1, -1, -1, -1, -1};
+    writeFileAtomically("set.dat", encodeSettings(*game->mainMenu, game->selection.tracks,
+                                                  game->selection.drivers));
     writeDriver("Abe.pl", driver("Abe"));
     restart();
     EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Abe"}));
@@ -580,7 +582,7 @@ TEST_F(StoredFiles, DamagedFilesAtStartLoseNothing) {
             ownCopyOf("data");
             start();
             select({"Ann", "Bob"});
-            selectedTracks[0] = 0;
+            game->selection.tracks[0] = 0;
             quit();
 
             // The damage, to a file of its own.

@@ -4,11 +4,13 @@
 #include "app/game.hpp"
 #include "base/bytes.hpp"
 #include "frontend/race_drawing.hpp"
+#include "gfx/font.hpp"
 #include "gfx/surface.hpp"
 #include "platform/platform.hpp"
 #include "race/race.hpp"
 #include "scratch_dir.hpp"
 #include "track/track.hpp"
+#include "ui/screen_context.hpp"
 
 #include <SDL.h>
 
@@ -101,4 +103,30 @@ class FakePlatformScope {
         };
     }
     std::vector<Step> script;
+};
+
+// What a menu screen needs, with no game behind it: a black 640 x 400
+// screen, the game's fonts (read from the runtime directory), a keyboard and
+// nothing selected. Message boxes answer what `answer` says.
+struct ScreenRig {
+    ScreenRig() {
+        std::string missing;
+        fonts.load(missing);
+        context.message = [this](const std::string& text, bool) {
+            messages.push_back(text);
+            return answer;
+        };
+    }
+    ~ScreenRig() { SDL_FreeSurface(screen); }
+    ScreenRig(const ScreenRig&) = delete;
+    ScreenRig& operator=(const ScreenRig&) = delete;
+
+    Fonts fonts;
+    Keyboard keyboard;
+    Settings settings;
+    Selection selection;
+    SDL_Surface* screen = filledSurface(640, 400, 0xFF000000);
+    ScreenContext context{screen, nullptr, fonts, keyboard, settings, selection, nullptr};
+    std::vector<std::string> messages;
+    bool answer = true;
 };

@@ -132,8 +132,8 @@ int main(int argc, char** argv) {
         p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
         game->profiles.push_back(std::move(p));
     }
-    selectedTracks.fill(-1);
-    selectedPlayers.fill(-1);
+    game->selection.tracks.fill(-1);
+    game->selection.drivers.fill(-1);
     for (std::size_t i = 0; i < trackFiles.size(); ++i) {
         std::int32_t position = -1;
         for (std::size_t t = 0; t < game->tracks.size(); ++t)
@@ -142,11 +142,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "no track %s in tracks/\n", trackFiles[i].c_str());
             return 1;
         }
-        selectedTracks[i] = position;
+        game->selection.tracks[i] = position;
         game->settings->trackNames[i] = trackFiles[i];
     }
     for (std::int32_t i = 0; i < drivers; ++i)
-        selectedPlayers[std::size_t(i)] = i;
+        game->selection.drivers[std::size_t(i)] = i;
     game->settings->raceCount = std::int32_t(trackFiles.size());
     game->settings->selectedDriverCount = drivers;
     game->settings->lapsPerRace = laps;

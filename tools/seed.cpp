@@ -6,8 +6,8 @@
 //
 // Nothing that exists is touched: drivers are made only when players/ has
 // none, set.dat only when there is none. Run it in the runtime directory.
-#include "base/bytes.hpp"
 #include "app/game.hpp"
+#include "base/bytes.hpp"
 #include "car/car_type.hpp"
 #include "records/profile.hpp"
 #include "track/directory.hpp"
@@ -70,15 +70,15 @@ int main(int argc, char** argv) {
 
     if (!std::filesystem::exists("set.dat")) {
         game->startUp();
-        selectedTracks.fill(-1);
-        selectedPlayers.fill(-1);
-        selectedTracks[0] = 0;
+        game->selection.tracks.fill(-1);
+        game->selection.drivers.fill(-1);
+        game->selection.tracks[0] = 0;
         std::size_t used = 0;
         for (bool human : {true, false})
             for (std::size_t i = 0; i < game->profiles.size() && used < 4; ++i) {
                 const bool isHuman = game->profiles[i]->type == Human;
                 if (isHuman != human || (human && used > 0)) continue;
-                selectedPlayers[used++] = std::int32_t(i);
+                game->selection.drivers[used++] = std::int32_t(i);
             }
         if (!game->writeSettings()) {
             std::fprintf(stderr, "gravelin_seed: cannot write set.dat\n");

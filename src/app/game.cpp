@@ -4,7 +4,6 @@
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
-#include "frontend/view.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
@@ -24,20 +23,27 @@
 #include <unistd.h>
 #include <utility>
 
-const char* const kBannerText = "Gravelin v0.33 (C) 2003";
-
 namespace {
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 400;
 constexpr Uint32 kFrameMilliseconds = 16;
-
-// The four fonts live for the whole run.
-Font* loadFont(const char* path) {
-    return new Font(path);
-}
 } // namespace
 
-Game::Game() = default;
+Game::Game()
+    : context{nullptr, nullptr, fonts, keyboard, settingsRecord, selection, nullptr},
+      messageBox(context), roster{profiles, cars, nullptr, nullptr}, keySettings(context),
+      driverCreation(context, roster),
+      driverSelection(context, roster, keySettings, driverCreation),
+      trackSelection(context, tracks), lapRecords(context, tracks), standingsScreen(context),
+      menuKeys(keyboard) {
+    context.message = [this](const std::string& message, bool withCancel) {
+        return showDialog(message, withCancel);
+    };
+    roster.create = [this](const std::string& name, std::int32_t type) {
+        createProfile(name, type);
+    };
+    roster.filePath = [this](const PlayerProfile& profile) { return profileFilePath(profile); };
+}
 Game::~Game() = default;
 
 Game* Game::instance() {
@@ -46,8 +52,8 @@ Game* Game::instance() {
 }
 
 void Game::init(int, char**) {
-    selectedTracks.fill(-1);
-    selectedPlayers.fill(-1);
+    selection.tracks.fill(-1);
+    selection.drivers.fill(-1);
     if (initialised) return;
     initialised = true;
 
@@ -61,6 +67,7 @@ void Game::init(int, char**) {
         std::fprintf(stderr, "Unable to set selected videomode: %s\n", SDL_GetError());
         std::exit(1);
     }
+    context.screen = screen;
     SDL_WM_SetCaption("Gravelin", "Gravelin");
     std::printf("Display Info:\n");
     std::printf("Width:%d, Height:%d,depth:%d\n\n", screen->w, screen->h,
@@ -80,6 +87,7 @@ void Game::init(int, char**) {
         std::fprintf(stderr, "FATAL ERROR:cannot load title.bmp!\n");
         std::exit(1);
     }
+    context.background = titleImage;
 }
 
 void Game::run() {
@@ -101,25 +109,17 @@ void Game::startUp() {
         loadProfiles();
     }
     driverCount = 1;
-    if (!fontSmall) {
-        fontSmall = loadFont("data/verd10.fnt");
-        fontLarge = loadFont("data/verd24.fnt");
-        fontMenu = loadFont("data/verdana20b.fnt");
-        fontMedium = loadFont("data/verd14.fnt");
+    if (!fontsLoaded) {
         // Every screen is text: without a whole font there is no game to
         // show, only blank menus.
-        const std::pair<Font*, const char*> fonts[] = {{fontSmall, "data/verd10.fnt"},
-                                                       {fontLarge, "data/verd24.fnt"},
-                                                       {fontMenu, "data/verdana20b.fnt"},
-                                                       {fontMedium, "data/verd14.fnt"}};
-        for (const auto& [font, path] : fonts)
-            if (!font->complete) {
-                std::fprintf(stderr, "FATAL ERROR: cannot load font %s!\n", path);
-                std::exit(1);
-            }
+        std::string missing;
+        if (!fonts.load(missing)) {
+            std::fprintf(stderr, "FATAL ERROR: cannot load font %s!\n", missing.c_str());
+            std::exit(1);
+        }
+        fontsLoaded = true;
     }
     SDL_ShowCursor(0);
-    setFont(fontSmall);
 
     settings = &settingsRecord;
     settings->raceIndex = 0;
@@ -128,7 +128,7 @@ void Game::startUp() {
     sound::loadGameSamples();
     loadCarList();
     loadTrackList();
-    refreshKeys();
+    keyboard.refresh();
     readSettings();
     if (!driversCanBeSaved) showDialog("Drivers can't be saved in players/.", false);
 
@@ -162,11 +162,11 @@ void Game::runFrame() {
     }
 
     pumpEvents();
-    refreshKeys();
+    keyboard.refresh();
     // A window close, Ctrl+C or SIGTERM, in whatever state or screen it came:
     // the loop ends as after the QUIT item, and run saves the same way.
     if (quitRequested()) quit = true;
-    if (keys[SDLK_ESCAPE]) {
+    if (keyboard.held(SDLK_ESCAPE)) {
         if (state != MainMenu) saveProfiles();
         sound::stopAllSounds();
         // In the menu this ESC is still to be served: it closes a screen or
@@ -174,7 +174,7 @@ void Game::runFrame() {
         if (state == MainMenu)
             dropPendingEvents();
         else
-            flushInput();
+            keyboard.flush();
         state = MainMenu;
         delay(10);
     }
@@ -223,43 +223,38 @@ bool Game::preparePlayersDirectory() {
 }
 
 void Game::mainMenuFrame() {
-    refreshKeys();
+    keyboard.refresh();
     copySurface(screen, titleImage);
     switch (menuScreen) {
-    case 0:
-        mainMenu->draw(screen);
+    case MenuPages:
+        mainMenu->draw(screen, keyboard);
         break;
-    case 1:
-        drawLapRecords();
+    case LapRecordsShown:
+        lapRecords.draw();
         break;
-    case 3:
-        trackSelectionFrame();
+    case TrackSelectionShown:
+        trackSelection.frame();
         break;
-    case 5:
-        driverSelectionFrame();
+    case DriverSelectionShown:
+        driverSelection.frame();
         break;
     default:
         break;
     }
-    drawBanner();
-    handleMenuKeys(*mainMenu);
-
-    keyPressed = 0;
-    keyReleased = 0;
-    SDL_Event event;
-    if (pollEvent(event)) {
-        if (event.type == SDL_KEYDOWN) keyPressed = event.key.keysym.sym;
-        if (event.type == SDL_KEYUP) keyReleased = event.key.keysym.sym;
-    }
+    drawBanner(context);
+    menuKeys.serve(*mainMenu, menuScreen);
+    keyboard.takeMenuEvent();
 }
 
 void Game::standingsFrame() {
     copySurface(screen, titleImage);
-    drawStandings();
-    if (keys[SDLK_RETURN]) {
+    if (race)
+        standingsScreen.draw(race->standings, driverCount, settings->raceIndex,
+                             settings->raceCount);
+    if (keyboard.held(SDLK_RETURN)) {
         settings->raceIndex += 1;
         if (settings->raceIndex == settings->raceCount) {
-            flushInput();
+            keyboard.flush();
             state = MainMenu;
         } else {
             raceReady = false;
@@ -269,11 +264,24 @@ void Game::standingsFrame() {
     }
 }
 
-void Game::drawBanner() {
-    const std::size_t length = std::char_traits<char>::length(kBannerText);
-    const std::uint32_t width = std::uint32_t(length) * std::uint32_t(glyphWidth('A') + 1);
-    const std::int32_t x = screen->w / 2 - std::int32_t(width / 2);
-    drawText(screen, x, screen->h - 15, kBannerText, 0xFFFFFFFF, true);
+bool Game::showDialog(const std::string& message, bool withCancel) {
+    // No one would ever see the box, let alone press a key for it.
+    if (headless) {
+        std::printf("%s\n", message.c_str());
+        return false;
+    }
+    return messageBox.show(message, withCancel);
+}
+
+RaceRules Game::raceRules() const {
+    const Settings& s = settings ? *settings : settingsRecord;
+    RaceRules rules;
+    rules.mode = s.mode;
+    rules.laps = s.lapsPerRace;
+    rules.carDamage = options.carDamage;
+    rules.fuelConsumption = options.fuelConsumption;
+    rules.unlimitedNitro = options.unlimitedNitro;
+    return rules;
 }
 
 float averageFrameRate(std::uint32_t frames, Uint32 elapsedMilliseconds) {

@@ -1,14 +1,24 @@
 // The one application object. Everything that lives for the whole run hangs
-// off it: the screen, the lists, the race bookkeeping, the main menu and the
-// main loop's state. The entry point calls init and then run; tests drive
-// the same loop frame by frame through startUp and runFrame.
+// off it: the screen, the lists, the race bookkeeping, the main menu and its
+// screens, and the main loop's state. The entry point calls init and then
+// run; tests drive the same loop frame by frame through startUp and runFrame.
 #pragma once
 
-#include "app/settings.hpp"
 #include "driver/control_source.hpp"
 #include "frontend/race_drawing.hpp"
 #include "frontend/race_sound.hpp"
+#include "gfx/font.hpp"
+#include "platform/platform.hpp"
 #include "race/race.hpp"
+#include "ui/dialog.hpp"
+#include "ui/driver_select.hpp"
+#include "ui/key_settings.hpp"
+#include "ui/lap_records_screen.hpp"
+#include "ui/menu.hpp"
+#include "ui/screen_context.hpp"
+#include "ui/settings.hpp"
+#include "ui/standings_screen.hpp"
+#include "ui/track_select.hpp"
 
 #include <SDL.h>
 
@@ -18,8 +28,6 @@
 #include <string>
 #include <vector>
 
-class GameMenu;
-struct MenuItem;
 class Track;
 class Car;
 class Player;
@@ -53,13 +61,13 @@ class Game {
     // Main-menu and standings frames.
     void mainMenuFrame();
     void standingsFrame();
-    void drawBanner();
 
     // Modal message box; true when it closes with OK highlighted.
     bool showDialog(const std::string& message, bool withCancel);
-    // Centres text on the screen in the current font; y -1 centres it
-    // vertically too.
-    void drawCentred(const std::string& text, std::uint32_t colour, std::int32_t y);
+
+    // The rules the coming race is run by, from the drive options and the
+    // MISC. SETTINGS flags.
+    RaceRules raceRules() const;
 
     // set.dat: the menu items in slot order, then both selections; and
     // selection.txt beside it, the same selections by name. Writing says on
@@ -79,12 +87,9 @@ class Game {
     void preRaceFrame();
     void raceFrame();
     void raceOverFrame();
-    // The season table after a race, and its screen.
+    // The season table after a race.
     void updateStandings();
-    void drawStandings();
     PlayerProfile* findProfile(const std::string& name) const;
-    // The rules of the coming race from the settings and the flags.
-    RaceRules raceRules() const;
 
     // The cars in cars/ and the tracks in tracks/, read once at start-up;
     // no track at all ends the program.
@@ -97,9 +102,6 @@ class Game {
     // (with a message) when the map cannot be raced; nothing may then be
     // drawn or driven on it.
     bool prepareRace();
-
-    // One frame of the lap records screen.
-    void drawLapRecords();
 
     // Drivers: read from players/ at start-up, written at quit and when a
     // race is left with ESC. A driver is only ever written to the file it
@@ -130,18 +132,11 @@ class Game {
     // The car after the given one in the car list, the first after the
     // last; none when the car is not in the list.
     const CarType* nextCar(const CarType* car) const;
-    void showStatistics(std::int32_t position);
 
     // The race of the coming race or season, with a participant for each
     // of raceDrivers, their cars, control sources and views. False (with
     // the reason in why) when a driver's car cannot be found or made.
     bool setupRaceParticipants(std::string& why);
-
-    // The screens of the main-menu state and the modal ones they open.
-    void trackSelectionFrame();
-    void driverSelectionFrame();
-    void driverCreationScreen();
-    void keySettingsScreen(std::int32_t position);
 
     // One frame of the race with its drawing and sound; the drawing only
     // when drawRace is on.
@@ -204,10 +199,30 @@ class Game {
     bool raceReady = false;
     // Frames shown of the "Race %d of %d" screen.
     std::int32_t preRaceFrames = 0;
-};
 
-// The banner line at the bottom of the menu screens.
-extern const char* const kBannerText;
+    // The menu side: what the screens share, and the screens themselves.
+    // The screens keep references to what is declared above them, so the
+    // order of these members is the order they must be built in.
+    Fonts fonts;
+    Keyboard keyboard;
+    Options options;
+    Selection selection;
+    ScreenContext context;
+    MessageBox messageBox;
+    DriverRoster roster;
+    KeySettingsScreen keySettings;
+    DriverCreationScreen driverCreation;
+    DriverSelectionScreen driverSelection;
+    TrackSelectionScreen trackSelection;
+    LapRecordsScreen lapRecords;
+    StandingsScreen standingsScreen;
+    MenuKeys menuKeys;
+    // Which screen the main-menu state shows (MenuScreen).
+    std::int32_t menuScreen = MenuPages;
+
+  private:
+    bool fontsLoaded = false;
+};
 
 // The frame rate averaged over the run so far. Before a whole second has
 // passed it uses the milliseconds, and before any time has passed it is 0.

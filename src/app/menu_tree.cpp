@@ -1,18 +1,19 @@
 // The main menu tree. set.dat stores these items by slot, so the reader and
 // the writer rely on this exact layout: add items only to empty slots.
 #include "app/game.hpp"
-#include "gfx/font.hpp"
 #include "ui/menu.hpp"
 
 namespace {
 
 // LAPS PER RACE steps through 1, 3, 6 ... 30 laps.
-void lapsRule(MenuItem& item) {
-    if (item.value < 1) item.value = 1;
-    if (item.value > 11) item.value = 11;
-    const std::int32_t laps = item.value == 1 ? 1 : 3 * item.value - 3;
-    Game::instance()->settings->lapsPerRace = laps;
-    item.text = std::to_string(laps);
+MenuCallback lapsRule(Settings*& settings) {
+    return [&settings](MenuItem& item) {
+        if (item.value < 1) item.value = 1;
+        if (item.value > 11) item.value = 11;
+        const std::int32_t laps = item.value == 1 ? 1 : 3 * item.value - 3;
+        if (settings) settings->lapsPerRace = laps;
+        item.text = std::to_string(laps);
+    };
 }
 
 // ON/OFF items: RIGHT on ON wraps to OFF, LEFT on OFF stays OFF.
@@ -32,7 +33,7 @@ void Game::buildMainMenu() {
     if (!settings) settings = &settingsRecord;
     menu = std::make_unique<GameMenu>(100, 100);
     mainMenu = menu.get();
-    mainMenu->font = fontMenu;
+    mainMenu->font = &fonts.menu;
     menuItems.clear();
 
     auto place = [this](std::int32_t page, std::int32_t slot, const char* label,
@@ -47,7 +48,8 @@ void Game::buildMainMenu() {
     place(0, 0, "DRIVE OPTIONS", nullptr, PlainItem, -1, 1);
     place(0, 1, "MISC. SETTINGS", nullptr, PlainItem, -1, 3);
     place(
-        0, 2, "HALL OF FAME", [](MenuItem&) { menuScreen = 1; }, PlainItem, -1, -1);
+        0, 2, "HALL OF FAME", [this](MenuItem&) { menuScreen = LapRecordsShown; }, PlainItem, -1,
+        -1);
     place(
         0, 3, "QUIT", [this](MenuItem&) { quit = true; }, PlainItem, -1, -1);
 
@@ -55,18 +57,22 @@ void Game::buildMainMenu() {
     place(1, 1, "TIME TRIAL", drive(TimeTrial), PlainItem, 0, -1);
     place(1, 2, "RACE/RACING SEASON", drive(RacingSeason), PlainItem, 0, -1)->spacing = 2;
     place(
-        1, 3, "TRACKS...", [](MenuItem&) { menuScreen = 3; }, PlainItem, 0, -1);
+        1, 3, "TRACKS...", [this](MenuItem&) { menuScreen = TrackSelectionShown; }, PlainItem, 0,
+        -1);
     place(
-        1, 4, "DRIVERS...", [](MenuItem&) { menuScreen = 5; }, PlainItem, 0, -1);
+        1, 4, "DRIVERS...", [this](MenuItem&) { menuScreen = DriverSelectionShown; }, PlainItem, 0,
+        -1);
     // Without set.dat the laps start at 3; the rule clamps whatever it holds.
-    place(1, 5, "LAPS PER RACE", lapsRule, ValueItem, 0, -1)->value = 2;
+    place(1, 5, "LAPS PER RACE", lapsRule(settings), ValueItem, 0, -1)->value = 2;
 
-    place(3, 0, "Skidmarks", onOffRule(skidmarksOn), ValueItem, 0, -1)->value = 1;
-    place(3, 1, "Car damage", onOffRule(carDamageOn), ValueItem, 0, -1)->value = 1;
-    place(3, 2, "Fuel consumption", onOffRule(fuelConsumptionOn), ValueItem, 0, -1)->value = 1;
-    place(3, 3, "Unlimited nitro boost", onOffRule(unlimitedNitro), ValueItem, 0, -1)->value = 0;
-    place(3, 4, "Show FPS", onOffRule(showFps), ValueItem, 0, -1)->value = 0;
-    place(3, 5, "Show lap record", onOffRule(showLapRecord), ValueItem, 0, -1)->value = 0;
+    place(3, 0, "Skidmarks", onOffRule(options.skidmarks), ValueItem, 0, -1)->value = 1;
+    place(3, 1, "Car damage", onOffRule(options.carDamage), ValueItem, 0, -1)->value = 1;
+    place(3, 2, "Fuel consumption", onOffRule(options.fuelConsumption), ValueItem, 0, -1)->value =
+        1;
+    place(3, 3, "Unlimited nitro boost", onOffRule(options.unlimitedNitro), ValueItem, 0, -1)
+        ->value = 0;
+    place(3, 4, "Show FPS", onOffRule(options.showFps), ValueItem, 0, -1)->value = 0;
+    place(3, 5, "Show lap record", onOffRule(options.showLapRecord), ValueItem, 0, -1)->value = 0;
 
     // Until the page is first drawn the texts come from the rules too, so
     // that set.dat written straight away carries them.

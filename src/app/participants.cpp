@@ -13,16 +13,6 @@
 
 #include <cstdio>
 
-RaceRules Game::raceRules() const {
-    RaceRules rules;
-    rules.mode = settings->mode;
-    rules.laps = settings->lapsPerRace;
-    rules.carDamage = carDamageOn;
-    rules.fuelConsumption = fuelConsumptionOn;
-    rules.unlimitedNitro = unlimitedNitro;
-    return rules;
-}
-
 bool Game::setupRaceParticipants(std::string& why) {
     race = std::make_unique<Race>(raceRules());
     controlSources.clear();
@@ -44,7 +34,7 @@ bool Game::setupRaceParticipants(std::string& why) {
         if (profile->type == Human) {
             if (viewCount < 2) humans[viewCount++] = index;
             controlSources.push_back(std::make_unique<KeyboardControls>(
-                profile->controls, [](std::int32_t code) { return keys[code] != 0; }));
+                profile->controls, [this](std::int32_t code) { return keyboard.held(code); }));
         } else {
             controlSources.push_back(std::make_unique<ComputerDriver>());
         }

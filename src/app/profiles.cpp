@@ -1,11 +1,8 @@
 // The game's driver list: read at start-up, written at quit and when a race
-// is left with ESC, grown by driver creation, and the statistics screen.
-#include "base/bytes.hpp"
+// is left with ESC, and grown by driver creation.
 #include "app/game.hpp"
-#include "platform/platform.hpp"
+#include "base/bytes.hpp"
 #include "car/car_type.hpp"
-#include "gfx/font.hpp"
-#include "gfx/surface.hpp"
 #include "records/profile.hpp"
 #include "track/directory.hpp"
 
@@ -141,7 +138,7 @@ void Game::createProfile(const std::string& name, std::int32_t type) {
         ++at;
     PlayerProfile& made =
         **profiles.insert(profiles.begin() + std::ptrdiff_t(at), std::move(profile));
-    for (std::int32_t& slot : selectedPlayers)
+    for (std::int32_t& slot : selection.drivers)
         if (slot >= std::int32_t(at)) ++slot;
     // Saved at once: a players/ that cannot be written shows now, not at
     // quit, and the driver outlives a crash.
@@ -149,41 +146,4 @@ void Game::createProfile(const std::string& name, std::int32_t type) {
         showDialog("Player " + name + " created.", false);
     else
         showDialog("Could not save Player " + name + ".", false);
-}
-
-void Game::showStatistics(std::int32_t position) {
-    const PlayerProfile* p = profileAt(position);
-    if (!p) return;
-    setFont(fontMedium);
-    const std::int32_t bx = screen->w / 2 - 200, by = screen->h / 2 - 75;
-    darkenRect(screen, bx, by, bx + 420, by + 190);
-    const std::string title = p->name + " STATISTICS";
-    drawText(screen, bx + 210 - textWidth(title) / 2, by + 20, title, 0xFFFFFF00, true);
-    const std::int32_t step = glyphHeight('W') + 8;
-    const std::pair<const char*, std::int32_t> lines[] = {
-        {"Total laps driven:", p->totalLaps},
-        {"Races driven:", p->racesDriven},
-        {"Races Won:", p->racesWon},
-        {"Fastest laps:", p->fastestLaps},
-        {"Championships won:", p->championshipsWon}};
-    for (int i = 0; i < 5; ++i)
-        drawText(screen, bx + 10, by + 50 + i * step,
-                 lines[i].first + std::to_string(lines[i].second), 0xFFFFFFFF, true);
-    setFont(fontSmall);
-    drawBanner();
-    flushInput();
-    updateScreen(screen);
-    // The RETURN that opened the box does not close it, unless held on like a
-    // message box's.
-    refreshKeys();
-    KeyRepeat held(true);
-    for (;;) {
-        pumpEvents();
-        delay(10);
-        refreshKeys();
-        held.update();
-        if (quitRequested() || held.fired(SDLK_RETURN)) break;
-    }
-    flushInput();
-    delay(30);
 }

@@ -25,7 +25,7 @@ void Game::abandonRace(const std::string& why) {
     std::printf("%s\n", why.c_str());
     clearRace();
     sound::stopAllSounds();
-    flushInput();
+    keyboard.flush();
     state = MainMenu;
     showDialog(why, false);
 }
@@ -36,7 +36,7 @@ bool Game::prepareRace() {
     const std::string& file = settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces];
     std::string why;
     if (!race->prepareRace(file, why)) return false;
-    drawing.skidmarks = skidmarksOn;
+    drawing.skidmarks = options.skidmarks;
     if (!drawing.prepare(*race)) return false;
     for (auto& source : controlSources)
         if (source) source->raceStarts();
@@ -55,14 +55,14 @@ void Game::preRaceFrame() {
     }
     if (settings->mode == RacingSeason) {
         copySurface(screen, titleImage);
-        setFont(fontMenu);
         drawCentred(
+            screen, fonts.menu,
             stripExtension(settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces]),
             0x00FFFFFF, screen->h / 2 - 40);
-        drawCentred("Race " + std::to_string(settings->raceIndex + 1) + " of " +
+        drawCentred(screen, fonts.menu,
+                    "Race " + std::to_string(settings->raceIndex + 1) + " of " +
                         std::to_string(settings->raceCount),
                     0x00FFFFFF, screen->h / 2);
-        setFont(fontSmall);
         if (++preRaceFrames > 120) {
             preRaceFrames = 0;
             state = StartLights;
@@ -73,7 +73,7 @@ void Game::preRaceFrame() {
 }
 
 void Game::stepRace() {
-    refreshKeys();
+    keyboard.refresh();
     if (drawRace) drawing.eraseCars();
     std::vector<ControlSource*> sources;
     for (auto& source : controlSources)
@@ -85,15 +85,13 @@ void Game::stepRace() {
         drawing.paintSkidMarks(*race);
         drawing.drawCars(*race, race->phase() == RacePhase::Over);
         drawing.drawViews(screen);
-        drawRaceDisplay(screen, *race, drawing, showLapRecord);
+        drawRaceDisplay(screen, fonts.small, *race, drawing, options.showLapRecord);
         drawWarnings();
     }
     state = std::int32_t(race->phase());
 }
 
 void Game::drawWarnings() {
-    Font* previous = currentFont();
-    setFont(fontMenu);
     const auto& players = race->players();
     for (std::size_t v = 0; v < drawing.views.size(); ++v) {
         const std::int32_t i = drawing.viewPlayers[v];
@@ -101,11 +99,10 @@ void Game::drawWarnings() {
         const Player& p = *players[std::size_t(i)];
         const View& view = *drawing.views[v];
         if (p.warningsShown & OutOfFuelWarning)
-            drawCentred("OUT OF FUEL!!", 0xFFFFFF00, view.y + view.height / 2);
+            drawCentred(screen, fonts.menu, "OUT OF FUEL!!", 0xFFFFFF00, view.y + view.height / 2);
         if (p.warningsShown & WreckWarning)
-            drawCentred("WRECK!!", 0xFFFFFF00, view.y + view.height / 2);
+            drawCentred(screen, fonts.menu, "WRECK!!", 0xFFFFFF00, view.y + view.height / 2);
     }
-    setFont(previous);
 }
 
 void Game::raceFrame() {
@@ -115,29 +112,27 @@ void Game::raceFrame() {
     const bool lightsOn = race->phase() == RacePhase::StartLights;
     const std::int32_t lightStep = race->lightStep();
     stepRace();
-    if (showFps) {
+    if (options.showFps) {
         if (frameCounter % 10 == 0)
             framesPerSecondValue = averageFrameRate(frameCounter, ticks() - loopStart);
         char text[32];
         std::snprintf(text, sizeof text, "FPS:%.2f", double(framesPerSecondValue));
-        drawText(screen, 10, 75, text, 0xFFFFFF00, false);
+        drawText(screen, fonts.small, 10, 75, text, 0xFFFFFF00, false);
     }
     if (lightsOn) {
-        Font* previous = currentFont();
-        setFont(fontLarge);
-        drawCentred(kStartTexts[std::min(lightStep, 2)], 0xFFFFFF00, screen->h / 2);
-        setFont(previous);
+        drawCentred(screen, fonts.large, kStartTexts[std::min(lightStep, 2)], 0xFFFFFF00,
+                    screen->h / 2);
     }
 }
 
 void Game::raceOverFrame() {
     if (!race || !race->track() || !drawing.trackSurface) return;
     stepRace();
-    setFont(fontLarge);
     bool recordShown = false;
     if (race->newLapRecord) {
         if (Player* p = race->playerAt(race->recordLapPlayer))
-            drawCentred("new lap record by " + p->name, kBlinkColours[blinkIndex], 100);
+            drawCentred(screen, fonts.large, "new lap record by " + p->name,
+                        kBlinkColours[blinkIndex], 100);
         blinkIndex ^= 1;
         recordShown = true;
     }
@@ -145,12 +140,11 @@ void Game::raceOverFrame() {
     if (settings->mode == RacingSeason && race->finishedCount > 0) {
         const std::int32_t winner = race->finishOrder[0] - 1;
         if (winner >= 0 && std::size_t(winner) < players.size())
-            drawCentred(players[std::size_t(winner)]->name + " WINS!", kBlinkColours[blinkIndex],
-                        screen->h / 2 - 60);
+            drawCentred(screen, fonts.large, players[std::size_t(winner)]->name + " WINS!",
+                        kBlinkColours[blinkIndex], screen->h / 2 - 60);
         if (!recordShown) blinkIndex ^= 1;
     }
-    drawCentred(race->message(), 0xFFFFFF00, -1);
-    setFont(fontSmall);
+    drawCentred(screen, fonts.large, race->message(), 0xFFFFFF00, -1);
     if (++raceOverFrames > 250) {
         sound::stopAllSounds();
         if (lapRecordUnsaved) {
@@ -163,7 +157,7 @@ void Game::raceOverFrame() {
             updateStandings();
             state = Standings;
         } else {
-            flushInput();
+            keyboard.flush();
             delay(60);
             state = MainMenu;
         }
@@ -172,27 +166,4 @@ void Game::raceOverFrame() {
 
 void Game::updateStandings() {
     if (race) race->updateStandings(settings->raceIndex == settings->raceCount - 1);
-}
-
-void Game::drawStandings() {
-    if (!race) return;
-    setFont(fontMenu);
-    const std::string title = settings->raceIndex < settings->raceCount - 1
-                                  ? "Standings after race " +
-                                        std::to_string(settings->raceIndex + 1) + " of " +
-                                        std::to_string(settings->raceCount)
-                                  : std::string("Final results of the season");
-    drawCentred(title, 0xFFAAFF00, 40);
-    setFont(fontMedium);
-    drawText(screen, 50, 70, "Name", 0xFFFFFF00, true);
-    drawText(screen, 300, 70, "Points", 0xFFFFFF00, true);
-    std::int32_t y = 100;
-    for (std::int32_t i = 0; i < driverCount && i < 8; ++i) {
-        const StandingsEntry& e = race->standings[std::size_t(i)];
-        drawText(screen, 50, y, std::to_string(i + 1) + ". " + e.name, 0xFFFFFFFF, true);
-        drawText(screen, 300, y, std::to_string(e.points), 0xFFFFFFFF, true);
-        y += glyphHeight('A') + 3;
-    }
-    drawCentred("ENTER to continue", 0xFFFFFF00, 350);
-    setFont(fontSmall);
 }

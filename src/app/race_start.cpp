@@ -21,7 +21,7 @@ void Game::startRace(std::int32_t mode) {
     // screen or set.dat has cleaned it; a stale entry is passed over all the
     // same rather than raced with no driver.
     std::vector<PlayerProfile*> chosen;
-    for (std::int32_t slot : selectedPlayers)
+    for (std::int32_t slot : selection.drivers)
         if (PlayerProfile* p = profileAt(slot)) chosen.push_back(p);
 
     auto refuse = [this](const std::string& text) {

@@ -1,10 +1,10 @@
 #include "app/settings_file.hpp"
 
-#include "base/bytes.hpp"
 #include "app/game.hpp"
-#include "app/settings.hpp"
+#include "base/bytes.hpp"
 #include "records/profile.hpp"
 #include "ui/menu.hpp"
+#include "ui/settings.hpp"
 
 #include <algorithm>
 #include <cerrno>
@@ -167,7 +167,7 @@ bool decodeSelection(const std::vector<std::uint8_t>& bytes, SavedSelection& out
 void Game::readSettings() {
     std::vector<std::uint8_t> bytes;
     if (readWholeFile("set.dat", bytes) &&
-        !decodeSettings(bytes, *mainMenu, selectedTracks, selectedPlayers))
+        !decodeSettings(bytes, *mainMenu, selection.tracks, selection.drivers))
         std::printf("set.dat is damaged; the settings it could not hold keep their defaults\n");
 
     // The names stand in for set.dat's positions only while set.dat still
@@ -175,22 +175,22 @@ void Game::readSettings() {
     // them (by hand, or by an older game) keeps its own.
     SavedSelection names;
     if (readWholeFile("selection.txt", bytes, 1 << 16) && decodeSelection(bytes, names) &&
-        names.trackPositions == selectedTracks && names.driverPositions == selectedPlayers) {
+        names.trackPositions == selection.tracks && names.driverPositions == selection.drivers) {
         // A name that is no longer found drops out of the selection; the
         // others keep their drivers whatever moved in the lists.
-        if (std::int32_t(names.tracks.size()) == usedCount(selectedTracks)) {
-            selectedTracks.fill(-1);
+        if (std::int32_t(names.tracks.size()) == usedCount(selection.tracks)) {
+            selection.tracks.fill(-1);
             std::size_t used = 0;
             for (const std::string& name : names.tracks) {
                 const auto found = std::find(tracks.begin(), tracks.end(), name);
                 if (found == tracks.end())
                     std::printf("The selected track %s is gone\n", name.c_str());
                 else
-                    selectedTracks[used++] = std::int32_t(found - tracks.begin());
+                    selection.tracks[used++] = std::int32_t(found - tracks.begin());
             }
         }
-        if (std::int32_t(names.drivers.size()) == usedCount(selectedPlayers)) {
-            selectedPlayers.fill(-1);
+        if (std::int32_t(names.drivers.size()) == usedCount(selection.drivers)) {
+            selection.drivers.fill(-1);
             std::size_t used = 0;
             for (const std::string& name : names.drivers) {
                 std::int32_t found = -1;
@@ -199,55 +199,55 @@ void Game::readSettings() {
                 if (found == -1)
                     std::printf("The selected driver %s is gone\n", name.c_str());
                 else
-                    selectedPlayers[used++] = found;
+                    selection.drivers[used++] = found;
             }
         }
     }
 
     // A track or driver that is gone since the file was written is dropped
     // rather than raced as an empty name; so is a driver chosen twice.
-    for (std::int32_t& t : selectedTracks)
+    for (std::int32_t& t : selection.tracks)
         if (t >= std::int32_t(tracks.size())) t = -1;
     for (int i = 0; i < kMaxDrivers; ++i) {
-        std::int32_t& p = selectedPlayers[std::size_t(i)];
+        std::int32_t& p = selection.drivers[std::size_t(i)];
         if (p >= std::int32_t(profiles.size())) p = -1;
         for (int j = 0; j < i && p != -1; ++j)
-            if (selectedPlayers[std::size_t(j)] == p) p = -1;
+            if (selection.drivers[std::size_t(j)] == p) p = -1;
     }
     // Anything a damaged or hand-edited file left between used slots would
     // break the packed order that every screen relies on.
-    packSelection(selectedTracks.data(), kMaxRaces);
-    packSelection(selectedPlayers.data(), kMaxDrivers);
+    packSelection(selection.tracks.data(), kMaxRaces);
+    packSelection(selection.drivers.data(), kMaxDrivers);
 
-    numSelected = numSelectedPlayers = 0;
+    selection.trackCount = selection.driverCount = 0;
     settings->raceCount = settings->selectedDriverCount = 0;
     for (int i = 0; i < kMaxRaces; ++i) {
-        if (selectedTracks[i] == -1) continue;
-        ++numSelected;
+        if (selection.tracks[i] == -1) continue;
+        ++selection.trackCount;
         ++settings->raceCount;
-        const std::size_t index = std::size_t(selectedTracks[i]);
+        const std::size_t index = std::size_t(selection.tracks[i]);
         settings->trackNames[i] = index < tracks.size() ? tracks[index] : std::string();
     }
     for (int i = 0; i < kMaxDrivers; ++i) {
-        if (selectedPlayers[i] == -1) continue;
-        ++numSelectedPlayers;
+        if (selection.drivers[i] == -1) continue;
+        ++selection.driverCount;
         ++settings->selectedDriverCount;
     }
 }
 
 bool Game::writeSettings() {
     if (!writeFileIfChanged("set.dat",
-                            encodeSettings(*mainMenu, selectedTracks, selectedPlayers))) {
+                            encodeSettings(*mainMenu, selection.tracks, selection.drivers))) {
         std::fprintf(stderr, "Could not save set.dat: %s\n", std::strerror(errno));
         return false;
     }
     SavedSelection names;
-    names.trackPositions = selectedTracks;
-    names.driverPositions = selectedPlayers;
-    for (std::int32_t t : selectedTracks)
+    names.trackPositions = selection.tracks;
+    names.driverPositions = selection.drivers;
+    for (std::int32_t t : selection.tracks)
         if (t >= 0 && std::size_t(t) < tracks.size())
             names.tracks.push_back(tracks[std::size_t(t)]);
-    for (std::int32_t p : selectedPlayers)
+    for (std::int32_t p : selection.drivers)
         if (const PlayerProfile* profile = profileAt(p)) names.drivers.push_back(profile->name);
     if (!writeFileIfChanged("selection.txt", encodeSelection(names))) {
         std::fprintf(stderr, "Could not save selection.txt: %s\n", std::strerror(errno));

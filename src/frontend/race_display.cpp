@@ -19,9 +19,9 @@ constexpr std::uint32_t kYellow = 0xFFFFFF00;
 constexpr std::uint32_t kGreen = 0xFF00FF00;
 constexpr std::uint32_t kRed = 0xFFFF0000;
 
-void drawBar(SDL_Surface* s, std::int32_t bx, std::int32_t vy, const char* label, float r,
-             std::uint32_t colour) {
-    drawText(s, bx - 10, vy + 15, label, kYellow, true);
+void drawBar(SDL_Surface* s, const Font& font, std::int32_t bx, std::int32_t vy, const char* label,
+             float r, std::uint32_t colour) {
+    drawText(s, font, bx - 10, vy + 15, label, kYellow, true);
     drawBox(s, bx, vy + 5, bx + 34, vy + 15, 0xFF000000);
     fillBox(s, bx + 1, vy + 6, std::int32_t(float(bx + 1) + r * 32.0f), vy + 14, colour);
 }
@@ -35,8 +35,8 @@ std::uint32_t fullIsBad(float r) {
 }
 } // namespace
 
-void drawRaceDisplay(SDL_Surface* screen, const Race& race, const RaceDrawing& drawing,
-                     bool showLapRecord) {
+void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
+                     const RaceDrawing& drawing, bool showLapRecord) {
     const auto& views = drawing.views;
     const auto& players = race.players();
     const Track* track = race.track();
@@ -53,23 +53,23 @@ void drawRaceDisplay(SDL_Surface* screen, const Race& race, const RaceDrawing& d
             mode == FreeDriving
                 ? "lap " + std::to_string(p->laps + 1)
                 : "lap " + std::to_string(p->laps + 1) + " of " + std::to_string(race.rules().laps);
-        drawText(screen, vx + 10, y, lap, kYellow, false);
-        y += glyphHeight('A') + 5;
-        drawText(screen, vx + 10, y, "laptime:" + lapTimeText(p->shownLapTime), kYellow, false);
-        y += glyphHeight('A') + 3;
-        drawText(screen, vx + 10, y, "best lap:" + lapTimeText(p->bestLap), kYellow, false);
-        y += glyphHeight('A') + 5;
+        drawText(screen, font, vx + 10, y, lap, kYellow, false);
+        y += glyphHeight(font, 'A') + 5;
+        drawText(screen, font, vx + 10, y, "laptime:" + lapTimeText(p->shownLapTime), kYellow,
+                 false);
+        y += glyphHeight(font, 'A') + 3;
+        drawText(screen, font, vx + 10, y, "best lap:" + lapTimeText(p->bestLap), kYellow, false);
+        y += glyphHeight(font, 'A') + 5;
         if (showLapRecord && track)
-            drawText(screen, vx + 10, y, "Lap Record:" + lapTimeText(track->record.time), kYellow,
-                     false);
-        setFont(fontSmall);
+            drawText(screen, font, vx + 10, y, "Lap Record:" + lapTimeText(track->record.time),
+                     kYellow, false);
         const Car& car = *p->car;
         const std::int32_t bx = vx + 150;
         const float fuel = car.fuel / car.type->tankSize;
         const float damage = car.damage / car.type->maxDamage;
         const float nitro = car.nitro / 100.0f;
-        drawBar(screen, bx, vy, "F", fuel, fullIsGood(fuel));
-        drawBar(screen, bx + 64, vy, "D", damage, fullIsBad(damage));
-        drawBar(screen, bx + 128, vy, "N", nitro, fullIsGood(nitro));
+        drawBar(screen, font, bx, vy, "F", fuel, fullIsGood(fuel));
+        drawBar(screen, font, bx + 64, vy, "D", damage, fullIsBad(damage));
+        drawBar(screen, font, bx + 128, vy, "N", nitro, fullIsGood(nitro));
     }
 }

@@ -4,10 +4,11 @@
 
 #include <SDL.h>
 
+class Font;
 class Race;
 class RaceDrawing;
 
 // One corner for each shown driver (every human, or the only driver), in
 // grid order, each in the next view.
-void drawRaceDisplay(SDL_Surface* screen, const Race& race, const RaceDrawing& drawing,
-                     bool showLapRecord);
+void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
+                     const RaceDrawing& drawing, bool showLapRecord);

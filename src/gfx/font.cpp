@@ -5,21 +5,6 @@
 
 #include <cstdio>
 
-Font* fontSmall = nullptr;
-Font* fontMedium = nullptr;
-Font* fontMenu = nullptr;
-Font* fontLarge = nullptr;
-
-namespace {
-Font* current = nullptr;
-// Stands in when no font was set, so that text calls are always safe.
-Font emptyFont;
-
-Font& font() {
-    return current ? *current : emptyFont;
-}
-} // namespace
-
 Font::Font(const std::string& path) {
     std::vector<std::uint8_t> bytes;
     if (!readWholeFile(path, bytes)) {
@@ -68,23 +53,31 @@ std::vector<std::uint8_t> Font::encode() const {
     return out.bytes();
 }
 
-void setFont(Font* f) {
-    current = f;
-}
-Font* currentFont() {
-    return current;
+bool Fonts::load(std::string& missing) {
+    const std::pair<Font*, const char*> files[] = {{&small, "data/verd10.fnt"},
+                                                   {&large, "data/verd24.fnt"},
+                                                   {&menu, "data/verdana20b.fnt"},
+                                                   {&medium, "data/verd14.fnt"}};
+    for (const auto& [font, path] : files)
+        *font = Font(path);
+    for (const auto& [font, path] : files)
+        if (!font->complete) {
+            missing = path;
+            return false;
+        }
+    return true;
 }
 
-std::int32_t glyphWidth(unsigned char c) {
-    return font().glyphs[c].width;
+std::int32_t glyphWidth(const Font& font, unsigned char c) {
+    return font.glyphs[c].width;
 }
-std::int32_t glyphHeight(unsigned char c) {
-    return font().glyphs[c].height;
+std::int32_t glyphHeight(const Font& font, unsigned char c) {
+    return font.glyphs[c].height;
 }
 
-void drawGlyph(SDL_Surface* surface, std::int32_t x, std::int32_t y, unsigned char c,
-               std::uint32_t colour) {
-    const Glyph& g = font().glyphs[c];
+void drawGlyph(SDL_Surface* surface, const Font& font, std::int32_t x, std::int32_t y,
+               unsigned char c, std::uint32_t colour) {
+    const Glyph& g = font.glyphs[c];
     if (!surface || surface->format->BytesPerPixel != 4 || g.width <= 0 || g.height <= 0) return;
     if (SDL_LockSurface(surface) != 0) return;
     const std::int64_t left = std::int64_t(x) + g.xOffset;
@@ -102,32 +95,40 @@ void drawGlyph(SDL_Surface* surface, std::int32_t x, std::int32_t y, unsigned ch
     SDL_UnlockSurface(surface);
 }
 
-void drawText(SDL_Surface* surface, std::int32_t x, std::int32_t y, const char* text,
-              std::uint32_t colour, bool shadow) {
+void drawText(SDL_Surface* surface, const Font& font, std::int32_t x, std::int32_t y,
+              const char* text, std::uint32_t colour, bool shadow) {
     if (!text) return;
-    std::int32_t gap = glyphWidth('W') / 5;
+    std::int32_t gap = glyphWidth(font, 'W') / 5;
     if (gap == 0) gap = 1;
-    const std::int32_t d = glyphWidth('A') / 10 + 1;
+    const std::int32_t d = glyphWidth(font, 'A') / 10 + 1;
     std::int32_t pen = x;
     for (const char* p = text; *p; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
         if (c == ' ') {
-            pen += glyphWidth('A');
+            pen += glyphWidth(font, 'A');
             continue;
         }
-        if (shadow) drawGlyph(surface, pen - d, y - d, c, 0xFF000000);
-        drawGlyph(surface, pen, y, c, colour);
-        pen += glyphWidth(c) + gap;
+        if (shadow) drawGlyph(surface, font, pen - d, y - d, c, 0xFF000000);
+        drawGlyph(surface, font, pen, y, c, colour);
+        pen += glyphWidth(font, c) + gap;
     }
 }
 
-std::int32_t textWidth(const char* text) {
+std::int32_t textWidth(const Font& font, const char* text) {
     if (!text) return 0;
-    const std::int32_t gap = glyphWidth('W') / 5 + 1;
+    const std::int32_t gap = glyphWidth(font, 'W') / 5 + 1;
     std::int32_t width = 0;
     for (const char* p = text; *p; ++p) {
         const unsigned char c = static_cast<unsigned char>(*p);
-        width += (c == ' ' ? glyphWidth('W') : glyphWidth(c)) + gap;
+        width += (c == ' ' ? glyphWidth(font, 'W') : glyphWidth(font, c)) + gap;
     }
     return width;
+}
+
+void drawCentred(SDL_Surface* surface, const Font& font, const std::string& text,
+                 std::uint32_t colour, std::int32_t y) {
+    if (!surface) return;
+    const std::int32_t x = surface->w / 2 - textWidth(font, text) / 2;
+    if (y == -1) y = surface->h / 2 - glyphWidth(font, 'A') / 2;
+    drawText(surface, font, x, y, text, colour, true);
 }

@@ -46,34 +46,42 @@ class Font {
     bool complete = false; // all 256 glyphs were read
 };
 
-extern Font* fontSmall;
-extern Font* fontMedium;
-extern Font* fontMenu;
-extern Font* fontLarge;
+// The game's four faces, loaded once at start-up and handed to whatever
+// draws text; every text call names the font it draws with.
+struct Fonts {
+    Font small;
+    Font medium;
+    Font menu;
+    Font large;
+    // Reads data/'s four font files; false (with the path of the first that
+    // is not whole in missing) when any glyph could not be read.
+    bool load(std::string& missing);
+};
 
-void setFont(Font* font);
-Font* currentFont();
-
-// Width and height of the current font's glyph for one character; layouts
-// measure lines by 'A' and 'W'.
-std::int32_t glyphWidth(unsigned char c);
-std::int32_t glyphHeight(unsigned char c);
+// Width and height of the font's glyph for one character; layouts measure
+// lines by 'A' and 'W'.
+std::int32_t glyphWidth(const Font& font, unsigned char c);
+std::int32_t glyphHeight(const Font& font, unsigned char c);
 
 // Sets every pixel under ink of glyph c to colour; pixels outside the surface
 // are skipped.
-void drawGlyph(SDL_Surface* surface, std::int32_t x, std::int32_t y, unsigned char c,
-               std::uint32_t colour);
+void drawGlyph(SDL_Surface* surface, const Font& font, std::int32_t x, std::int32_t y,
+               unsigned char c, std::uint32_t colour);
 // (x, y) is the pen of the first character at the top of the line. A shadow
 // is drawn first, in black, up and to the left.
-void drawText(SDL_Surface* surface, std::int32_t x, std::int32_t y, const char* text,
-              std::uint32_t colour, bool shadow);
-inline void drawText(SDL_Surface* surface, std::int32_t x, std::int32_t y, const std::string& text,
-                     std::uint32_t colour, bool shadow) {
-    drawText(surface, x, y, text.c_str(), colour, shadow);
+void drawText(SDL_Surface* surface, const Font& font, std::int32_t x, std::int32_t y,
+              const char* text, std::uint32_t colour, bool shadow);
+inline void drawText(SDL_Surface* surface, const Font& font, std::int32_t x, std::int32_t y,
+                     const std::string& text, std::uint32_t colour, bool shadow) {
+    drawText(surface, font, x, y, text.c_str(), colour, shadow);
 }
 // Measures wider than drawText advances (a wider gap, spaces as 'W'); the
 // centring helpers rely on that measure, so it stays.
-std::int32_t textWidth(const char* text);
-inline std::int32_t textWidth(const std::string& text) {
-    return textWidth(text.c_str());
+std::int32_t textWidth(const Font& font, const char* text);
+inline std::int32_t textWidth(const Font& font, const std::string& text) {
+    return textWidth(font, text.c_str());
 }
+// Centres text across the surface, with a shadow; y -1 centres it
+// vertically too (by the height of an 'A' as wide as it is high).
+void drawCentred(SDL_Surface* surface, const Font& font, const std::string& text,
+                 std::uint32_t colour, std::int32_t y);

@@ -2,18 +2,14 @@
 
 #include <algorithm>
 
-Uint8* keys = nullptr;
-std::int32_t keyPressed = 0;
-std::int32_t keyReleased = 0;
-
 namespace {
 FakePlatform* fake = nullptr;
 bool quitSeen = false;
-std::uint32_t flushCount = 0;
-// The keys held at the last flush and ever since: they are used up.
-std::array<Uint8, SDLK_LAST> heldAtFlush{};
-// Until the first refresh `keys` points here, so reading it is always safe.
-std::array<Uint8, SDLK_LAST> noKeys{};
+// Counts the platforms installed, so that a keyboard can tell that the keys
+// it read belong to one that is gone.
+std::uint32_t platformCount = 1;
+// A keyboard that has not read the present platform's keys reads these.
+const std::array<Uint8, SDLK_LAST> noKeys{};
 
 SDL_Event keyEvent(Uint8 type, SDLKey key) {
     SDL_Event e{};
@@ -40,20 +36,50 @@ void FakePlatform::queueQuit() {
 
 void useFakePlatform(FakePlatform* f) {
     fake = f;
-    keys = noKeys.data();
     quitSeen = false;
-    heldAtFlush.fill(0);
+    ++platformCount;
 }
 
-void refreshKeys() {
+const Uint8* Keyboard::current() const {
+    return keys_ && platform_ == platformCount ? keys_ : noKeys.data();
+}
+
+void Keyboard::refresh() {
+    if (platform_ != platformCount) heldAtFlush_.fill(0);
+    platform_ = platformCount;
     if (fake) {
-        keys = fake->held.data();
+        keys_ = fake->held.data();
     } else {
-        Uint8* state = SDL_GetKeyState(nullptr);
-        keys = state ? state : noKeys.data();
+        const Uint8* state = SDL_GetKeyState(nullptr);
+        keys_ = state ? state : noKeys.data();
     }
-    for (std::size_t code = 0; code < heldAtFlush.size(); ++code)
-        if (!keys[code]) heldAtFlush[code] = 0;
+    for (std::size_t code = 0; code < heldAtFlush_.size(); ++code)
+        if (!keys_[code]) heldAtFlush_[code] = 0;
+}
+
+bool Keyboard::held(std::int32_t key) const {
+    return key >= 0 && key < SDLK_LAST && current()[key];
+}
+
+bool Keyboard::usedUp(std::int32_t key) const {
+    return key >= 0 && key < SDLK_LAST && platform_ == platformCount && heldAtFlush_[key];
+}
+
+void Keyboard::flush() {
+    dropPendingEvents();
+    refresh();
+    std::copy(keys_, keys_ + SDLK_LAST, heldAtFlush_.begin());
+    ++flushes_;
+}
+
+void Keyboard::takeMenuEvent() {
+    pressed = 0;
+    released = 0;
+    SDL_Event event;
+    if (pollEvent(event)) {
+        if (event.type == SDL_KEYDOWN) pressed = event.key.keysym.sym;
+        if (event.type == SDL_KEYUP) released = event.key.keysym.sym;
+    }
 }
 
 void pumpEvents() {
@@ -73,17 +99,6 @@ void dropPendingEvents() {
     SDL_Event event;
     while (pollEvent(event)) {
     }
-}
-
-void flushInput() {
-    dropPendingEvents();
-    refreshKeys();
-    std::copy(keys, keys + SDLK_LAST, heldAtFlush.begin());
-    ++flushCount;
-}
-
-std::uint32_t inputFlushes() {
-    return flushCount;
 }
 
 bool pollEvent(SDL_Event& event) {
@@ -131,18 +146,19 @@ void updateScreen(SDL_Surface* screen) {
 
 // The menus' repeaters are made before SDL starts: only a screen that opens
 // now asks for the time.
-KeyRepeat::KeyRepeat(bool screenOpensNow) : flushes_(inputFlushes()), lastUpdate_(0) {
+KeyRepeat::KeyRepeat(const Keyboard& keyboard, bool screenOpensNow)
+    : keyboard_(&keyboard), flushes_(keyboard.flushes()), lastUpdate_(0) {
     if (!screenOpensNow) return;
     const Uint32 now = lastUpdate_ = ticks();
     for (std::size_t code = 0; code < keys_.size(); ++code)
-        if (keys[code]) keys_[code] = {State::Held, false, false, now, 0};
+        if (keyboard.held(std::int32_t(code))) keys_[code] = {State::Held, false, false, now, 0};
 }
 
 void KeyRepeat::ignoreHeld() {
     for (std::size_t code = 0; code < keys_.size(); ++code) {
         Key& k = keys_[code];
         k.fired = k.pressed = false;
-        k.state = keys[code] ? State::Used : State::Up;
+        k.state = keyboard_->held(std::int32_t(code)) ? State::Used : State::Up;
     }
 }
 
@@ -153,16 +169,17 @@ void KeyRepeat::update() {
     // key that acted meanwhile was used up by the flush that ended it.
     if (now - lastUpdate_ > kStale) keys_.fill(Key{});
     lastUpdate_ = now;
-    if (flushes_ != inputFlushes()) {
-        flushes_ = inputFlushes();
+    if (flushes_ != keyboard_->flushes()) {
+        flushes_ = keyboard_->flushes();
         // A key pressed after the flush is a new press all the same.
         for (std::size_t code = 0; code < keys_.size(); ++code)
-            if (heldAtFlush[code] && keys[code]) keys_[code].state = State::Used;
+            if (keyboard_->usedUp(std::int32_t(code)) && keyboard_->held(std::int32_t(code)))
+                keys_[code].state = State::Used;
     }
     for (std::size_t code = 0; code < keys_.size(); ++code) {
         Key& k = keys_[code];
         k.fired = k.pressed = false;
-        if (!keys[code]) {
+        if (!keyboard_->held(std::int32_t(code))) {
             k.state = State::Up;
             continue;
         }

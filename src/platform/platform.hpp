@@ -1,8 +1,8 @@
 // The keyboard and the clock as the game sees them, with a seam for tests.
 //
-// The game reads held keys through `keys` (refreshed from SDL's key-state
-// array), one key event per main-menu frame through pollEvent, and time
-// through ticks and delay. A test installs a FakePlatform: then held keys,
+// The game reads held keys through a Keyboard (refreshed from SDL's
+// key-state array), one key event per main-menu frame through it too, and
+// time through ticks and delay. A test installs a FakePlatform: then held keys,
 // key events and time come from it, delays advance its clock instead of
 // sleeping, and screens and races can be driven frame by frame.
 //
@@ -18,23 +18,9 @@
 #include <deque>
 #include <functional>
 
-// Held keys, indexed by SDL key symbol; non-zero while held.
-extern Uint8* keys;
-// Key symbols of the key-down and key-up event polled in the last main-menu
-// frame, 0 when there was none.
-extern std::int32_t keyPressed;
-extern std::int32_t keyReleased;
-
-void refreshKeys();
 void pumpEvents();
 // Throws away every pending event (an SDL_QUIT among them is remembered).
 void dropPendingEvents();
-// When a race, a dialog or a screen ends: drops the pending events, so that
-// keys pressed in it do not act after it, and keys held now count as used
-// there: a KeyRepeat acts on them again only after a new press.
-void flushInput();
-// Counts the flushes, for KeyRepeat.
-std::uint32_t inputFlushes();
 // Takes at most one pending event; false when none was waiting.
 bool pollEvent(SDL_Event& event);
 // True from the first SDL_QUIT on.
@@ -65,6 +51,40 @@ struct FakePlatform {
     void queueQuit();
 };
 
+// The keys as the game reads them. Held keys come from the installed
+// platform as of the last refresh; installing another platform forgets them
+// until the next one, so nothing reads the keys of a fake that is gone.
+class Keyboard {
+  public:
+    // Reads the held keys afresh.
+    void refresh();
+    // Non-zero while held; codes outside the key table are never held.
+    bool held(std::int32_t key) const;
+    // When a race, a dialog or a screen ends: drops the pending events, so
+    // that keys pressed in it do not act after it, and keys held now count
+    // as used there: a KeyRepeat acts on them again only after a new press.
+    void flush();
+    // Counts the flushes, for KeyRepeat.
+    std::uint32_t flushes() const { return flushes_; }
+    // Held at the last flush and ever since.
+    bool usedUp(std::int32_t key) const;
+    // Once a main-menu frame: takes at most one pending event as the frame's
+    // key-down or key-up.
+    void takeMenuEvent();
+
+    // Key symbols of the key-down and key-up event taken in the last
+    // main-menu frame, 0 when there was none.
+    std::int32_t pressed = 0;
+    std::int32_t released = 0;
+
+  private:
+    const Uint8* current() const;
+    const Uint8* keys_ = nullptr;
+    std::uint32_t platform_ = 0; // the platform the keys were read from
+    std::array<Uint8, SDLK_LAST> heldAtFlush_{};
+    std::uint32_t flushes_ = 0;
+};
+
 // Turns held keys into actions for a screen that reads the key state: one on
 // the press, then, while the key stays down, one every sixth frame once it
 // has been held for a quarter of a second. A key held down when input was
@@ -77,8 +97,8 @@ class KeyRepeat {
 
     // screenOpensNow: keys down now (the one that opened the screen) are no
     // press here; held on, they repeat like any held key.
-    explicit KeyRepeat(bool screenOpensNow = false);
-    // Once a frame, after refreshKeys.
+    explicit KeyRepeat(const Keyboard& keyboard, bool screenOpensNow = false);
+    // Once a frame, after the keyboard's refresh.
     void update();
     // Pressed since the last frame, or due to repeat.
     bool fired(std::int32_t key) const;
@@ -96,6 +116,7 @@ class KeyRepeat {
         Uint32 since = 0;
         std::int32_t frames = 0;
     };
+    const Keyboard* keyboard_;
     std::array<Key, SDLK_LAST> keys_{};
     std::uint32_t flushes_;
     Uint32 lastUpdate_;

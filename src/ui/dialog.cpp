@@ -1,67 +1,53 @@
 #include "ui/dialog.hpp"
 
-#include "app/game.hpp"
-#include "platform/platform.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
-
-#include <cstdio>
-
-std::int32_t dialogChoice = 0;
+#include "platform/platform.hpp"
 
 namespace {
 constexpr std::uint32_t kYellow = 0xFFFFFF00;
 constexpr std::uint32_t kDimYellow = 0xFF7F7F00;
 } // namespace
 
-void Game::drawCentred(const std::string& text, std::uint32_t colour, std::int32_t y) {
-    const std::int32_t x = screen->w / 2 - textWidth(text) / 2;
-    if (y == -1) y = screen->h / 2 - glyphWidth('A') / 2;
-    drawText(screen, x, y, text, colour, true);
-}
-
-bool Game::showDialog(const std::string& message, bool withCancel) {
-    // No one would ever see the box, let alone press a key for it.
-    if (headless) {
-        std::printf("%s\n", message.c_str());
-        return false;
-    }
-    setFont(fontMedium);
-    const std::int32_t w = textWidth(message);
+bool MessageBox::show(const std::string& message, bool withCancel) {
+    SDL_Surface* screen = context_.screen;
+    Keyboard& keyboard = context_.keyboard;
+    const Font& font = context_.fonts.medium;
+    if (!screen) return false;
+    const std::int32_t w = textWidth(font, message);
     const std::int32_t x = screen->w / 2 - w / 2;
-    const std::int32_t h = 4 * glyphHeight('W');
+    const std::int32_t h = 4 * glyphHeight(font, 'W');
     const std::int32_t y = screen->h / 2 - h / 2;
     // The key that led here, RETURN above all, is not an answer; held on for
     // a quarter of a second it is, as a held key repeats.
-    refreshKeys();
-    KeyRepeat held(true);
+    keyboard.refresh();
+    KeyRepeat held(keyboard, true);
     for (;;) {
-        copySurface(screen, titleImage);
+        copySurface(screen, context_.background);
         darkenRect(screen, x, y, x + w + 20, y + h + 40);
-        setFont(fontMedium);
-        drawText(screen, x + 10, y + 20, message, kYellow, true);
+        drawText(screen, font, x + 10, y + 20, message, kYellow, true);
         if (!withCancel) {
-            drawText(screen, x + (w + 20) / 2 - glyphWidth('W'), y + 60, "OK", kYellow, true);
+            drawText(screen, font, x + (w + 20) / 2 - glyphWidth(font, 'W'), y + 60, "OK", kYellow,
+                     true);
         } else {
-            drawText(screen, x + 10, y + 60, "OK", dialogChoice == 0 ? kYellow : kDimYellow, true);
-            drawText(screen, x + w + 20 - textWidth("Cancel") - 10, y + 60, "Cancel",
-                     dialogChoice == 1 ? kYellow : kDimYellow, true);
+            drawText(screen, font, x + 10, y + 60, "OK", choice == 0 ? kYellow : kDimYellow, true);
+            drawText(screen, font, x + w + 20 - textWidth(font, "Cancel") - 10, y + 60, "Cancel",
+                     choice == 1 ? kYellow : kDimYellow, true);
         }
-        setFont(fontSmall);
-        drawBanner();
+        drawBanner(context_);
         updateScreen(screen);
         delay(10);
         pumpEvents();
-        refreshKeys();
+        keyboard.refresh();
         // Closing the window answers nothing: the caller sees Cancel.
         if (quitRequested()) return false;
         held.update();
         if (held.fired(SDLK_RETURN)) {
-            flushInput();
+            keyboard.flush();
             delay(50);
-            return dialogChoice == 0;
+            return choice == 0;
         }
-        if (held.fired(SDLK_LEFT) && dialogChoice > 0) --dialogChoice;
-        if (held.fired(SDLK_RIGHT) && dialogChoice < 1) ++dialogChoice;
+        if (held.fired(SDLK_LEFT) && choice > 0) --choice;
+        if (held.fired(SDLK_RIGHT) && choice < 1) ++choice;
     }
 }

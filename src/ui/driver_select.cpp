@@ -1,42 +1,56 @@
 #include "ui/driver_select.hpp"
 
-#include "app/game.hpp"
-#include "platform/platform.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"
+#include "gfx/surface.hpp"
 #include "records/profile.hpp"
-#include "ui/menu.hpp"
 
+#include <algorithm>
 #include <cstdio>
-
-std::int32_t driverColumn = 0;
-std::int32_t driverRow = 0;
-std::int32_t driverPage = 0;
-std::int32_t humanCount = 0;
+#include <utility>
 
 namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kDimWhite = 0xFF7F7F7F;
 constexpr std::uint32_t kGreen = 0xFF00FF00;
 constexpr std::int32_t kPerPage = 8;
-// RETURN acts on the press and repeats when held (a car list is quicker to
-// cycle); every other key of the screen comes as a key event.
-KeyRepeat returnKey;
 
-bool isSelected(std::int32_t position) {
-    for (std::int32_t slot : selectedPlayers)
+bool isSelected(const Selection& selection, std::int32_t position) {
+    for (std::int32_t slot : selection.drivers)
         if (slot == position) return true;
     return false;
 }
 
-std::int32_t indexOfSelected(std::int32_t position) {
-    for (std::int32_t i = 0; i < numSelectedPlayers; ++i)
-        if (selectedPlayers[std::size_t(i)] == position) return i;
+std::int32_t indexOfSelected(const Selection& selection, std::int32_t position) {
+    for (std::int32_t i = 0; i < selection.driverCount; ++i)
+        if (selection.drivers[std::size_t(i)] == position) return i;
     return -1;
 }
 } // namespace
 
-void addDriver(std::int32_t position) {
+PlayerProfile* DriverRoster::at(std::int32_t position) const {
+    return position >= 0 && std::size_t(position) < profiles.size()
+               ? profiles[std::size_t(position)].get()
+               : nullptr;
+}
+
+DriverSelectionScreen::DriverSelectionScreen(const ScreenContext& context, DriverRoster& roster,
+                                             KeySettingsScreen& keySettings,
+                                             DriverCreationScreen& creation)
+    : context_(context), roster_(roster), keySettings_(keySettings), creation_(creation),
+      returnKey_(context.keyboard) {}
+
+const CarType* DriverSelectionScreen::nextCar(const std::string& carName) const {
+    const auto& cars = roster_.cars;
+    for (std::size_t i = 0; i < cars.size(); ++i)
+        if (cars[i]->name == carName || cars[i]->picture == carName)
+            return cars[(i + 1) % cars.size()].get();
+    return cars.empty() ? nullptr : cars[0].get();
+}
+
+void DriverSelectionScreen::addDriver(std::int32_t position) {
+    std::int32_t& numSelectedPlayers = context_.selection.driverCount;
+    auto& selectedPlayers = context_.selection.drivers;
     if (numSelectedPlayers == kMaxDrivers) {
         std::printf("LIST FULL\n");
         return;
@@ -52,7 +66,9 @@ void addDriver(std::int32_t position) {
     std::printf("No Free entry!\n");
 }
 
-void removeDriver(std::int32_t entry) {
+void DriverSelectionScreen::removeDriver(std::int32_t entry) {
+    std::int32_t& numSelectedPlayers = context_.selection.driverCount;
+    auto& selectedPlayers = context_.selection.drivers;
     std::printf("removing num %d\n", entry);
     if (entry >= 0 && entry < kMaxDrivers) {
         for (std::int32_t i = entry; i + 1 < kMaxDrivers; ++i)
@@ -60,180 +76,220 @@ void removeDriver(std::int32_t entry) {
         selectedPlayers[kMaxDrivers - 1] = -1;
         if (numSelectedPlayers > 0) --numSelectedPlayers;
     }
-    if (driverRow == numSelectedPlayers) --driverRow;
-    if (driverRow < 0) {
-        driverRow = 0;
-        driverColumn = 0;
+    if (row == numSelectedPlayers) --row;
+    if (row < 0) {
+        row = 0;
+        column = 0;
     }
 }
 
-void deleteDriver(std::int32_t position) {
-    Game* game = Game::instance();
-    const PlayerProfile* profile = game->profileAt(position);
+void DriverSelectionScreen::deleteDriver(std::int32_t position) {
+    const PlayerProfile* profile = roster_.at(position);
     if (!profile) return;
-    const std::int32_t entry = indexOfSelected(position);
+    const std::int32_t entry = indexOfSelected(context_.selection, position);
     if (entry != -1) {
-        driverRow = entry;
+        row = entry;
         removeDriver(entry);
     }
     // Only the driver's own file goes, never one that merely has its name.
-    const std::string path = game->profileFilePath(*profile);
+    const std::string path = roster_.filePath ? roster_.filePath(*profile) : std::string();
     if (!path.empty()) std::remove(path.c_str());
-    game->profiles.erase(game->profiles.begin() + position);
+    roster_.profiles.erase(roster_.profiles.begin() + position);
     // The drivers behind it moved up one place: so do their selections.
-    for (std::int32_t& slot : selectedPlayers)
+    for (std::int32_t& slot : context_.selection.drivers)
         if (slot > position) --slot;
-    const std::int32_t n = std::int32_t(game->profiles.size());
-    if (driverPage > 0 && driverPage * kPerPage >= n) driverPage = n > 0 ? (n - 1) / kPerPage : 0;
-    driverRow = 0;
+    const std::int32_t n = std::int32_t(roster_.profiles.size());
+    if (page > 0 && page * kPerPage >= n) page = n > 0 ? (n - 1) / kPerPage : 0;
+    row = 0;
     if (n == 0) {
         delay(500);
-        driverColumn = 5;
+        column = 5;
     }
 }
 
-void Game::driverSelectionFrame() {
-    setFont(fontMenu);
-    drawCentred("Driver Selection", 0xFFAAFF00, 40);
+void DriverSelectionScreen::frame() {
+    SDL_Surface* screen = context_.screen;
+    const Fonts& fonts = context_.fonts;
+    Keyboard& keyboard = context_.keyboard;
+    Selection& selection = context_.selection;
+    const std::int32_t& numSelectedPlayers = selection.driverCount;
+    const auto& profiles = roster_.profiles;
+    drawCentred(screen, fonts.menu, "Driver Selection", 0xFFAAFF00, 40);
     const std::int32_t n = std::int32_t(profiles.size());
-    setFont(fontSmall);
-    drawText(screen, 30, 85, "Driver:", kGreen, true);
-    drawText(screen, 130, 85, "Type:", kGreen, true);
-    drawText(screen, 340, 85, "Car:", kGreen, true);
+    const Font& small = fonts.small;
+    drawText(screen, small, 30, 85, "Driver:", kGreen, true);
+    drawText(screen, small, 130, 85, "Type:", kGreen, true);
+    drawText(screen, small, 340, 85, "Car:", kGreen, true);
 
-    if (driverPage > 0 && driverPage * kPerPage >= n) driverPage = n > 0 ? (n - 1) / kPerPage : 0;
-    const std::int32_t first = n < kPerPage ? 0 : driverPage * kPerPage;
+    if (page > 0 && page * kPerPage >= n) page = n > 0 ? (n - 1) / kPerPage : 0;
+    const std::int32_t first = n < kPerPage ? 0 : page * kPerPage;
     const std::int32_t end = std::min(first + kPerPage, n);
-    const std::int32_t cursor = driverRow + driverPage * kPerPage;
-    const std::int32_t step = glyphHeight('A') + 3;
-    auto colour = [&](std::int32_t column, std::int32_t position) {
-        return driverColumn == column && cursor == position ? kWhite : kDimWhite;
+    const std::int32_t cursor = row + page * kPerPage;
+    const std::int32_t step = glyphHeight(small, 'A') + 3;
+    auto colour = [&](std::int32_t which, std::int32_t position) {
+        return column == which && cursor == position ? kWhite : kDimWhite;
     };
     for (std::int32_t i = first, y = 110; i < end; ++i, y += step) {
         const PlayerProfile& p = *profiles[std::size_t(i)];
-        drawText(screen, 30, y, p.name, colour(0, i), true);
-        drawText(screen, 130, y, p.type == Computer ? "COMPUTER" : "HUMAN", colour(0, i), true);
-        drawText(screen, 230, y, "...", colour(1, i), true);
-        drawText(screen, 260, y, "controls...", colour(2, i), true);
-        drawText(screen, 340, y, p.carName, colour(3, i), true);
+        drawText(screen, small, 30, y, p.name, colour(0, i), true);
+        drawText(screen, small, 130, y, p.type == Computer ? "COMPUTER" : "HUMAN", colour(0, i),
+                 true);
+        drawText(screen, small, 230, y, "...", colour(1, i), true);
+        drawText(screen, small, 260, y, "controls...", colour(2, i), true);
+        drawText(screen, small, 340, y, p.carName, colour(3, i), true);
     }
 
-    drawText(screen, 440, 85, "Selected Drivers:", kGreen, true);
+    drawText(screen, small, 440, 85, "Selected Drivers:", kGreen, true);
     humanCount = 0;
     for (std::int32_t j = 0, y = 110; j < numSelectedPlayers; ++j, y += step) {
-        std::int32_t& slot = selectedPlayers[std::size_t(j)];
+        std::int32_t& slot = selection.drivers[std::size_t(j)];
         if (slot == -1) continue;
-        const PlayerProfile* p = profileAt(slot);
+        const PlayerProfile* p = roster_.at(slot);
         if (!p) {
             slot = -1;
             continue;
         }
-        drawText(screen, 440, y, p->name, driverColumn == 4 && driverRow == j ? kWhite : kDimWhite,
+        drawText(screen, small, 440, y, p->name, column == 4 && row == j ? kWhite : kDimWhite,
                  false);
         if (p->type == Human) ++humanCount;
     }
 
-    setFont(fontMedium);
-    drawText(screen, 40, 230, "Create Driver...", driverColumn == 5 ? kWhite : kDimWhite, true);
-    drawCentred("PAGE UP/PAGE DOWN - Next/Prev page.", 0xFFFFFF00, 300);
-    drawCentred("DEL - delete driver.", 0xFFFFFF00, 330);
-    drawCentred("ESC - go back.", 0xFFFFFF00, 360);
+    const Font& medium = fonts.medium;
+    drawText(screen, medium, 40, 230, "Create Driver...", column == 5 ? kWhite : kDimWhite, true);
+    drawCentred(screen, medium, "PAGE UP/PAGE DOWN - Next/Prev page.", 0xFFFFFF00, 300);
+    drawCentred(screen, medium, "DEL - delete driver.", 0xFFFFFF00, 330);
+    drawCentred(screen, medium, "ESC - go back.", 0xFFFFFF00, 360);
     // Draining input here would swallow the very keys that reach "Create
     // Driver..." and ESC.
-    if (n == 0) driverColumn = 5;
+    if (n == 0) column = 5;
     delay(10);
-    refreshKeys();
+    keyboard.refresh();
 
     const std::int32_t shown = end - first;
-    switch (keyPressed) {
+    switch (keyboard.pressed) {
     case SDLK_UP:
-        if (driverColumn == 5) {
+        if (column == 5) {
             if (shown > 0) {
-                driverColumn = 0;
-                driverRow = shown - 1;
+                column = 0;
+                row = shown - 1;
             }
-        } else if (driverRow > 0) {
-            --driverRow;
+        } else if (row > 0) {
+            --row;
         }
         break;
     case SDLK_DOWN:
-        ++driverRow;
-        if (driverColumn <= 3 && driverRow >= shown) {
-            driverColumn = 5;
-            driverRow = 0;
-        } else if (driverColumn == 4 && driverRow >= numSelectedPlayers) {
-            driverRow = 0;
-        } else if (driverColumn == 5) {
-            driverRow = 0;
+        ++row;
+        if (column <= 3 && row >= shown) {
+            column = 5;
+            row = 0;
+        } else if (column == 4 && row >= numSelectedPlayers) {
+            row = 0;
+        } else if (column == 5) {
+            row = 0;
         }
         break;
     case SDLK_RIGHT:
-        ++driverColumn;
-        if (driverColumn >= 4) driverRow = 0;
-        if (driverColumn > 4) driverColumn = 0;
+        ++column;
+        if (column >= 4) row = 0;
+        if (column > 4) column = 0;
         break;
     case SDLK_LEFT:
-        --driverColumn;
-        if (driverColumn == 3) driverRow = 0;
-        if (driverColumn < 0) driverColumn = numSelectedPlayers > 0 ? 4 : 0;
-        if (driverColumn == 4) driverRow = 0;
+        --column;
+        if (column == 3) row = 0;
+        if (column < 0) column = numSelectedPlayers > 0 ? 4 : 0;
+        if (column == 4) row = 0;
         break;
     case SDLK_PAGEDOWN:
-        if (driverPage * kPerPage + kPerPage < n) {
-            ++driverPage;
-            driverRow = 0;
+        if (page * kPerPage + kPerPage < n) {
+            ++page;
+            row = 0;
         }
         break;
     case SDLK_PAGEUP:
-        if (driverPage > 0) --driverPage;
-        driverRow = std::min(kPerPage, n - driverPage * kPerPage) - 1;
-        if (driverRow < 0) driverRow = 0;
+        if (page > 0) --page;
+        row = std::min(kPerPage, n - page * kPerPage) - 1;
+        if (row < 0) row = 0;
         break;
     case SDLK_DELETE:
-        if (driverColumn == 0 && cursor < n) {
+        if (column == 0 && cursor < n) {
             const PlayerProfile& p = *profiles[std::size_t(cursor)];
-            if (showDialog("Delete driver " + p.name + "?", true)) deleteDriver(cursor);
+            if (context_.ask("Delete driver " + p.name + "?", true)) deleteDriver(cursor);
         }
         break;
     default:
         break;
     }
 
-    returnKey.update();
-    if (returnKey.fired(SDLK_RETURN)) {
-        const std::int32_t position = driverRow + driverPage * kPerPage;
-        PlayerProfile* p = profileAt(position);
-        switch (driverColumn) {
+    returnKey_.update();
+    if (returnKey_.fired(SDLK_RETURN)) {
+        const std::int32_t position = row + page * kPerPage;
+        PlayerProfile* p = roster_.at(position);
+        switch (column) {
         case 0:
-            if (p && (p->type == Computer || humanCount < 2) && !isSelected(position))
+            if (p && (p->type == Computer || humanCount < 2) && !isSelected(selection, position))
                 addDriver(position);
             break;
         case 1:
             showStatistics(position);
             break;
         case 2:
-            if (p) keySettingsScreen(position);
+            if (p) keySettings_.run(*p);
             break;
         case 3:
             if (p) {
-                // A car the list does not know gives the first car.
-                const CarType* next = nextCar(findCar(p->carName));
-                if (!next) next = carAt(0);
-                if (next) p->carName = next->name;
+                if (const CarType* next = nextCar(p->carName)) p->carName = next->name;
             }
             break;
         case 4:
-            removeDriver(driverRow);
+            removeDriver(row);
             break;
         case 5:
-            driverCreationScreen();
+            creation_.run();
             break;
         default:
             break;
         }
     }
-    settings->selectedDriverCount = 0;
-    for (std::int32_t slot : selectedPlayers)
-        if (slot != -1) ++settings->selectedDriverCount;
-    setFont(fontSmall);
+    Settings& settings = context_.settings;
+    settings.selectedDriverCount = 0;
+    for (std::int32_t slot : selection.drivers)
+        if (slot != -1) ++settings.selectedDriverCount;
+}
+
+void DriverSelectionScreen::showStatistics(std::int32_t position) {
+    const PlayerProfile* p = roster_.at(position);
+    SDL_Surface* screen = context_.screen;
+    if (!p || !screen) return;
+    Keyboard& keyboard = context_.keyboard;
+    const Font& font = context_.fonts.medium;
+    const std::int32_t bx = screen->w / 2 - 200, by = screen->h / 2 - 75;
+    darkenRect(screen, bx, by, bx + 420, by + 190);
+    const std::string title = p->name + " STATISTICS";
+    drawText(screen, font, bx + 210 - textWidth(font, title) / 2, by + 20, title, 0xFFFFFF00, true);
+    const std::int32_t step = glyphHeight(font, 'W') + 8;
+    const std::pair<const char*, std::int32_t> lines[] = {
+        {"Total laps driven:", p->totalLaps},
+        {"Races driven:", p->racesDriven},
+        {"Races Won:", p->racesWon},
+        {"Fastest laps:", p->fastestLaps},
+        {"Championships won:", p->championshipsWon}};
+    for (int i = 0; i < 5; ++i)
+        drawText(screen, font, bx + 10, by + 50 + i * step,
+                 lines[i].first + std::to_string(lines[i].second), 0xFFFFFFFF, true);
+    drawBanner(context_);
+    keyboard.flush();
+    updateScreen(screen);
+    // The RETURN that opened the box does not close it, unless held on like a
+    // message box's.
+    keyboard.refresh();
+    KeyRepeat held(keyboard, true);
+    for (;;) {
+        pumpEvents();
+        delay(10);
+        keyboard.refresh();
+        held.update();
+        if (quitRequested() || held.fired(SDLK_RETURN)) break;
+    }
+    keyboard.flush();
+    delay(30);
 }

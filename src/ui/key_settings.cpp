@@ -1,14 +1,11 @@
 #include "ui/key_settings.hpp"
 
-#include "app/game.hpp"
-#include "platform/platform.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
+#include "platform/platform.hpp"
 #include "records/profile.hpp"
 
 #include <cstdio>
-
-bool waitingForKey = false;
 
 namespace {
 struct KeyNameRow {
@@ -48,40 +45,38 @@ std::string keyName(std::int32_t code) {
     return c ? std::string(1, c) : std::string();
 }
 
-void Game::keySettingsScreen(std::int32_t position) {
-    PlayerProfile* profile = profileAt(position);
-    if (!profile) return;
-    Font* remembered = currentFont();
+void KeySettingsScreen::run(PlayerProfile& profile) {
+    SDL_Surface* screen = context_.screen;
+    Keyboard& keyboard = context_.keyboard;
+    const Fonts& fonts = context_.fonts;
+    if (!screen) return;
     std::int32_t selected = 0;
-    keyPressed = 0;
+    keyboard.pressed = 0;
     // The RETURN that opened the screen must not open a slot.
-    refreshKeys();
-    KeyRepeat held(true);
+    keyboard.refresh();
+    KeyRepeat held(keyboard, true);
     auto leave = [&] {
         waitingForKey = false;
-        setFont(remembered);
-        flushInput();
+        keyboard.flush();
     };
     for (;;) {
         delay(20);
         updateScreen(screen);
         pumpEvents();
         if (quitRequested()) return leave();
-        copySurface(screen, titleImage);
-        setFont(fontMenu);
-        drawCentred("Key setting for " + profile->name, kYellow, 40);
-        setFont(fontMedium);
-        drawCentred("Hit ESC to end selection.", 0xFFFFFFFF, 350);
-        setFont(fontMenu);
-        std::int32_t y = 2 * glyphHeight('A') + 40;
-        refreshKeys();
+        copySurface(screen, context_.background);
+        drawCentred(screen, fonts.menu, "Key setting for " + profile.name, kYellow, 40);
+        drawCentred(screen, fonts.medium, "Hit ESC to end selection.", 0xFFFFFFFF, 350);
+        std::int32_t y = 2 * glyphHeight(fonts.menu, 'A') + 40;
+        keyboard.refresh();
         held.update();
         if (!waitingForKey) {
             for (int i = 0; i < 5; ++i) {
-                drawCentred(std::string(kControlLabels[i]) + " : " +
-                                keyName(profile->controls[std::size_t(i)]),
+                drawCentred(screen, fonts.menu,
+                            std::string(kControlLabels[i]) + " : " +
+                                keyName(profile.controls[std::size_t(i)]),
                             i == selected ? kYellow : kDimYellow, y);
-                y += glyphHeight('A') + 4;
+                y += glyphHeight(fonts.menu, 'A') + 4;
             }
             if (held.fired(SDLK_DOWN)) {
                 selected = (selected + 1) % 5;
@@ -101,14 +96,15 @@ void Game::keySettingsScreen(std::int32_t position) {
                 return leave();
             }
         } else {
-            drawCentred(std::string("Press key for ") + kControlLabels[selected], 0xFF00FFFF, y);
-            keyPressed = 0;
+            drawCentred(screen, fonts.menu,
+                        std::string("Press key for ") + kControlLabels[selected], 0xFF00FFFF, y);
+            keyboard.pressed = 0;
             std::int32_t newKey = -1;
             for (std::int32_t code = 0; code < SDLK_LAST; ++code)
                 if (held.pressed(code)) newKey = code;
             if (newKey != -1) {
-                profile->controls[std::size_t(selected)] = newKey;
-                keyPressed = newKey;
+                profile.controls[std::size_t(selected)] = newKey;
+                keyboard.pressed = newKey;
                 waitingForKey = false;
                 // The key just taken, ESC or an arrow say, is not also a
                 // command of this screen.

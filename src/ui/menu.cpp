@@ -1,29 +1,28 @@
 #include "ui/menu.hpp"
 
-#include "platform/platform.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
-
-std::int32_t menuScreen = 0;
-bool shiftDown = false;
+#include "platform/platform.hpp"
 
 namespace {
 constexpr std::size_t kMaxLine = 99;
-KeyRepeat menuKeys;
-
-void applyTextEntry(MenuItem& item) {
-    if (keyPressed == SDLK_LSHIFT) shiftDown = true;
-    if (keyReleased == SDLK_LSHIFT) shiftDown = false;
-    if (keyPressed >= 32 && keyPressed <= 126) {
-        char c = char(keyPressed);
-        if (shiftDown && c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
-        item.text.push_back(c);
-    } else if (keyPressed == SDLK_BACKSPACE && !item.text.empty()) {
-        item.text.pop_back();
-    }
-    if (item.action) item.action(item);
-}
+// Stands in for a menu given no font: nothing drawn, nothing measured.
+const Font noFont;
 } // namespace
+
+void GameMenu::applyTextEntry(MenuItem& it, const Keyboard& keyboard) {
+    const std::int32_t pressed = keyboard.pressed;
+    if (pressed == SDLK_LSHIFT) shiftDown = true;
+    if (keyboard.released == SDLK_LSHIFT) shiftDown = false;
+    if (pressed >= 32 && pressed <= 126) {
+        char c = char(pressed);
+        if (shiftDown && c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+        it.text.push_back(c);
+    } else if (pressed == SDLK_BACKSPACE && !it.text.empty()) {
+        it.text.pop_back();
+    }
+    if (it.action) it.action(it);
+}
 
 GameMenu::GameMenu(std::int32_t x, std::int32_t y) : x(x), y(y) {}
 
@@ -38,9 +37,9 @@ MenuItem* GameMenu::at(std::int32_t p, std::int32_t index) const {
     return items[p * kSlots + index];
 }
 
-void GameMenu::draw(SDL_Surface* surface) {
-    Font* remembered = currentFont();
-    setFont(font);
+void GameMenu::draw(SDL_Surface* surface, const Keyboard& keyboard) {
+    const Font& face = font ? *font : noFont;
+    const std::int32_t keyPressed = keyboard.pressed;
     std::int32_t penY = y;
     for (std::int32_t index = 0; index < kSlots; ++index) {
         MenuItem* it = at(page, index);
@@ -51,7 +50,7 @@ void GameMenu::draw(SDL_Surface* surface) {
         switch (it->kind) {
         case TextItem:
             line = it->label + ":" + it->text;
-            if (onCursor) applyTextEntry(*it);
+            if (onCursor) applyTextEntry(*it, keyboard);
             break;
         case NumberItem:
             line = it->label + ":" + std::to_string(it->value);
@@ -70,10 +69,9 @@ void GameMenu::draw(SDL_Surface* surface) {
             break;
         }
         if (line.size() > kMaxLine) line.resize(kMaxLine);
-        drawText(surface, x, penY, line, colour, true);
-        if (!it->noAdvance) penY += glyphHeight('A') * it->spacing + 10;
+        drawText(surface, face, x, penY, line, colour, true);
+        if (!it->noAdvance) penY += glyphHeight(face, 'A') * it->spacing + 10;
     }
-    setFont(remembered);
 }
 
 void GameMenu::nextItem() {
@@ -102,22 +100,24 @@ void GameMenu::back() {
     if (it && it->escapePage != -1) showPage(it->escapePage);
 }
 
-void handleMenuKeys(GameMenu& menu) {
-    menuKeys.update();
-    if (menuScreen == 0) {
-        if (menuKeys.fired(SDLK_DOWN)) menu.nextItem();
-        if (menuKeys.fired(SDLK_UP)) menu.previousItem();
-        if (menuKeys.pressed(SDLK_RETURN)) {
+MenuKeys::MenuKeys(Keyboard& keyboard) : keyboard_(&keyboard), repeat_(keyboard) {}
+
+void MenuKeys::serve(GameMenu& menu, std::int32_t& screen) {
+    repeat_.update();
+    if (screen == MenuPages) {
+        if (repeat_.fired(SDLK_DOWN)) menu.nextItem();
+        if (repeat_.fired(SDLK_UP)) menu.previousItem();
+        if (repeat_.pressed(SDLK_RETURN)) {
             // Whatever the item opens starts afresh: the RETURN still held and
             // its key event belong to this item.
-            flushInput();
+            keyboard_->flush();
             menu.activate();
         }
     }
-    if (menuKeys.pressed(SDLK_ESCAPE)) {
-        if (menuScreen == 0)
+    if (repeat_.pressed(SDLK_ESCAPE)) {
+        if (screen == MenuPages)
             menu.back();
         else
-            menuScreen = 0;
+            screen = MenuPages;
     }
 }

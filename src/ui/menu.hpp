@@ -6,6 +6,8 @@
 // drawn; text-entry items take typed characters.
 #pragma once
 
+#include "platform/platform.hpp"
+
 #include <SDL.h>
 
 #include <array>
@@ -53,7 +55,7 @@ class GameMenu {
 
     // Draws the shown page and applies this frame's key events to the
     // cursor item.
-    void draw(SDL_Surface* surface);
+    void draw(SDL_Surface* surface, const Keyboard& keyboard);
 
     void nextItem();
     void previousItem();
@@ -64,19 +66,33 @@ class GameMenu {
     std::int32_t x, y;
     std::int32_t page = 0;
     std::int32_t item = 0;
-    Font* font = nullptr;
+    const Font* font = nullptr;
+    // Shift state for text-entry items, from left shift's key events.
+    bool shiftDown = false;
 
   private:
     MenuItem* cursorItem() const { return at(page, item); }
     void showPage(std::int32_t newPage);
+    void applyTextEntry(MenuItem& item, const Keyboard& keyboard);
 };
 
-// Which screen the main-menu state shows: 0 the menu, 1 lap records,
-// 3 track selection, 5 driver selection.
-extern std::int32_t menuScreen;
-// Shift state for text-entry items.
-extern bool shiftDown;
+// Which screen the main-menu state shows.
+enum MenuScreen : std::int32_t {
+    MenuPages = 0,
+    LapRecordsShown = 1,
+    TrackSelectionShown = 3,
+    DriverSelectionShown = 5,
+};
 
-// Once per main-menu frame, after drawing: serves the held keys. UP and DOWN
-// act on the press and repeat while held; RETURN and ESC act once a press.
-void handleMenuKeys(GameMenu& menu);
+// The held keys of the main-menu state: once per frame, after drawing, UP
+// and DOWN act on the press and repeat while held; RETURN and ESC act once a
+// press. ESC on any screen but the menu's pages closes that screen.
+class MenuKeys {
+  public:
+    explicit MenuKeys(Keyboard& keyboard);
+    void serve(GameMenu& menu, std::int32_t& screen);
+
+  private:
+    Keyboard* keyboard_;
+    KeyRepeat repeat_;
+};

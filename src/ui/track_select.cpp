@@ -1,16 +1,11 @@
 #include "ui/track_select.hpp"
 
-#include "app/game.hpp"
-#include "platform/platform.hpp"
 #include "gfx/font.hpp"
+#include "platform/platform.hpp"
 #include "track/directory.hpp"
 
 #include <algorithm>
 #include <cstdio>
-
-std::int32_t trackColumn = 0;
-std::int32_t trackRow = 0;
-std::int32_t trackTop = 0;
 
 namespace {
 constexpr std::uint32_t kWhite = 0xFFFFFFFF;
@@ -20,101 +15,104 @@ constexpr std::uint32_t kGreen = 0xFF00FF00;
 constexpr std::int32_t kListBottom = 340;
 } // namespace
 
-void addTrack(std::int32_t position) {
-    if (numSelected == kMaxRaces) {
+void TrackSelectionScreen::addTrack(std::int32_t position) {
+    Selection& selection = context_.selection;
+    if (selection.trackCount == kMaxRaces) {
         std::printf("LIST FULL\n");
         return;
     }
-    std::printf("numSelected is %d\n", numSelected);
-    for (std::int32_t& slot : selectedTracks)
+    std::printf("numSelected is %d\n", selection.trackCount);
+    for (std::int32_t& slot : selection.tracks)
         if (slot == -1) {
             slot = position;
-            ++numSelected;
+            ++selection.trackCount;
             return;
         }
     std::printf("No Free entry!\n");
 }
 
-void removeTrack(std::int32_t entry) {
+void TrackSelectionScreen::removeTrack(std::int32_t entry) {
+    Selection& selection = context_.selection;
     std::printf("removing num %d\n", entry);
     if (entry >= 0 && entry < kMaxRaces) {
         for (std::int32_t i = entry; i + 1 < kMaxRaces; ++i)
-            selectedTracks[i] = selectedTracks[i + 1];
-        selectedTracks[kMaxRaces - 1] = -1;
-        if (numSelected > 0) --numSelected;
+            selection.tracks[std::size_t(i)] = selection.tracks[std::size_t(i + 1)];
+        selection.tracks[kMaxRaces - 1] = -1;
+        if (selection.trackCount > 0) --selection.trackCount;
     }
-    if (trackRow == numSelected) --trackRow;
-    if (trackRow < 0) {
-        trackRow = 0;
-        trackColumn = 0;
+    if (row == selection.trackCount) --row;
+    if (row < 0) {
+        row = 0;
+        column = 0;
     }
     for (int i = 0; i < kMaxRaces; ++i)
-        std::printf("selectedTracks[%d]=%d\n", i, selectedTracks[i]);
+        std::printf("selectedTracks[%d]=%d\n", i, selection.tracks[std::size_t(i)]);
 }
 
-void Game::trackSelectionFrame() {
-    setFont(fontMenu);
-    drawCentred("Track Selection", 0xFFAAFF00, 40);
-    const std::int32_t n = std::int32_t(tracks.size());
-    setFont(fontMedium);
+void TrackSelectionScreen::frame() {
+    SDL_Surface* screen = context_.screen;
+    const Fonts& fonts = context_.fonts;
+    const Selection& selection = context_.selection;
+    drawCentred(screen, fonts.menu, "Track Selection", 0xFFAAFF00, 40);
+    const std::int32_t n = std::int32_t(tracks_.size());
+    const Font& font = fonts.medium;
     delay(10);
-    refreshKeys();
-    drawText(screen, 40, 85, "Available Tracks:", kGreen, true);
-    if (numSelected == 0 || trackColumn < 0 || trackColumn > 1) trackColumn = 0;
-    const std::int32_t step = std::max(glyphHeight('A') + 3, 1);
+    context_.keyboard.refresh();
+    drawText(screen, font, 40, 85, "Available Tracks:", kGreen, true);
+    if (selection.trackCount == 0 || column < 0 || column > 1) column = 0;
+    const std::int32_t step = std::max(glyphHeight(font, 'A') + 3, 1);
     // The list scrolls so that the cursor's row is always one of those shown.
     const std::int32_t rows = std::max((kListBottom - 110 + step - 1) / step, 1);
-    if (trackColumn == 0) {
-        if (trackRow < trackTop) trackTop = trackRow;
-        if (trackRow >= trackTop + rows) trackTop = trackRow - rows + 1;
+    if (column == 0) {
+        if (row < top) top = row;
+        if (row >= top + rows) top = row - rows + 1;
     }
-    trackTop = std::max(0, std::min(trackTop, n - rows));
-    for (std::int32_t i = trackTop, y = 110; i < n && y < kListBottom; ++i, y += step)
-        drawText(screen, 40, y, stripExtension(tracks[std::size_t(i)]),
-                 trackColumn == 0 && trackRow == i ? kWhite : kDimWhite, true);
-    drawText(screen, 400, 85, "Selected Tracks:", kGreen, true);
-    for (std::int32_t j = 0, y = 110; j < numSelected; ++j, y += step) {
-        const std::int32_t position = selectedTracks[std::size_t(j)];
-        if (position < 0 || std::size_t(position) >= tracks.size()) continue;
-        drawText(screen, 400, y, stripExtension(tracks[std::size_t(position)]),
-                 trackColumn == 1 && trackRow == j ? kWhite : kDimWhite, true);
+    top = std::max(0, std::min(top, n - rows));
+    for (std::int32_t i = top, y = 110; i < n && y < kListBottom; ++i, y += step)
+        drawText(screen, font, 40, y, stripExtension(tracks_[std::size_t(i)]),
+                 column == 0 && row == i ? kWhite : kDimWhite, true);
+    drawText(screen, font, 400, 85, "Selected Tracks:", kGreen, true);
+    for (std::int32_t j = 0, y = 110; j < selection.trackCount; ++j, y += step) {
+        const std::int32_t position = selection.tracks[std::size_t(j)];
+        if (position < 0 || position >= n) continue;
+        drawText(screen, font, 400, y, stripExtension(tracks_[std::size_t(position)]),
+                 column == 1 && row == j ? kWhite : kDimWhite, true);
     }
-    drawCentred("Hit ESC to go back.", 0xFFFFFF00, 350);
+    drawCentred(screen, font, "Hit ESC to go back.", 0xFFFFFF00, 350);
 
-    switch (keyPressed) {
+    switch (context_.keyboard.pressed) {
     case SDLK_UP:
-        if (trackRow > 0) --trackRow;
+        if (row > 0) --row;
         break;
     case SDLK_DOWN:
-        ++trackRow;
-        if (trackRow >= (trackColumn == 0 ? n : numSelected)) trackRow = 0;
+        ++row;
+        if (row >= (column == 0 ? n : selection.trackCount)) row = 0;
         break;
     case SDLK_RIGHT:
-        trackRow = 0;
-        trackColumn = trackColumn == 1 ? 0 : trackColumn + 1;
+        row = 0;
+        column = column == 1 ? 0 : column + 1;
         break;
     case SDLK_LEFT:
-        trackRow = 0;
-        trackColumn = trackColumn == 0 ? 1 : trackColumn - 1;
+        row = 0;
+        column = column == 0 ? 1 : column - 1;
         break;
     case SDLK_RETURN:
         // An empty track list has no position to add.
-        if (trackColumn == 0 && trackRow < n)
-            addTrack(trackRow);
-        else if (trackColumn == 1)
-            removeTrack(trackRow);
+        if (column == 0 && row < n)
+            addTrack(row);
+        else if (column == 1)
+            removeTrack(row);
         break;
     default:
         break;
     }
 
-    settings->raceCount = 0;
+    Settings& settings = context_.settings;
+    settings.raceCount = 0;
     for (int i = 0; i < kMaxRaces; ++i) {
-        const std::int32_t position = selectedTracks[std::size_t(i)];
-        if (position != -1) ++settings->raceCount;
-        settings->trackNames[std::size_t(i)] =
-            position >= 0 && std::size_t(position) < tracks.size() ? tracks[std::size_t(position)]
-                                                                   : std::string();
+        const std::int32_t position = selection.tracks[std::size_t(i)];
+        if (position != -1) ++settings.raceCount;
+        settings.trackNames[std::size_t(i)] =
+            position >= 0 && position < n ? tracks_[std::size_t(position)] : std::string();
     }
-    setFont(fontSmall);
 }

@@ -2,14 +2,33 @@
 // next race or season. The same track may stand several times.
 #pragma once
 
+#include "ui/screen_context.hpp"
+
 #include <cstdint>
+#include <string>
+#include <vector>
 
-// Cursor column (0 available tracks, 1 selected tracks) and row, and the
-// first available track shown when the list is longer than the screen.
-extern std::int32_t trackColumn;
-extern std::int32_t trackRow;
-extern std::int32_t trackTop;
+class TrackSelectionScreen {
+  public:
+    // tracks: the file names of tracks/, in list order.
+    TrackSelectionScreen(const ScreenContext& context, const std::vector<std::string>& tracks)
+        : context_(context), tracks_(tracks) {}
 
-// The list operations behind RETURN, on the shared selection state.
-void addTrack(std::int32_t position);
-void removeTrack(std::int32_t entry);
+    // One main-menu frame: draws the lists and applies the frame's key
+    // event, then writes the chosen track names into the settings.
+    void frame();
+
+    // The list operations behind RETURN.
+    void addTrack(std::int32_t position);
+    void removeTrack(std::int32_t entry);
+
+    // Cursor column (0 available tracks, 1 selected tracks) and row, and the
+    // first available track shown when the list is longer than the screen.
+    std::int32_t column = 0;
+    std::int32_t row = 0;
+    std::int32_t top = 0;
+
+  private:
+    const ScreenContext& context_;
+    const std::vector<std::string>& tracks_;
+};

@@ -1,6 +1,6 @@
 // The drive options of the coming race or season, the six MISC. SETTINGS
 // flags, and the track and driver selections. The menu edits them, set.dat
-// keeps them between runs, and the race reads them.
+// keeps them between runs, and a race takes its rules from them.
 #pragma once
 
 #include "car/race_rules.hpp"
@@ -18,19 +18,27 @@ struct Settings {
     std::int32_t selectedDriverCount = 0;
 };
 
-extern bool skidmarksOn;
-extern bool carDamageOn;
-extern bool fuelConsumptionOn;
-extern bool unlimitedNitro;
-extern bool showFps;
-extern bool showLapRecord;
+// The MISC. SETTINGS page; the menu's items write them.
+struct Options {
+    bool skidmarks = true;
+    bool carDamage = true;
+    bool fuelConsumption = true;
+    bool unlimitedNitro = false;
+    bool showFps = false;
+    bool showLapRecord = false;
+};
 
 // Positions in the track list and the driver list, used entries packed at
 // the front, -1 for a free slot.
-extern std::array<std::int32_t, kMaxRaces> selectedTracks;
-extern std::int32_t numSelected;
-extern std::array<std::int32_t, kMaxDrivers> selectedPlayers;
-extern std::int32_t numSelectedPlayers;
+struct Selection {
+    std::array<std::int32_t, kMaxRaces> tracks{-1, -1, -1, -1, -1, -1, -1, -1};
+    std::int32_t trackCount = 0;
+    std::array<std::int32_t, kMaxDrivers> drivers{-1, -1, -1, -1, -1, -1, -1, -1};
+    std::int32_t driverCount = 0;
+
+    // Nothing selected.
+    void clear() { *this = Selection{}; }
+};
 
 // Moves the used entries of a selection to the front, keeping their order,
 // and turns anything below -1 into a free slot; returns the used count.
