@@ -58,7 +58,7 @@ struct Participants : ::testing::Test {
         car.frame = 0;
         car.y = y + car.type->frameOffsets[0].y - car.type->frameOffsets[1].y - car.type->pivot.y;
         car.x = 100;
-        game->race->driveParticipant(i, game->controlSources[i].get());
+        game->race->updateDriver(i, game->controlSources[i].get());
     }
     ScratchDir dir;
     FakePlatformScope platform;
@@ -143,20 +143,20 @@ TEST_F(Participants, HumanKeysBecomeCarControls) {
     platform.fake.press(SDLKey(keys[ControlLeft]));
     platform.fake.press(SDLKey(keys[ControlNitro]));
     game->keyboard.refresh();
-    game->race->driveParticipant(0, game->controlSources[0].get());
+    game->race->updateDriver(0, game->controlSources[0].get());
     EXPECT_GT(p.car->accel, 0.0f);
     EXPECT_LT(p.car->steering, 0.0f);
     EXPECT_TRUE(p.car->nitroOn);
     platform.fake.press(SDLKey(keys[ControlRight])); // both turns cancel out
     game->keyboard.refresh();
     p.car->steering = 0;
-    game->race->driveParticipant(0, game->controlSources[0].get());
+    game->race->updateDriver(0, game->controlSources[0].get());
     EXPECT_EQ(p.car->steering, 0.0f);
     // A damaged profile's key is never held.
     KeyboardControls damaged({5000, -3, SDLK_LAST, 5000, 5000}, [](std::int32_t) { return true; });
     EXPECT_EQ(damaged.controls(p, *game->race->track(), game->race->rules()), Controls{});
     p.car->fuel = 0;
     const float accel = p.car->accel;
-    game->race->driveParticipant(0, game->controlSources[0].get());
+    game->race->updateDriver(0, game->controlSources[0].get());
     EXPECT_FLOAT_EQ(p.car->accel, accel - 0.1f) << "out of fuel: it only brakes";
 }

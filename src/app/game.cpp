@@ -230,7 +230,7 @@ void Game::mainMenuFrame() {
         mainMenu->draw(screen, keyboard);
         break;
     case LapRecordsShown:
-        lapRecords.draw();
+        lapRecords.drawLapRecords();
         break;
     case TrackSelectionShown:
         trackSelection.frame();
@@ -249,8 +249,8 @@ void Game::mainMenuFrame() {
 void Game::standingsFrame() {
     copySurface(screen, titleImage);
     if (race)
-        standingsScreen.draw(race->standings, driverCount, settings->raceIndex,
-                             settings->raceCount);
+        standingsScreen.drawStandings(race->standings, driverCount, settings->raceIndex,
+                                      settings->raceCount);
     if (keyboard.held(SDLK_RETURN)) {
         settings->raceIndex += 1;
         if (settings->raceIndex == settings->raceCount) {

@@ -83,7 +83,7 @@ void Game::stepRace() {
     raceSound.afterStep(*race, events);
     if (drawRace) {
         drawing.paintSkidMarks(*race);
-        drawing.drawCars(*race, race->phase() == RacePhase::Over);
+        drawing.drawObjects(*race, race->phase() == RacePhase::Over);
         drawing.drawViews(screen);
         drawRaceDisplay(screen, fonts.small, *race, drawing, options.showLapRecord);
         drawWarnings();

@@ -46,15 +46,19 @@ void RaceDrawing::makeViews(const Race& race, std::int32_t w, std::int32_t h, st
                    : nullptr;
     };
     if (second >= 0) {
-        views.push_back(std::make_unique<View>(0, 0, w, h / 2 - 1));
-        views.push_back(std::make_unique<View>(0, h / 2 + 1, w, h / 2 - 1));
+        createView(0, 0, w, h / 2 - 1)->target = carOf(first);
+        createView(0, h / 2 + 1, w, h / 2 - 1)->target = carOf(second);
         viewPlayers = {first, second};
     } else {
-        views.push_back(std::make_unique<View>(0, 0, w, h));
+        createView(0, 0, w, h)->target = carOf(first);
         viewPlayers = {first};
     }
-    for (std::size_t v = 0; v < views.size(); ++v)
-        views[v]->target = carOf(viewPlayers[v]);
+}
+
+View* RaceDrawing::createView(std::int32_t x, std::int32_t y, std::int32_t width,
+                              std::int32_t height) {
+    views.push_back(std::make_unique<View>(x, y, width, height));
+    return views.back().get();
 }
 
 bool RaceDrawing::prepare(const Race& race) {
@@ -112,7 +116,7 @@ void RaceDrawing::paintSkidMarks(const Race& race) {
         ::paintSkidMarks(trackSurface, *(*it)->car);
 }
 
-void RaceDrawing::drawCars(const Race& race, bool raceOver) {
+void RaceDrawing::drawObjects(const Race& race, bool raceOver) {
     const Track* track = race.track();
     if (!track || !trackSurface) return;
     const std::vector<CoveringCell>& cells = raceOver ? layer3Cells : layer4Cells;

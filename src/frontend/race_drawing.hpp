@@ -36,6 +36,7 @@ class RaceDrawing {
     // the car of the participant given (-1: none).
     void makeViews(const Race& race, std::int32_t screenWidth, std::int32_t screenHeight,
                    std::int32_t first, std::int32_t second);
+    View* createView(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height);
     // Draws the race's track into a new surface (the last race's goes) and
     // collects its covering cells; the sprites and views stay. False with a
     // message when there is no memory for it.
@@ -47,7 +48,7 @@ class RaceDrawing {
     // them (layer 4 covers while racing, layer 3 shadows once it is over).
     void eraseCars();
     void paintSkidMarks(const Race& race);
-    void drawCars(const Race& race, bool raceOver);
+    void drawObjects(const Race& race, bool raceOver);
     // Every view follows its car and copies its part of the track.
     void drawViews(SDL_Surface* screen);
 

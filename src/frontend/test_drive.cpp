@@ -34,7 +34,7 @@ void TestDrive::step(const CarControls& controls) {
     if (!car) return;
     applyKeys(*car, controls);
     drawing.eraseCars();
-    race->moveCars();
+    race->updateObjects();
     drawing.paintSkidMarks(*race);
-    drawing.drawCars(*race, false);
+    drawing.drawObjects(*race, false);
 }

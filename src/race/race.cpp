@@ -11,12 +11,12 @@
 Race::Race(const RaceRules& rules) : rules_(rules) {}
 Race::~Race() = default;
 
-bool Race::addParticipant(PlayerProfile* profile, const CarType& type, std::string& why) {
+std::unique_ptr<Car> Race::createCar(const CarType& type, std::string& why) const {
     std::vector<FrameSize> frames;
     if (!measureCarFrames(type, frames, why) || !carFitsFrames(type, frames, why)) {
         std::printf("Car %s does not fit its picture %s: %s\n", type.name.c_str(),
                     type.picture.c_str(), why.c_str());
-        return false;
+        return nullptr;
     }
     auto car = std::make_unique<Car>();
     car->type = &type;
@@ -24,6 +24,12 @@ bool Race::addParticipant(PlayerProfile* profile, const CarType& type, std::stri
     car->fuel = type.tankSize;
     car->frameSizes = std::move(frames);
     car->rules = rules_;
+    return car;
+}
+
+bool Race::addParticipant(PlayerProfile* profile, const CarType& type, std::string& why) {
+    std::unique_ptr<Car> car = createCar(type, why);
+    if (!car) return false;
     auto player = std::make_unique<Player>();
     player->profile = profile;
     if (profile) player->name = profile->name;
@@ -34,6 +40,21 @@ bool Race::addParticipant(PlayerProfile* profile, const CarType& type, std::stri
 }
 
 bool Race::prepareRace(const std::string& trackFile, std::string& why) {
+    finishedCount = 0;
+    finishOrder.fill(-1);
+    fastestLapTime = 10000;
+    recordLapTime = 10000;
+    newLapRecord = false;
+    if (!loadTrack(trackFile, why)) return false;
+    for (auto& p : players_)
+        p->resetForRace();
+    phase_ = RacePhase::StartLights;
+    lightStep_ = lightFrames_ = 0;
+    message_.clear();
+    return true;
+}
+
+bool Race::loadTrack(const std::string& trackFile, std::string& why) {
     track_.reset();
     std::printf("loading track...\n");
     auto track = std::make_unique<Track>();
@@ -42,27 +63,16 @@ bool Race::prepareRace(const std::string& trackFile, std::string& why) {
         std::printf("%s\n", why.c_str());
         return false;
     }
-    return prepareRace(std::move(track), why);
-}
-
-bool Race::prepareRace(std::unique_ptr<Track> track, std::string& why) {
-    track_.reset();
-    finishedCount = 0;
-    finishOrder.fill(-1);
-    fastestLapTime = 10000;
-    recordLapTime = 10000;
-    newLapRecord = false;
-    const std::string& name = track->name;
     const std::int64_t w = std::int64_t(track->pitchX()) * track->width;
     const std::int64_t h = std::int64_t(track->pitchY()) * track->height;
     if (w < 1 || h < 1 || w > kMaxTrackSide || h > kMaxTrackSide || w * h > kMaxTrackPixels) {
-        why = "Map " + name + " is too large to draw (" + std::to_string(w) + " x " +
+        why = "Map " + trackFile + " is too large to draw (" + std::to_string(w) + " x " +
               std::to_string(h) + " pixels)";
         std::printf("%s\n", why.c_str());
         return false;
     }
     if (!track->finishLine()) {
-        why = "Map " + name + " has no finish line";
+        why = "Map " + trackFile + " has no finish line";
         std::printf("%s\n", why.c_str());
         return false;
     }
@@ -75,11 +85,6 @@ bool Race::prepareRace(std::unique_ptr<Track> track, std::string& why) {
         p.car->trackHeight = std::int32_t(h);
         p.placeOnGrid(*track_, std::int32_t(i));
     }
-    for (auto& p : players_)
-        p->resetForRace();
-    phase_ = RacePhase::StartLights;
-    lightStep_ = lightFrames_ = 0;
-    message_.clear();
     return true;
 }
 
@@ -89,7 +94,7 @@ Player* Race::playerAt(std::int32_t index) const {
     return std::size_t(index) < players_.size() ? players_[std::size_t(index)].get() : nullptr;
 }
 
-void Race::moveCars() {
+void Race::updateObjects() {
     // The last car first, as they have always moved: a car's update may
     // read nothing of another, but the order is part of the recorded races.
     for (auto it = players_.rbegin(); it != players_.rend(); ++it)
@@ -99,7 +104,7 @@ void Race::moveCars() {
 RaceEvents Race::step(std::span<ControlSource* const> sources) {
     RaceEvents events;
     if (!track_) return events;
-    moveCars();
+    updateObjects();
     for (const auto& p : players_)
         events.crash = events.crash || p->car->hit;
     if (phase_ != RacePhase::StartLights || lightStep_ == 2) {

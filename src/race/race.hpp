@@ -55,23 +55,28 @@ class Race {
     // profile (not owned) may be none: the driver counts as a computer.
     // False with the reason when the car cannot be made from its picture.
     bool addParticipant(PlayerProfile* profile, const CarType& type, std::string& why);
-    // Throws the last track away and loads this one from tracks/, puts the
-    // participants on its grid and resets their race and the lights. False,
-    // with the reason, when the map cannot be raced; nothing may then be
-    // driven on it.
+    // A car of the type for this race's rules, its frames measured from its
+    // picture; none (with the reason) when its geometry does not fit them.
+    std::unique_ptr<Car> createCar(const CarType& type, std::string& why) const;
+    // Resets the rule book and the lights, loads the track and puts the
+    // participants on its grid with their race fields reset. False, with
+    // the reason, when the map cannot be raced; nothing may then be driven
+    // on it.
     bool prepareRace(const std::string& trackFile, std::string& why);
-    // The same with a track already in memory (tests, tools).
-    bool prepareRace(std::unique_ptr<Track> track, std::string& why);
+    // Throws the last track away and loads this one from tracks/ with the
+    // checks a race needs (a drawn size within bounds, a finish line), then
+    // sets the cars on it.
+    bool loadTrack(const std::string& trackFile, std::string& why);
 
     // One frame. sources holds one per participant, in grid order; a null
     // one leaves its car's controls as they were.
     RaceEvents step(std::span<ControlSource* const> sources);
     // Only the cars' handling, for one frame: the first half of step.
-    void moveCars();
+    void updateObjects();
     // One participant's part of a frame once the cars have moved: its
     // controls (only braking for a driver finished, out of fuel or
     // wrecked), the lines its car is on, its clocks.
-    void driveParticipant(std::size_t index, ControlSource* source);
+    void updateDriver(std::size_t index, ControlSource* source);
 
     // The season table from the participants' points, each fastest lap
     // worth a point; on the last race the leader's profile is credited with

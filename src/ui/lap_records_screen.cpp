@@ -4,7 +4,7 @@
 #include "records/lap_record.hpp"
 #include "track/directory.hpp"
 
-void LapRecordsScreen::draw() const {
+void LapRecordsScreen::drawLapRecords() const {
     SDL_Surface* screen = context_.screen;
     const Fonts& fonts = context_.fonts;
     const Font& small = fonts.small;

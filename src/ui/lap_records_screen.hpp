@@ -13,7 +13,7 @@ class LapRecordsScreen {
     LapRecordsScreen(const ScreenContext& context, const std::vector<std::string>& tracks)
         : context_(context), tracks_(tracks) {}
     // One main-menu frame; ESC is the menu's to serve.
-    void draw() const;
+    void drawLapRecords() const;
 
   private:
     const ScreenContext& context_;

@@ -2,8 +2,8 @@
 
 #include "gfx/font.hpp"
 
-void StandingsScreen::draw(const std::array<StandingsEntry, 8>& table, std::int32_t count,
-                           std::int32_t raceIndex, std::int32_t raceCount) const {
+void StandingsScreen::drawStandings(const std::array<StandingsEntry, 8>& table, std::int32_t count,
+                                    std::int32_t raceIndex, std::int32_t raceCount) const {
     SDL_Surface* screen = context_.screen;
     const Fonts& fonts = context_.fonts;
     const std::string title = raceIndex < raceCount - 1

@@ -13,8 +13,8 @@ class StandingsScreen {
     explicit StandingsScreen(const ScreenContext& context) : context_(context) {}
     // The first count entries of the table (at most eight), after race
     // raceIndex (from 0) of raceCount.
-    void draw(const std::array<StandingsEntry, 8>& table, std::int32_t count,
-              std::int32_t raceIndex, std::int32_t raceCount) const;
+    void drawStandings(const std::array<StandingsEntry, 8>& table, std::int32_t count,
+                       std::int32_t raceIndex, std::int32_t raceCount) const;
 
   private:
     const ScreenContext& context_;
