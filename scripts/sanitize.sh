@@ -19,7 +19,7 @@ build=build-asan
 cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
     -DGRAVELIN_FUZZ=ON -DGRAVELIN_GAME_DATA_FROM="$PWD/build/game" >/dev/null
-cmake --build "$build" -j"$(nproc)" --target gravelin_tests gravelin_racerun \
+cmake --build "$build" -j"$(nproc)" --target gravelin_tests gravelin_headless_race_tests gravelin_racerun \
     gravelin_trackbuild gravelin_carbuild gravelin_fuzzers
 
 # Leaks count as reports too; the sanitizers stop the program at the first.
