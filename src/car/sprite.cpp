@@ -51,58 +51,62 @@ std::unique_ptr<Animation> buildAnimation(const std::string& picture, std::int32
     return animation;
 }
 
-Sprite::~Sprite() {
-    if (background) SDL_FreeSurface(background);
-}
-
 namespace {
-// Copies a w x h block between surfaces, row by row, only where both the
-// block's place on the track and the store hold it.
-void copyBlock(SDL_Surface* to, std::int32_t toX, std::int32_t toY, SDL_Surface* from,
-               std::int32_t fromX, std::int32_t fromY, std::int32_t w, std::int32_t h) {
-    for (std::int32_t r = 0; r < h; ++r) {
-        const std::int32_t fy = fromY + r, ty = toY + r;
-        if (fy < 0 || fy >= from->h || ty < 0 || ty >= to->h) continue;
-        const std::int32_t left = std::max({0, -fromX, -toX});
-        const std::int32_t right = std::min({w, from->w - fromX, to->w - toX});
-        if (right <= left) continue;
-        blockCopy(pixelRow(to, ty) + toX + left, pixelRow(from, fy) + fromX + left,
-                  std::size_t(right - left) * 4);
+// Copies a w x h block between a surface and a buffer of rows w long, only
+// where the block's place on the surface lies on it.
+template <bool ToSurface>
+void copyBlock(SDL_Surface* surface, std::int32_t x, std::int32_t y, std::uint32_t* buffer,
+               std::int32_t w, std::int32_t h) {
+    const std::int32_t left = std::max(0, -x), right = std::min(w, surface->w - x);
+    if (right <= left) return;
+    for (std::int32_t r = std::max(0, -y); r < h && y + r < surface->h; ++r) {
+        std::uint32_t* row = pixelRow(surface, y + r) + x;
+        std::uint32_t* saved = buffer + std::size_t(r) * std::size_t(w);
+        if (ToSurface)
+            blockCopy(row + left, saved + left, std::size_t(right - left) * 4);
+        else
+            blockCopy(saved + left, row + left, std::size_t(right - left) * 4);
     }
 }
 } // namespace
 
+SDL_Rect Sprite::savedRect() const {
+    if (!backgroundSaved) return SDL_Rect{0, 0, 0, 0};
+    return SDL_Rect{Sint16(backgroundX_), Sint16(backgroundY_), Uint16(backgroundW_),
+                    Uint16(backgroundH_)};
+}
+
+SDL_Rect Sprite::drawnRect() const {
+    const SDL_Surface* f = animation ? animation->frameAt(frame) : nullptr;
+    if (!f) return SDL_Rect{0, 0, 0, 0};
+    return SDL_Rect{Sint16(x), Sint16(y), Uint16(f->w + 4), Uint16(f->h + 4)};
+}
+
 void Sprite::draw(SDL_Surface* target) {
     SDL_Surface* f = animation ? animation->frameAt(frame) : nullptr;
     if (!f || !target || target->format->BytesPerPixel != 4) return;
-    if (background) SDL_FreeSurface(background);
-    SDL_Surface* plain = createSurface(f->w + 4, f->h + 4, false);
-    background = SDL_DisplayFormatAlpha(plain);
-    SDL_FreeSurface(plain);
-    if (!background) return;
-    SDL_FillRect(background, nullptr, 0);
+    const std::int32_t w = f->w + 4, h = f->h + 4;
+    if (background_.size() < std::size_t(w) * std::size_t(h))
+        background_.resize(std::size_t(w) * std::size_t(h));
     // Raw copies both ways: a blit would blend the saved pixels by their
     // alpha and leave a trail where the track had none.
-    if (SDL_LockSurface(background) == 0) {
-        copyBlock(background, 0, 0, target, x, y, background->w, background->h);
-        SDL_UnlockSurface(background);
-    }
+    if (SDL_LockSurface(target) != 0) return;
+    copyBlock<false>(target, x, y, background_.data(), w, h);
+    SDL_UnlockSurface(target);
     shadowBlit(f, target, x + 4, y + 4);
-    SDL_Rect at{Sint16(x), Sint16(y), 0, 0};
-    SDL_BlitSurface(f, nullptr, target, &at);
-    backgroundX = x;
-    backgroundY = y;
+    opaqueBlit(f, target, x, y);
+    backgroundX_ = x;
+    backgroundY_ = y;
+    backgroundW_ = w;
+    backgroundH_ = h;
     backgroundSaved = true;
 }
 
 void Sprite::restore(SDL_Surface* target) {
     if (!backgroundSaved) return;
-    if (background && target && target->format->BytesPerPixel == 4 &&
-        SDL_LockSurface(target) == 0) {
-        copyBlock(target, backgroundX, backgroundY, background, 0, 0, background->w, background->h);
-        SDL_UnlockSurface(target);
-    }
-    if (background) SDL_FreeSurface(background);
-    background = nullptr;
     backgroundSaved = false;
+    if (!target || target->format->BytesPerPixel != 4 || SDL_LockSurface(target) != 0) return;
+    copyBlock<true>(target, backgroundX_, backgroundY_, background_.data(), backgroundW_,
+                    backgroundH_);
+    SDL_UnlockSurface(target);
 }

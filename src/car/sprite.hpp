@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class Animation {
   public:
@@ -36,18 +37,24 @@ class Sprite {
     Sprite() = default;
     Sprite(const Sprite&) = delete;
     Sprite& operator=(const Sprite&) = delete;
-    ~Sprite();
 
     // Saves the pixels under the frame and its shadow, then draws the shadow
     // 4 pixels right and down and the frame. Clipped to the target.
     void draw(SDL_Surface* target);
     // Puts the saved pixels back; nothing when none are saved.
     void restore(SDL_Surface* target);
+    // Where the pixels saved by the last draw lie (w 0: none saved).
+    SDL_Rect savedRect() const;
+    // Where the next draw will put the frame and its shadow.
+    SDL_Rect drawnRect() const;
 
-    SDL_Surface* background = nullptr; // owned
-    std::int32_t backgroundX = 0, backgroundY = 0;
-    bool backgroundSaved = false;
-    std::int32_t frame = 0;
     std::unique_ptr<Animation> animation;
+    std::int32_t frame = 0;
     std::int32_t x = 0, y = 0; // where the current frame's corner is drawn
+    bool backgroundSaved = false;
+
+  private:
+    // One buffer for the whole race, as large as the largest frame needs.
+    std::vector<std::uint32_t> background_;
+    std::int32_t backgroundX_ = 0, backgroundY_ = 0, backgroundW_ = 0, backgroundH_ = 0;
 };

@@ -28,6 +28,10 @@ void shadowBlit(SDL_Surface* source, SDL_Surface* destination, SDL_Rect at);
 // The same at positions beyond the 16 bits of an SDL_Rect (large tracks).
 void maskedBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y);
 void shadowBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y);
+// The picture's non-black pixels made opaque: what SDL's colour-key blit
+// of a picture without alpha onto one with alpha writes, without its
+// per-blit set-up.
+void opaqueBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y);
 // Halves every pixel of [x1, x2) x [y1, y2); dims the picture behind panels.
 void darkenRect(SDL_Surface* surface, std::int32_t x1, std::int32_t y1, std::int32_t x2,
                 std::int32_t y2);
