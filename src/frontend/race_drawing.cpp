@@ -6,6 +6,7 @@
 #include "race/race.hpp"
 #include "track/track.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 RaceDrawing::~RaceDrawing() {
@@ -71,6 +72,19 @@ bool RaceDrawing::prepare(const Race& race) {
     const std::int32_t w = track->pixelWidth(), h = track->pixelHeight();
     layer3Cells = collectCoveringCells(*track, 3);
     layer4Cells = collectCoveringCells(*track, 4);
+    mapWidth_ = track->width;
+    mapHeight_ = track->height;
+    pitchX_ = std::max(1, track->pitchX());
+    pitchY_ = std::max(1, track->pitchY());
+    largestTileW_ = largestTileH_ = 0;
+    if (track->tileset)
+        for (const Tile& t : track->tileset->tiles) {
+            largestTileW_ = std::max(largestTileW_, t.width);
+            largestTileH_ = std::max(largestTileH_, t.height);
+        }
+    indexCells(layer3Cells, layer3Grid_);
+    indexCells(layer4Cells, layer4Grid_);
+    touched_.clear();
     SDL_Surface* plain = createSurface(w, h, true);
     trackSurface = plain ? SDL_DisplayFormatAlpha(plain) : nullptr;
     if (plain) SDL_FreeSurface(plain);
@@ -88,8 +102,51 @@ bool RaceDrawing::prepare(const Race& race) {
 }
 
 void RaceDrawing::eraseCars() {
-    for (auto it = sprites.rbegin(); it != sprites.rend(); ++it)
+    touched_.clear();
+    for (auto it = sprites.rbegin(); it != sprites.rend(); ++it) {
+        if ((*it)->backgroundSaved) touched_.push_back((*it)->savedRect());
         (*it)->restore(trackSurface);
+    }
+}
+
+void RaceDrawing::indexCells(const std::vector<CoveringCell>& cells, CellGrid& grid) const {
+    grid.index.assign(std::size_t(mapWidth_) * std::size_t(mapHeight_), -1);
+    grid.marked.assign(cells.size(), 0);
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const CoveringCell& c = cells[i];
+        if (c.x >= 0 && c.y >= 0 && c.x < mapWidth_ && c.y < mapHeight_)
+            grid.index[std::size_t(c.y) * std::size_t(mapWidth_) + std::size_t(c.x)] =
+                std::int32_t(i);
+    }
+}
+
+const std::vector<CoveringCell>& RaceDrawing::cellsMeeting(const std::vector<CoveringCell>& cells,
+                                                           CellGrid& grid) {
+    chosen_.clear();
+    if (grid.marked.size() != cells.size()) return chosen_;
+    bool any = false;
+    for (const SDL_Rect& r : touched_) {
+        if (r.w == 0 || r.h == 0) continue;
+        // A cell's tiles are drawn from its corner and may be as large as
+        // the largest tile, so cells up to that far left and above count.
+        const std::int32_t x1 = std::max(0, (r.x - largestTileW_) / pitchX_);
+        const std::int32_t y1 = std::max(0, (r.y - largestTileH_) / pitchY_);
+        const std::int32_t x2 = std::min(mapWidth_ - 1, (r.x + r.w) / pitchX_);
+        const std::int32_t y2 = std::min(mapHeight_ - 1, (r.y + r.h) / pitchY_);
+        for (std::int32_t cy = y1; cy <= y2; ++cy)
+            for (std::int32_t cx = x1; cx <= x2; ++cx) {
+                const std::int32_t i =
+                    grid.index[std::size_t(cy) * std::size_t(mapWidth_) + std::size_t(cx)];
+                if (i >= 0) grid.marked[std::size_t(i)] = any = true;
+            }
+    }
+    if (!any) return chosen_;
+    for (std::size_t i = 0; i < cells.size(); ++i)
+        if (grid.marked[i]) {
+            chosen_.push_back(cells[i]);
+            grid.marked[i] = 0;
+        }
+    return chosen_;
 }
 
 void paintSkidMarks(SDL_Surface* surface, const Car& car) {
@@ -119,8 +176,8 @@ void RaceDrawing::paintSkidMarks(const Race& race) {
 void RaceDrawing::drawObjects(const Race& race, bool raceOver) {
     const Track* track = race.track();
     if (!track || !trackSurface) return;
-    const std::vector<CoveringCell>& cells = raceOver ? layer3Cells : layer4Cells;
-    restoreCells(*track, cells, trackSurface);
+    // Only the cells that a car left or comes to need putting back and
+    // covering again: the others hold what the last frame drew there.
     const auto& players = race.players();
     for (std::size_t i = 0; i < players.size() && i < sprites.size(); ++i) {
         Sprite& s = *sprites[i];
@@ -128,8 +185,13 @@ void RaceDrawing::drawObjects(const Race& race, bool raceOver) {
         s.x = car.x;
         s.y = car.y;
         s.frame = car.frame;
-        s.draw(trackSurface);
+        touched_.push_back(s.drawnRect());
     }
+    const std::vector<CoveringCell>& cells =
+        raceOver ? cellsMeeting(layer3Cells, layer3Grid_) : cellsMeeting(layer4Cells, layer4Grid_);
+    restoreCells(*track, cells, trackSurface);
+    for (std::size_t i = 0; i < players.size() && i < sprites.size(); ++i)
+        sprites[i]->draw(trackSurface);
     if (raceOver)
         drawCellShadows(*track, cells, trackSurface);
     else

@@ -59,6 +59,25 @@ class RaceDrawing {
     // The participant each view follows.
     std::vector<std::int32_t> viewPlayers;
     bool skidmarks = true;
+
+  private:
+    // A layer's covering cells by map position (-1: none), for finding
+    // those a rectangle meets without looking at them all.
+    struct CellGrid {
+        std::vector<std::int32_t> index;
+        std::vector<std::uint8_t> marked;
+    };
+    void indexCells(const std::vector<CoveringCell>& cells, CellGrid& grid) const;
+    // The cells of the list that meet any of the rectangles, in list order.
+    const std::vector<CoveringCell>& cellsMeeting(const std::vector<CoveringCell>& cells,
+                                                  CellGrid& grid);
+
+    CellGrid layer3Grid_, layer4Grid_;
+    std::int32_t mapWidth_ = 0, mapHeight_ = 0, pitchX_ = 1, pitchY_ = 1;
+    std::int32_t largestTileW_ = 0, largestTileH_ = 0;
+    // This frame's rectangles: the sprites' erased and new places.
+    std::vector<SDL_Rect> touched_;
+    std::vector<CoveringCell> chosen_;
 };
 
 // Darkens the track under a car's fresh skid marks (all four points read
