@@ -95,6 +95,8 @@ Player* Race::playerAt(std::int32_t index) const {
 }
 
 void Race::updateObjects() {
+    // Tests and tools may change a track's areas between frames.
+    if (track_) track_->indexAreas();
     // The last car first, as they have always moved: a car's update may
     // read nothing of another, but the order is part of the recorded races.
     for (auto it = players_.rbegin(); it != players_.rend(); ++it)

@@ -108,6 +108,8 @@ class Race {
 
   private:
     void runRaceManager(std::span<ControlSource* const> sources, RaceEvents& events);
+    // updateDriver on a track already indexed this frame.
+    void driveOne(std::size_t index, ControlSource* source);
     void judge(Player& p, std::size_t index);
     void endRace(RaceEvents& events);
 

@@ -29,6 +29,11 @@ void runWarning(Player& p, RaceWarning warning, const char* closing, std::string
 } // namespace
 
 void Race::updateDriver(std::size_t index, ControlSource* source) {
+    track_->indexAreas();
+    driveOne(index, source);
+}
+
+void Race::driveOne(std::size_t index, ControlSource* source) {
     Player& p = *players_[index];
     Car& car = *p.car;
     if (p.finished || car.fuel <= 0 || car.wrecked) {
@@ -79,7 +84,7 @@ void Race::judge(Player& p, std::size_t index) {
 
 void Race::runRaceManager(std::span<ControlSource* const> sources, RaceEvents& events) {
     for (std::size_t i = 0; i < players_.size(); ++i) {
-        updateDriver(i, i < sources.size() ? sources[i] : nullptr);
+        driveOne(i, i < sources.size() ? sources[i] : nullptr);
         judge(*players_[i], i);
     }
     if (phase_ != RacePhase::Racing) return;

@@ -4,6 +4,7 @@
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -406,12 +407,59 @@ const TrackArea* Track::finishLine() const {
     return nullptr;
 }
 
+namespace {
+bool holds(const TrackArea& a, std::int32_t px, std::int32_t py, std::int32_t kind) {
+    return (kind == -1 || a.kind == kind) && a.x1 <= px && px < a.x2 &&
+           a.y1 - kAreaTestLift <= py && py < a.y2 - kAreaTestLift;
+}
+
+bool sameAreas(const std::vector<TrackArea>& a, const std::vector<TrackArea>& b) {
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](const TrackArea& x, const TrackArea& y) {
+               return x.kind == y.kind && x.x1 == y.x1 && x.y1 == y.y1 && x.x2 == y.x2 &&
+                      x.y2 == y.y2;
+           });
+}
+} // namespace
+
+void Track::indexAreas() const {
+    AreaIndex& ix = areaIndex_;
+    if (!ix.buckets.empty() && sameAreas(ix.indexed, areas)) return;
+    constexpr std::int32_t b = AreaIndex::kBucket;
+    ix.indexed = areas;
+    ix.columns = std::clamp(pixelWidth() / b + 1, 1, 4096);
+    ix.rows = std::clamp(pixelHeight() / b + 1, 1, 4096);
+    ix.buckets.assign(std::size_t(ix.columns) * std::size_t(ix.rows), {});
+    for (std::size_t i = 0; i < areas.size(); ++i) {
+        const TrackArea& a = areas[i];
+        // The rectangle as areaAt tests it, in buckets, cut to the grid.
+        const std::int32_t x1 = std::max(0, std::int32_t(a.x1) / b);
+        const std::int32_t x2 = std::min(ix.columns - 1, (std::int32_t(a.x2) - 1) / b);
+        const std::int32_t y1 = std::max(0, (std::int32_t(a.y1) - kAreaTestLift) / b);
+        const std::int32_t y2 = std::min(ix.rows - 1, (std::int32_t(a.y2) - kAreaTestLift - 1) / b);
+        for (std::int32_t y = y1; y <= y2; ++y)
+            for (std::int32_t x = x1; x <= x2; ++x)
+                ix.buckets[std::size_t(y) * std::size_t(ix.columns) + std::size_t(x)].push_back(
+                    std::int32_t(i));
+    }
+}
+
 const TrackArea* Track::areaAt(std::int32_t px, std::int32_t py, std::int32_t kind) const {
+    const AreaIndex& ix = areaIndex_;
+    constexpr std::int32_t b = AreaIndex::kBucket;
+    // The index serves points on its grid while the areas are as many as it
+    // filed; anywhere else every area is looked at.
+    if (!ix.buckets.empty() && ix.indexed.size() == areas.size() && px >= 0 && py >= 0 &&
+        px / b < ix.columns && py / b < ix.rows) {
+        const TrackArea* hit = nullptr;
+        for (std::int32_t i :
+             ix.buckets[std::size_t(py / b) * std::size_t(ix.columns) + std::size_t(px / b)])
+            if (holds(areas[std::size_t(i)], px, py, kind)) hit = &areas[std::size_t(i)];
+        return hit;
+    }
     const TrackArea* hit = nullptr;
     for (const TrackArea& a : areas)
-        if ((kind == -1 || a.kind == kind) && a.x1 <= px && px < a.x2 &&
-            a.y1 - kAreaTestLift <= py && py < a.y2 - kAreaTestLift)
-            hit = &a;
+        if (holds(a, px, py, kind)) hit = &a;
     return hit;
 }
 

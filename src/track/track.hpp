@@ -134,6 +134,11 @@ class Track {
     // The last area of the kind (-1: any) whose rectangle, lifted 16 pixels,
     // holds the point.
     const TrackArea* areaAt(std::int32_t px, std::int32_t py, std::int32_t kind) const;
+    // Files the areas by where they lie, so that areaAt looks only at those
+    // near a point: a race asks it several times a car and frame. Cheap
+    // when the areas are as they were indexed. Until it is called, or once
+    // areas have been added or taken away, areaAt looks at them all.
+    void indexAreas() const;
 
     // Waypoints: the first pit-lane slot (-1 for none); the slot after i
     // on the same chain (the racing line loops to slot 0, the pit lane
@@ -160,6 +165,15 @@ class Track {
     std::unique_ptr<Tileset> tileset;
     LapRecord record;
     std::array<Waypoint, kWaypoints> waypoints;
+
+  private:
+    struct AreaIndex {
+        static constexpr std::int32_t kBucket = 64; // pixels a side
+        std::vector<TrackArea> indexed;             // the areas as they were filed
+        std::int32_t columns = 0, rows = 0;
+        std::vector<std::vector<std::int32_t>> buckets; // area numbers, in file order
+    };
+    mutable AreaIndex areaIndex_;
 };
 
 // The map file in memory. decodeMap fills everything but the tileset and
