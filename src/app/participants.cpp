@@ -25,7 +25,7 @@ bool Game::setupRaceParticipants(std::string& why) {
         const CarType* type = findCar(profile->carName);
         std::string carWhy;
         if (!type || !race->addParticipant(profile, *type, carWhy) ||
-            !drawing.addSprite(*type, carWhy)) {
+            (drawRace && !drawing.addSprite(*type, carWhy))) {
             std::printf("NO CAR AVAILABLE!!!\n");
             why = "No car \"" + profile->carName + "\" for " + profile->name;
             return false;

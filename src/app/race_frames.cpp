@@ -37,7 +37,8 @@ bool Game::prepareRace() {
     std::string why;
     if (!race->prepareRace(file, why)) return false;
     drawing.skidmarks = options.skidmarks;
-    if (!drawing.prepare(*race)) return false;
+    // A race nobody watches needs no drawn track: the largest is 18 MB.
+    if (drawRace && !drawing.prepare(*race)) return false;
     for (auto& source : controlSources)
         if (source) source->raceStarts();
     raceSound.prepare(*race);
@@ -106,7 +107,7 @@ void Game::drawWarnings() {
 }
 
 void Game::raceFrame() {
-    if (!race || !race->track() || !drawing.trackSurface) return;
+    if (!race || !race->track() || (drawRace && !drawing.trackSurface)) return;
     // The lights as they stood when the frame began: the race counts them
     // on after its drivers have moved.
     const bool lightsOn = race->phase() == RacePhase::StartLights;
@@ -126,7 +127,7 @@ void Game::raceFrame() {
 }
 
 void Game::raceOverFrame() {
-    if (!race || !race->track() || !drawing.trackSurface) return;
+    if (!race || !race->track() || (drawRace && !drawing.trackSurface)) return;
     stepRace();
     bool recordShown = false;
     if (race->newLapRecord) {

@@ -85,9 +85,7 @@ bool RaceDrawing::prepare(const Race& race) {
     indexCells(layer3Cells, layer3Grid_);
     indexCells(layer4Cells, layer4Grid_);
     touched_.clear();
-    SDL_Surface* plain = createSurface(w, h, true);
-    trackSurface = plain ? SDL_DisplayFormatAlpha(plain) : nullptr;
-    if (plain) SDL_FreeSurface(plain);
+    trackSurface = createDisplaySurface(w, h);
     if (!trackSurface) {
         std::printf("Cannot make a surface for the track\n");
         return false;

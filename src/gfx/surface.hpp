@@ -15,6 +15,9 @@
 // A software or hardware 32-bit surface with the game's masks. Ends the
 // program when SDL cannot make one: nothing can be drawn without it.
 SDL_Surface* createSurface(std::int32_t width, std::int32_t height, bool hardware);
+// A surface of the display's format with alpha, every pixel 0 (without a
+// display, the format createSurface makes); none when there is no memory.
+SDL_Surface* createDisplaySurface(std::int32_t width, std::int32_t height);
 
 // Halves each colour channel (rounding down) and makes the pixel opaque.
 constexpr std::uint32_t halfColour(std::uint32_t p) {
@@ -42,8 +45,7 @@ void fillBox(SDL_Surface* surface, std::int32_t x1, std::int32_t y1, std::int32_
              std::int32_t y2, std::uint32_t colour);
 // Lays source over the top-left corner of destination, row by row.
 void copySurface(SDL_Surface* destination, SDL_Surface* source);
-// Copies exactly count bytes in 64-byte blocks, each read whole before it is
-// written, then the tail byte by byte. The regions must not overlap.
+// Copies exactly count bytes. The regions must not overlap.
 void blockCopy(void* destination, const void* source, std::size_t count);
 
 // Row stride in pixels; the raw routines step by it.
