@@ -142,8 +142,44 @@ TEST_F(HeadlessRace, EightComputerDriversFinishARingInOrderWithPoints) {
         EXPECT_FALSE(w.stuck) << p.name;
         EXPECT_EQ(w.earlyWrongWayFrames, 0) << p.name << ": the line starts ahead of the grid";
         EXPECT_EQ(w.reverseFrames, 0) << p.name << " reversed without being stuck";
+        EXPECT_GT(w.racingFrames, 500) << p.name;
+        EXPECT_EQ(w.offRoadFrames, 0) << p.name << " left the road";
     }
     EXPECT_EQ(SDL_WasInit(SDL_INIT_VIDEO), 0u);
+}
+
+TEST_F(HeadlessRace, TheWatchCountsOffRoadFramesAndPassesAtTheLines) {
+    makeRace(season(2), {Human, Human, Human}); // standing still unless moved
+    prepare("ring.map");
+    for (int i = 0; i < 150; ++i)
+        race->step(sources);
+    ASSERT_EQ(race->phase(), RacePhase::Racing);
+    RaceWatch watch;
+    watch.start(3, 600);
+    const auto frame = [&] {
+        race->step(sources);
+        watch.observe(*race, {nullptr, nullptr, nullptr});
+    };
+    // The third car set down on the grass of the infield.
+    player(2).car->placeAt(600, 500, 0);
+    for (int i = 0; i < 10; ++i)
+        frame();
+    EXPECT_EQ(watch.drivers()[2].offRoadFrames, 10);
+    EXPECT_EQ(watch.drivers()[0].offRoadFrames, 0);
+    EXPECT_DOUBLE_EQ(RaceWatch::offRoadShare(watch.drivers()[2]), 1.0);
+    // From the grid nobody is ahead: reaching the first line passes no one.
+    player(0).checkpointsPassed = 1;
+    frame();
+    player(1).checkpointsPassed = 1;
+    frame();
+    // The second car reaches the next line first: it passes the first.
+    player(1).checkpointsPassed = 2;
+    frame();
+    player(0).checkpointsPassed = 2;
+    frame();
+    EXPECT_EQ(watch.drivers()[0].overtakes, 0);
+    EXPECT_EQ(watch.drivers()[1].overtakes, 1);
+    EXPECT_EQ(watch.drivers()[2].overtakes, 0);
 }
 
 TEST_F(HeadlessRace, TheSameControlsGiveTheSameRace) {

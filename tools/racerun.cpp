@@ -1,8 +1,9 @@
 // Runs a race or a season of computer drivers without a window, through the
 // game's own race start, race frames and race manager, and reports how it
 // went: the finish order, every driver's laps, best lap and pit stops, the
-// frames it spent heading away from its waypoint and its contacts with
-// other cars, the frames the race took and its peak resident memory. It
+// frames it spent heading away from its waypoint, its contacts with other
+// cars, its share of the race off the road and the cars it passed, the
+// frames the race took and its peak resident memory. It
 // fails (exit 1) when a track cannot be raced, the race has not ended
 // within the frame limit, a driver makes no waypoint progress for too long,
 // or a driver heads the wrong way in the first three seconds after GO (the
@@ -11,12 +12,16 @@
 //
 // usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season]
 //                         [--frames LIMIT] [--stuck FRAMES] [--record DATE]
-//                         [--require-pit-stops] [--no-draw] <track.map>...
+//                         [--require-pit-stops] [--no-draw] [--max-off-road PERCENT]
+//                         [--max-contacts-per-lap N] <track.map>...
 // A driver that drops out (out of fuel, wrecked) fails the race; with
-// --require-pit-stops so does one that never stopped in the pit.
+// --require-pit-stops so does one that never stopped in the pit; with
+// --max-off-road one off the road for more of its race than that, and with
+// --max-contacts-per-lap a field that touched more often than that.
 // --no-draw runs the race without drawing it, many times faster; the race
-// itself is the same frame for frame. Run it in the runtime directory. With --record, a track that
-// has no lap record file yet gets the best lap of the race, dated DATE.
+// itself is the same frame for frame. Run it in the runtime directory. With
+// --record, a track that has no lap record file yet gets the best lap of
+// the race, dated DATE.
 #include "app/game.hpp"
 #include "base/bytes.hpp"
 #include "car/car.hpp"
@@ -63,10 +68,10 @@ long peakMemoryKb() {
 const char* const kNames[] = {"Ace", "Bo", "Carla", "Dmitri", "Eve", "Finn", "Gwen", "Hiro"};
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season] "
-                 "[--frames LIMIT] [--stuck FRAMES] [--record DATE] [--require-pit-stops] "
-                 "[--no-draw] <track.map>...\n");
+    std::fprintf(
+        stderr, "usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season] "
+                "[--frames LIMIT] [--stuck FRAMES] [--record DATE] [--require-pit-stops] "
+                "[--no-draw] [--max-off-road PERCENT] [--max-contacts-per-lap N] <track.map>...\n");
     return 2;
 }
 
@@ -79,6 +84,10 @@ int main(int argc, char** argv) {
     std::int32_t mode = RacingSeason;
     std::string recordDate;
     bool requirePitStops = false, draw = true;
+    // Clean racing: the most a driver may spend off the road (percent of
+    // its racing frames) and the most contacts the field may make a lap;
+    // negative: not checked.
+    double maxOffRoad = -1, maxContactsPerLap = -1;
     std::vector<std::string> trackFiles;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
@@ -95,6 +104,10 @@ int main(int argc, char** argv) {
             requirePitStops = true;
         else if (a == "--no-draw")
             draw = false;
+        else if (a == "--max-off-road" && hasValue)
+            maxOffRoad = std::atof(argv[++i]);
+        else if (a == "--max-contacts-per-lap" && hasValue)
+            maxContactsPerLap = std::atof(argv[++i]);
         else if (a == "--record" && hasValue)
             recordDate = argv[++i];
         else if (a == "--mode" && hasValue) {
@@ -213,17 +226,38 @@ int main(int argc, char** argv) {
             const auto& players = race.players();
             raceIndex = game->settings->raceIndex;
             ++racesRun;
-            std::printf("race %d on %s: %d frames, %d contacts between cars, peak memory %ld kB\n",
+            std::int32_t overtakes = 0;
+            for (const DriverWatch& w : watch.drivers())
+                overtakes += w.overtakes;
+            std::printf("race %d on %s: %d frames, %d contacts between cars (%.1f a lap), %d "
+                        "overtakes, peak memory %ld kB\n",
                         raceIndex + 1, game->settings->trackNames[std::size_t(raceIndex)].c_str(),
-                        raceFrames, watch.contacts(), peakMemoryKb());
+                        raceFrames, watch.contacts(), double(watch.contacts()) / laps, overtakes,
+                        peakMemoryKb());
             for (std::int32_t place = 0; place < race.finishedCount; ++place) {
                 const Player& p = *players[std::size_t(race.finishOrder[std::size_t(place)] - 1)];
                 const DriverWatch& w = watch.drivers()[std::size_t(p.number - 1)];
                 std::printf("  %d. %-8s %-11s laps %d  best %s  pit stops %d  wrong way %d  "
-                            "contacts %d  reversing %d\n",
+                            "contacts %d  reversing %d  off road %.1f %%  overtakes %d\n",
                             place + 1, p.name.c_str(), p.car->type->name.c_str(), p.laps,
                             lapTimeText(p.bestLap).c_str(), w.pitStops, w.wrongWayFrames,
-                            w.contacts, w.reverseFrames);
+                            w.contacts, w.reverseFrames, 100 * RaceWatch::offRoadShare(w),
+                            w.overtakes);
+            }
+            const double contactsPerLap = double(watch.contacts()) / laps;
+            if (maxContactsPerLap >= 0 && contactsPerLap > maxContactsPerLap) {
+                std::printf("TOO MANY CONTACTS: %.1f a lap, at most %.1f\n", contactsPerLap,
+                            maxContactsPerLap);
+                failed = true;
+            }
+            for (std::size_t i = 0; i < players.size(); ++i) {
+                const double offRoad = 100 * RaceWatch::offRoadShare(watch.drivers()[i]);
+                if (maxOffRoad >= 0 && offRoad > maxOffRoad) {
+                    std::printf("OFF ROAD: %s spent %.1f %% of the race off the road, at most "
+                                "%.1f %%\n",
+                                players[i]->name.c_str(), offRoad, maxOffRoad);
+                    failed = true;
+                }
             }
             for (std::size_t i = 0; i < players.size(); ++i)
                 if (watch.drivers()[i].earlyWrongWayFrames > 0) {
@@ -278,7 +312,6 @@ int main(int argc, char** argv) {
     // and all: how much faster than real time the races ran.
     const double cpu = double(std::clock()) / CLOCKS_PER_SEC;
     std::printf("%s after %d frames, %.2f s of processor time, %.0f x real time\n",
-                failed ? "FAILED" : "finished", frames, cpu,
-                cpu > 0 ? frames * 0.016 / cpu : 0.0);
+                failed ? "FAILED" : "finished", frames, cpu, cpu > 0 ? frames * 0.016 / cpu : 0.0);
     return failed ? 1 : 0;
 }

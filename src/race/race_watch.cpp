@@ -36,6 +36,7 @@ void RaceWatch::start(std::size_t drivers, std::int32_t stuckLimit) {
     stuckLimit_ = stuckLimit;
     framesSinceGo_ = -1;
     contacts_ = 0;
+    frame_ = 0;
 }
 
 bool RaceWatch::anyStuck() const {
@@ -60,6 +61,29 @@ void RaceWatch::observe(const Race& race, const std::vector<const ComputerDriver
         DriverWatch& w = drivers_[i];
         const Car& car = *p.car;
         if (car.reverseSpeed > 0) ++w.reverseFrames;
+        if (racing && !p.finished && !p.out) {
+            ++w.racingFrames;
+            if (!car.onRoad) ++w.offRoadFrames;
+        }
+        // Places change where a driver reaches a line: one that reaches a
+        // stage before another at the same stage is ahead of it.
+        const std::int32_t stage = p.laps * 1000 + p.checkpointsPassed;
+        if (stage > w.stage) {
+            for (std::size_t j = 0; j < n; ++j) {
+                const DriverWatch& o = drivers_[j];
+                // j was ahead: further on, or as far on and there first.
+                if (j != i &&
+                    (o.stage > w.stage || (o.stage == w.stage && o.stageFrame < w.stageFrame)) &&
+                    (o.stage < stage))
+                    ++w.overtakes;
+            }
+            w.stage = stage;
+            w.stageFrame = frame_;
+        } else if (stage < w.stage) {
+            // The start crossing sets the counters back to the start.
+            w.stage = stage;
+            w.stageFrame = frame_;
+        }
         const ComputerDriver* d = i < drivers.size() ? drivers[i] : nullptr;
         if (!d) continue;
         if (d->pitState == InBox && w.lastPitState != InBox) ++w.pitStops;
@@ -81,6 +105,8 @@ void RaceWatch::observe(const Race& race, const std::vector<const ComputerDriver
             w.stuck = true;
         }
     }
+
+    ++frame_;
 
     // Contacts: a pair counts once each time it comes to touch; cars
     // already side by side when watching starts do not count.

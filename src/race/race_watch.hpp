@@ -22,6 +22,15 @@ struct DriverWatch {
     std::int32_t earlyWrongWayFrames = 0; // the same, in the first seconds after GO
     std::int32_t contacts = 0;            // times another car came to touch it
     std::int32_t reverseFrames = 0;       // frames with reverse gear engaged
+    // Frames racing (from the race's start until it finishes or drops out),
+    // and of those the frames its car was off the road.
+    std::int32_t racingFrames = 0;
+    std::int32_t offRoadFrames = 0;
+    // Cars it passed: it reached a line (a checkpoint or the finish) ahead
+    // of one that had been ahead of it.
+    std::int32_t overtakes = 0;
+    // Its stage (laps and lines passed) and the frame it reached it.
+    std::int32_t stage = 0, stageFrame = 0;
 };
 
 class RaceWatch {
@@ -41,6 +50,10 @@ class RaceWatch {
     bool anyStuck() const;
     // Contacts between cars over the race (one per pair and touch).
     std::int32_t contacts() const { return contacts_; }
+    // The share of its racing frames a driver spent off the road, 0..1.
+    static double offRoadShare(const DriverWatch& w) {
+        return w.racingFrames > 0 ? double(w.offRoadFrames) / w.racingFrames : 0.0;
+    }
 
   private:
     std::vector<DriverWatch> drivers_;
@@ -48,4 +61,5 @@ class RaceWatch {
     std::int32_t stuckLimit_ = 0;
     std::int32_t framesSinceGo_ = -1; // -1 until the first car moves
     std::int32_t contacts_ = 0;
+    std::int32_t frame_ = 0;
 };
