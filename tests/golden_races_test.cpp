@@ -1,11 +1,16 @@
-// Golden races: on every shipped track, seven computer drivers and one human
-// on a fixed script of keys race two laps, undrawn, through the game's own
-// race frames. A running hash of every car's and driver's state is taken
-// each frame and compared every 60 frames with the recorded one, so that a
-// change to the handling or the race rules, however small, shows as the
-// first frame that differs. Moving code about must leave them all alone.
+// Golden races and golden frames, on every shipped track through the game's
+// own race frames.
+// - Races: seven computer drivers and one human on a fixed script of keys
+//   race two laps, undrawn. A running hash of every car's and driver's state
+//   is taken each frame and compared every 60 frames with the recorded one,
+//   so that a change to the handling or the race rules, however small,
+//   shows as the first frame that differs.
+// - Frames: eight drivers, one or two of them humans (one view or the split
+//   screen), drawn for 600 frames; every shown frame is hashed and the
+//   running hash compared every 30 frames. Drawing faster must draw the same.
+// Moving code about must leave them all alone.
 //
-//     GRAVELIN_RECORD_GOLDEN=1   rewrite tests/golden/races/*.txt
+//     GRAVELIN_RECORD_GOLDEN=1   rewrite tests/golden/races/ and frames/
 //
 // Re-record only on purpose (a rule or handling change meant to change
 // races) and say why in the commit.
@@ -23,6 +28,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -74,17 +80,29 @@ void humanKeys(FakePlatform& keys, int frame) {
     }
 }
 
-std::vector<std::string> shippedTracks(const fs::path& runtime) {
+// The shipped tracks, seen from a scratch directory that has none of their
+// lap records, so that no record set here is kept and none set before
+// changes a race or shows on the screen.
+std::vector<std::string> linkShippedTracks(const fs::path& runtime) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(runtime / "tracks"))
         if (entry.path().extension() == ".map") names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
+    for (const std::string& track : names) {
+        const std::string base = track.substr(0, track.size() - 4);
+        for (const std::string& file : {track, base + "_tiles.bmp", base + ".tl"})
+            if (fs::exists(runtime / "tracks" / file))
+                fs::create_symlink(runtime / "tracks" / file, fs::path("tracks") / file);
+    }
     return names;
 }
 
-// The hashes of one race, a line every 60 frames and the last frame's.
-std::vector<std::string> raceHashes(const std::string& track, FakePlatform& keys) {
-    Game* game = initGame();
+// Eight drivers on the track, each with the car of the list in turn, the
+// kind and keys given; then the race is started. False for a track the
+// game does not list.
+bool startRace(Game* game, const std::string& track, const std::string& prefix, std::int32_t mode,
+               std::int32_t laps, const std::function<std::int32_t(int)>& typeOf,
+               const std::function<std::array<std::int32_t, 5>(int)>& keysOf) {
     game->clearRace();
     game->profiles.clear();
     game->quit = false;
@@ -92,25 +110,71 @@ std::vector<std::string> raceHashes(const std::string& track, FakePlatform& keys
     game->profiles.clear();
     for (int i = 0; i < 8; ++i) {
         auto p = std::make_unique<PlayerProfile>();
-        p->name = "G" + std::to_string(i);
-        p->type = i == 3 ? Human : Computer;
-        p->controls = {SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_RCTRL};
+        p->name = prefix + std::to_string(i);
+        p->type = typeOf(i);
+        p->controls = keysOf(i);
         p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
         game->profiles.push_back(std::move(p));
     }
-    game->selection.tracks.fill(-1);
-    game->selection.drivers = {0, 1, 2, 3, 4, 5, 6, 7};
     const auto found = std::find(game->tracks.begin(), game->tracks.end(), track);
-    if (found == game->tracks.end()) return {"no track " + track};
+    if (found == game->tracks.end()) return false;
+    game->selection.tracks.fill(-1);
     game->selection.tracks[0] = std::int32_t(found - game->tracks.begin());
+    game->selection.drivers = {0, 1, 2, 3, 4, 5, 6, 7};
     game->settings->trackNames[0] = track;
     game->settings->raceCount = 1;
     game->settings->selectedDriverCount = 8;
-    game->settings->lapsPerRace = 2;
+    game->settings->lapsPerRace = laps;
+    game->startRace(mode);
+    return true;
+}
+
+void endRace(Game* game, FakePlatform& keys) {
+    keys.releaseAll();
+    game->drawRace = true;
+    game->clearRace();
+    game->profiles.clear();
+    game->state = MainMenu;
+}
+
+// Records the lines (GRAVELIN_RECORD_GOLDEN set) or compares them with the
+// recorded ones, naming the first that differs.
+void recordOrCompare(const std::string& path, const std::vector<std::string>& lines) {
+    if (std::getenv("GRAVELIN_RECORD_GOLDEN")) {
+        fs::create_directories(fs::path(path).parent_path());
+        std::ofstream out(path);
+        for (const std::string& line : lines)
+            out << line << '\n';
+        return;
+    }
+    std::ifstream in(path);
+    ASSERT_TRUE(in) << path << " is missing; record it with GRAVELIN_RECORD_GOLDEN=1";
+    std::vector<std::string> expected;
+    for (std::string line; std::getline(in, line);)
+        expected.push_back(line);
+    for (std::size_t i = 0; i < std::min(lines.size(), expected.size()); ++i)
+        ASSERT_EQ(lines[i], expected[i]) << "it first differs by frame " << lines[i];
+    EXPECT_EQ(lines.size(), expected.size());
+}
+
+std::string hexLine(int frame, std::uint64_t hash) {
+    std::ostringstream line;
+    line << frame << ' ' << std::hex << hash;
+    return line.str();
+}
+
+// The hashes of one race, a line every 60 frames and the last frame's.
+std::vector<std::string> raceHashes(const std::string& track, FakePlatform& keys) {
+    Game* game = initGame();
     game->drawRace = false;
     keys.press(SDLK_RETURN); // closes whatever message box the start shows
-    game->startRace(RacingSeason);
-
+    if (!startRace(
+            game, track, "G", RacingSeason, 2, [](int i) { return i == 3 ? Human : Computer; },
+            [](int) {
+                return std::array<std::int32_t, 5>{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT,
+                                                   SDLK_RCTRL};
+            }))
+        return {"no track " + track};
     std::vector<std::string> lines;
     Hash hash;
     int frame = 0, raceFrame = 0;
@@ -118,60 +182,88 @@ std::vector<std::string> raceHashes(const std::string& track, FakePlatform& keys
         if (game->state == Racing) humanKeys(keys, raceFrame++);
         game->runFrame();
         hashFrame(hash, *game);
-        if (frame % 60 == 0) {
-            std::ostringstream line;
-            line << frame << ' ' << std::hex << hash.value;
-            lines.push_back(line.str());
-        }
+        if (frame % 60 == 0) lines.push_back(hexLine(frame, hash.value));
     }
     std::ostringstream last;
     last << "end " << frame << " state " << game->state << ' ' << std::hex << hash.value;
     lines.push_back(last.str());
+    endRace(game, keys);
+    return lines;
+}
+
+std::uint64_t hashScreen(std::uint64_t h, SDL_Surface* s) {
+    for (std::int32_t y = 0; y < s->h; ++y) {
+        const std::uint32_t* row = pixelRow(s, y);
+        for (std::int32_t x = 0; x < s->w; ++x)
+            h = (h ^ row[x]) * 1099511628211ull;
+    }
+    return h;
+}
+
+// The humans' keys for the drawn races: flat out, weaving, nitro now and
+// then; the second human turns the other way.
+void viewKeys(FakePlatform& keys, int frame) {
     keys.releaseAll();
-    game->drawRace = true;
-    game->clearRace();
-    game->profiles.clear();
-    game->state = MainMenu;
+    keys.press(SDLK_UP);
+    keys.press(SDLK_w);
+    if (frame % 120 >= 70 && frame % 120 < 95) keys.press(SDLK_LEFT);
+    if (frame % 120 >= 70 && frame % 120 < 95) keys.press(SDLK_d);
+    if (frame % 200 >= 150) keys.press(SDLK_RCTRL);
+}
+
+// The running hash of the shown frames of a drawn race, every 30 frames.
+std::vector<std::string> frameHashes(const std::string& track, int humans, FakePlatform& keys) {
+    Game* game = initGame();
+    game->options.showFps = false;
+    if (!startRace(
+            game, track, "F", FreeDriving, 0,
+            [humans](int i) { return i < humans ? Human : Computer; },
+            [](int i) {
+                return i == 0 ? std::array<std::int32_t, 5>{SDLK_UP, SDLK_DOWN, SDLK_LEFT,
+                                                            SDLK_RIGHT, SDLK_RCTRL}
+                              : std::array<std::int32_t, 5>{SDLK_w, SDLK_s, SDLK_a, SDLK_d,
+                                                            SDLK_LSHIFT};
+            }))
+        return {"no track " + track};
+    std::vector<std::string> lines;
+    std::uint64_t hash = 1469598103934665603ull;
+    int raceFrame = 0;
+    for (int frame = 0; frame < 600 && game->state != MainMenu; ++frame) {
+        if (game->state == Racing) viewKeys(keys, raceFrame++);
+        game->runFrame();
+        hash = hashScreen(hash, game->screen);
+        if (frame % 30 == 29) lines.push_back(hexLine(frame, hash));
+    }
+    endRace(game, keys);
     return lines;
 }
 
 } // namespace
 
 TEST(GoldenRaces, EveryShippedTrackRacesAsRecorded) {
-    const fs::path runtime = fs::current_path();
-    const std::vector<std::string> tracks = shippedTracks(runtime);
-    ASSERT_FALSE(tracks.empty());
-    const bool record = std::getenv("GRAVELIN_RECORD_GOLDEN") != nullptr;
-    // The races run in a scratch directory that sees the shipped tracks but
-    // none of their records, so that no record set here is kept, and none
-    // set before changes a race.
     ScratchDir dir;
-    for (const std::string& track : tracks) {
-        const std::string base = track.substr(0, track.size() - 4);
-        for (const std::string& file : {track, base + "_tiles.bmp", base + ".tl"})
-            if (fs::exists(runtime / "tracks" / file))
-                fs::create_symlink(runtime / "tracks" / file, fs::path("tracks") / file);
-    }
+    const std::vector<std::string> tracks = linkShippedTracks(dir.original());
+    ASSERT_FALSE(tracks.empty());
     FakePlatformScope platform;
     for (const std::string& track : tracks) {
         SCOPED_TRACE(track);
-        const std::vector<std::string> lines = raceHashes(track, platform.fake);
-        const std::string path = std::string(GRAVELIN_GOLDEN_DIR) + "/races/" +
-                                 track.substr(0, track.size() - 4) + ".txt";
-        if (record) {
-            fs::create_directories(fs::path(path).parent_path());
-            std::ofstream out(path);
-            for (const std::string& line : lines)
-                out << line << '\n';
-            continue;
-        }
-        std::ifstream in(path);
-        ASSERT_TRUE(in) << path << " is missing; record it with GRAVELIN_RECORD_GOLDEN=1";
-        std::vector<std::string> expected;
-        for (std::string line; std::getline(in, line);)
-            expected.push_back(line);
-        for (std::size_t i = 0; i < std::min(lines.size(), expected.size()); ++i)
-            ASSERT_EQ(lines[i], expected[i]) << "the race first differs by frame " << lines[i];
-        EXPECT_EQ(lines.size(), expected.size());
+        recordOrCompare(std::string(GRAVELIN_GOLDEN_DIR) + "/races/" +
+                            track.substr(0, track.size() - 4) + ".txt",
+                        raceHashes(track, platform.fake));
     }
+}
+
+TEST(GoldenFrames, EveryShippedTrackIsDrawnAsRecorded) {
+    ScratchDir dir;
+    const std::vector<std::string> tracks = linkShippedTracks(dir.original());
+    ASSERT_FALSE(tracks.empty());
+    FakePlatformScope platform;
+    for (const std::string& track : tracks)
+        for (int humans : {1, 2}) {
+            SCOPED_TRACE(track + " with " + std::to_string(humans) + " views");
+            recordOrCompare(std::string(GRAVELIN_GOLDEN_DIR) + "/frames/" +
+                                track.substr(0, track.size() - 4) + "-" + std::to_string(humans) +
+                                ".txt",
+                            frameHashes(track, humans, platform.fake));
+        }
 }

@@ -182,31 +182,6 @@ TEST_F(HeadlessRace, TheWatchCountsOffRoadFramesAndPassesAtTheLines) {
     EXPECT_EQ(watch.drivers()[2].overtakes, 0);
 }
 
-TEST_F(HeadlessRace, TheSameControlsGiveTheSameRace) {
-    // Two races of the same field, frame for frame: nothing reads a clock.
-    auto trace = [this] {
-        profiles.clear();
-        owned.clear();
-        sources.clear();
-        makeRace(season(1), {Computer, Human, Computer}, [](std::int32_t frame) {
-            Controls c;
-            c.throttle = 1;
-            c.right = frame % 90 < 20;
-            return c;
-        });
-        prepare("ring.map");
-        std::vector<float> positions;
-        for (int i = 0; i < 900; ++i) {
-            race->step(sources);
-            for (const auto& p : race->players())
-                positions.insert(positions.end(), {p->car->posX, p->car->posY});
-        }
-        return positions;
-    };
-    const auto first = trace();
-    EXPECT_EQ(trace(), first);
-}
-
 TEST_F(HeadlessRace, ACrashIsReportedOnceAndDamagesByTheRules) {
     // A wall across the track just past the finish line, which the grid
     // faces from above, driven into flat out.
