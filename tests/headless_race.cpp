@@ -391,6 +391,7 @@ TEST_F(HeadlessRace, FreeDrivingNeverFinishesAndLapsCountOnlyOnceTheRaceIsOn) {
 struct ComputerDriving : HeadlessRace {
     void SetUp() override {
         HeadlessRace::SetUp();
+        if (HasFatalFailure()) return;
         makeRace(RaceRules{}, {Computer});
         prepare("test.map");
     }
