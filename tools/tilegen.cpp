@@ -457,7 +457,7 @@ double Curve::turned(double x, double y) const {
 bool Curve::owns(double x, double y) const {
     const double reach = this->reach();
     if (std::abs(x - cx) > reach || std::abs(y - cy) > reach) return false;
-    return std::hypot(x - cx, y - cy) <= reach && turned(x, y) <= span * (kPi / 4);
+    return turned(x, y) <= span * (kPi / 4);
 }
 
 bool Curve::road(double x, double y) const {

@@ -7,7 +7,6 @@
 
 #include "track/track.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -77,11 +76,11 @@ struct Curve {
     int from = 0, span = 2;      // span in eighths, 1 to 4
     bool kerbs = false;
 
-    // How far from its centre the bend shapes the road: out to the corner
-    // of the square round a quarter turn, so that road drawn roughly as a
-    // square corner is trimmed to the ring, and a cell corner the ring only
-    // grazes is the bend's, not the cells'.
-    double reach() const { return std::max(outer + 48, outer * 1.4142 + 16); }
+    // How far from its centre, across or along, the bend shapes the road:
+    // out to a square a cell and a half larger than the ring, so that road
+    // drawn roughly as a square corner is trimmed to the ring, and a cell
+    // corner the ring only grazes is the bend's, not the cells'.
+    double reach() const { return outer + 48; }
 
     // Angle of a point from the start direction, clockwise, in radians
     // (0 to 2 pi).
