@@ -515,12 +515,55 @@ int Layout::count(int kind) const {
                              [&](const LayoutArea& a) { return a.kind == kind; }));
 }
 
+namespace {
+
+// The cells round a bend follow its ring: a cell the ring covers an eighth
+// of becomes road (with kerbs when the bend has them), so the race counts
+// what is drawn as road; road drawn roughly round the bend that the ring
+// misses becomes plain ground. A cell mostly outside the bend's reach keeps
+// what the map says, which is how a 45-degree run meets a bend.
+void fitCellsToCurves(Scene& scene) {
+    constexpr int kSamples = 8;
+    for (int cy = 0; cy < scene.height; ++cy)
+        for (int cx = 0; cx < scene.width; ++cx) {
+            int owned = 0, road = 0;
+            bool kerbs = false;
+            for (int j = 0; j < kSamples; ++j)
+                for (int i = 0; i < kSamples; ++i) {
+                    const double x = cx * kT + (i + 0.5) * kT / kSamples;
+                    const double y = cy * kT + (j + 0.5) * kT / kSamples;
+                    const Curve* c = scene.curveAt(x, y);
+                    if (!c) continue;
+                    ++owned;
+                    if (c->road(x, y)) {
+                        ++road;
+                        kerbs = kerbs || c->kerbs;
+                    }
+                }
+            if (!owned) continue;
+            SceneCell& cell = scene.cells[std::size_t(cy) * scene.width + cx];
+            if (road * 8 >= kSamples * kSamples) {
+                cell.ground = Ground::Road;
+                cell.kerb = cell.kerb || kerbs;
+            } else if (road == 0 && owned * 2 >= kSamples * kSamples &&
+                       cell.ground == Ground::Road) {
+                cell = SceneCell{Ground::Plain, cell.thing, false};
+            }
+        }
+}
+
+} // namespace
+
 Scene makeScene(const TrackSource& source) {
     Scene scene;
     scene.width = source.width;
     scene.height = source.height;
     scene.cells = source.cells;
     scene.theme = source.theme;
+    for (const SourceCurve& c : source.curves)
+        scene.curves.push_back({c.cx * kT, c.cy * kT, (c.radius - c.width) * kT, c.radius * kT,
+                                c.from, c.span, c.kerbs});
+    fitCellsToCurves(scene);
     for (const SourceRect& r : source.finishes)
         scene.chequers.push_back(finishBand(r));
     if (!source.finishes.empty()) scene.gridSlots = gridSlots(finishBand(source.finishes[0]));
