@@ -162,6 +162,9 @@ class Painter {
     float coverage(int level, int px, int py) const;
     void buildField(int level);
     bool noFill(int cx, int cy) const;
+    // A bend shapes some of the cell: the ring, not corner fills, covers
+    // the road's corners there.
+    bool nearCurve(int cx, int cy) const;
     bool kerbAt(int cx, int cy) const;
     int kerbBlock(int px, int py) const;
     int straightKerbBlock(int px, int py) const;
@@ -177,6 +180,7 @@ class Painter {
     int themeIndex_ = 0;
     bool usable_ = false;
     std::array<Field, kGroundLevels> fields_;
+    std::vector<std::uint8_t> nearCurve_; // per cell
     // Per bend and edge (inner, outer): the number of kerb blocks along the
     // edge and the colour of the first, chosen so the stripes run on from
     // the straights at both ends.
