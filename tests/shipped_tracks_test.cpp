@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -96,6 +97,69 @@ TEST(ShippedTracks, TheWholeStartGridStandsOnTheRoad) {
                 for (double dy : {-hy, 0.0, hy})
                     EXPECT_TRUE(onRoad(t, g.x + dx, g.y + dy))
                         << s.file << " car " << index + 1 << " at " << g.x << "," << g.y;
+        }
+    }
+}
+
+// The ground layer of the drawn track at a map pixel, as 0xRRGGBB.
+class Ground {
+  public:
+    explicit Ground(const Track& t) : track_(t), picture_(loadCheckedBmp(t.tilesetName)) {}
+    ~Ground() { SDL_FreeSurface(picture_); }
+    Ground(const Ground&) = delete;
+    Ground& operator=(const Ground&) = delete;
+    bool usable() const { return picture_ != nullptr; }
+    std::uint32_t at(int x, int y) const {
+        const int cx = x / 32, cy = y / 32;
+        const int tile = track_.cells[std::size_t(cy) * track_.width + cx].layers[0];
+        const int columns = picture_->w / 32;
+        const int px = (tile % columns) * 32 + x % 32, py = (tile / columns) * 32 + y % 32;
+        const auto* p = static_cast<const std::uint8_t*>(picture_->pixels) +
+                        std::size_t(py) * picture_->pitch +
+                        std::size_t(px) * picture_->format->BytesPerPixel;
+        std::uint32_t v = 0;
+        std::memcpy(&v, p, picture_->format->BytesPerPixel);
+        Uint8 r, g, b;
+        SDL_GetRGB(v, picture_->format, &r, &g, &b);
+        return std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | b;
+    }
+
+  private:
+    const Track& track_;
+    SDL_Surface* picture_;
+};
+
+bool white(std::uint32_t c) {
+    return (c >> 16) > 0xC8 && ((c >> 8) & 0xFF) > 0xC8 && (c & 0xFF) > 0xC8;
+}
+bool black(std::uint32_t c) {
+    return (c >> 16) < 0x28 && ((c >> 8) & 0xFF) < 0x28 && (c & 0xFF) < 0x28;
+}
+
+// Each grid place has its painted box: a white bar 17 pixels ahead of the
+// car's centre, across its width. No car stands on the chequered line.
+TEST(ShippedTracks, GridBoxesArePaintedAtTheGridPlacesBehindTheLine) {
+    for (const Shipped& s : shippedTracks()) {
+        const Track& t = *s.track;
+        const TrackArea* line = t.finishLine();
+        ASSERT_TRUE(line) << s.file;
+        const Ground ground(t);
+        ASSERT_TRUE(ground.usable()) << s.file;
+        for (int index = 0; index < 8; ++index) {
+            const GridPlace g = gridPlace(*line, index, index + 1);
+            const double fx = std::sin(g.angle), fy = -std::cos(g.angle); // forwards
+            auto at = [&](double along, double across) {
+                return ground.at(int(std::floor(g.x + fx * along - fy * across)),
+                                 int(std::floor(g.y + fy * along + fx * across)));
+            };
+            int bar = 0, chequer = 0;
+            for (int across = -6; across <= 6; ++across) {
+                bar += white(at(17.5, across));
+                for (int along = -13; along <= 13; ++along)
+                    chequer += black(at(along, across));
+            }
+            EXPECT_GE(bar, 12) << s.file << " car " << index + 1 << ": no box in front";
+            EXPECT_EQ(chequer, 0) << s.file << " car " << index + 1 << " stands on the line";
         }
     }
 }

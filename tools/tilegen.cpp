@@ -594,6 +594,29 @@ const SceneCell& Scene::at(int x, int y) const {
     return cells[std::size_t(y) * width + x];
 }
 
+double Curve::turned(double x, double y) const {
+    double a = std::atan2(x - cx, cy - y) - from * (kPi / 4);
+    a = std::fmod(a, 2 * kPi);
+    return a < 0 ? a + 2 * kPi : a;
+}
+
+bool Curve::owns(double x, double y) const {
+    const double reach = this->reach();
+    if (std::abs(x - cx) > reach || std::abs(y - cy) > reach) return false;
+    return std::hypot(x - cx, y - cy) <= reach && turned(x, y) <= span * (kPi / 4);
+}
+
+bool Curve::road(double x, double y) const {
+    const double d = std::hypot(x - cx, y - cy);
+    return d >= inner && d <= outer && turned(x, y) <= span * (kPi / 4);
+}
+
+const Curve* Scene::curveAt(double x, double y) const {
+    for (const Curve& c : curves)
+        if (c.owns(x, y)) return &c;
+    return nullptr;
+}
+
 bool knownTheme(const std::string& name) {
     for (const Theme& t : kThemes)
         if (name == t.name) return true;
@@ -980,6 +1003,7 @@ Painter::Painter(const Scene& scene) : scene_(scene) {
     if (!usable_) return;
     for (int level = 1; level < kGroundLevels; ++level)
         buildField(level);
+    phaseCurveKerbs();
 }
 
 // Road cells hide the ground under them except where a corner is cut away;
@@ -1016,6 +1040,8 @@ bool Painter::noFill(int cx, int cy) const {
 // staircase of cells becomes one straight edge); a cell outside the level
 // with the level along two long sides gains one (a rounded inner corner).
 bool Painter::inside(int level, double fx, double fy) const {
+    if (level == int(Ground::Road))
+        if (const Curve* c = scene_.curveAt(fx, fy)) return c->road(fx, fy);
     const int cx = int(std::floor(fx / kT)), cy = int(std::floor(fy / kT));
     const double u = fx - cx * kT, v = fy - cy * kT;
     const bool underRoad = scene_.at(cx, cy).ground == Ground::Road;
@@ -1091,6 +1117,60 @@ bool Painter::kerbAt(int cx, int cy) const {
         if (n.ground == Ground::Road && n.kerb) return true;
     }
     return false;
+}
+
+// Blocks of a kerb along a straight or 45-degree edge, which way the edge
+// runs read off the road's distance field.
+int Painter::straightKerbBlock(int px, int py) const {
+    const Field& f = fields_[int(Ground::Road)];
+    const double gx = f.at(px + 1, py) - f.at(px - 1, py);
+    const double gy = f.at(px, py + 1) - f.at(px, py - 1);
+    if (std::abs(gx) > 2 * std::abs(gy)) return py / 8;
+    if (std::abs(gy) > 2 * std::abs(gx)) return px / 8;
+    if (gx * gy > 0) return (px - py + 4096) / 16;
+    return (px + py) / 16;
+}
+
+// Round the bend the blocks follow the arc, stretched a little so that a
+// whole number of them fits and both ends carry on the straights' rhythm.
+int Painter::kerbBlock(int px, int py) const {
+    const double x = px + 0.5, y = py + 0.5;
+    for (std::size_t i = 0; i < scene_.curves.size(); ++i) {
+        const Curve& c = scene_.curves[i];
+        if (!c.owns(x, y) || i >= kerbPhases_.size()) continue;
+        const bool outerEdge = std::hypot(x - c.cx, y - c.cy) > (c.inner + c.outer) / 2;
+        const KerbPhase& k = kerbPhases_[i][outerEdge];
+        const int n = int(c.turned(x, y) / (c.span * (kPi / 4)) * k.blocks);
+        return k.first + std::clamp(n, 0, k.blocks - 1);
+    }
+    return straightKerbBlock(px, py);
+}
+
+void Painter::phaseCurveKerbs() {
+    if (fields_[int(Ground::Road)].d.empty()) return;
+    for (const Curve& c : scene_.curves) {
+        std::array<KerbPhase, 2> phases;
+        for (int e = 0; e < 2; ++e) {
+            // Sample the straight just beyond each end, 4 pixels in from
+            // the edge.
+            const double r = e ? c.outer - 4 : c.inner + 4;
+            auto blockBeyond = [&](double angle) {
+                const double a = angle * (kPi / 4);
+                return straightKerbBlock(int(std::floor(c.cx + r * std::sin(a))),
+                                         int(std::floor(c.cy - r * std::cos(a))));
+            };
+            const double step = 3 / std::max(r, 1.0) / (kPi / 4);
+            const int before = blockBeyond(c.from - step) & 1;
+            const int after = blockBeyond(c.from + c.span + step) & 1;
+            KerbPhase& k = phases[std::size_t(e)];
+            k.first = before ^ 1;
+            const double length = (e ? c.outer : c.inner) * c.span * (kPi / 4);
+            k.blocks = std::max(1, int(std::lround(length / 8)));
+            if (((k.first + k.blocks - 1) & 1) != (after ^ 1))
+                k.blocks += length / 8 > k.blocks || k.blocks == 1 ? 1 : -1;
+        }
+        kerbPhases_.push_back(phases);
+    }
 }
 
 bool Painter::bridgeDeck(int px, int py) const {
@@ -1204,21 +1284,11 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
                     Rgb r = asphaltColour(th.asphalt, u, v, variant);
                     if (bridgeDeck(px, py)) r = mix(r, hex(0x8a8a88), 0.18);
                     if (sd < 1.5) r = r * 0.85;
-                    if (kerb && sd < 7.5) {
-                        const double gx =
-                            fields_[roadLevel].at(px + 1, py) - fields_[roadLevel].at(px - 1, py);
-                        const double gy =
-                            fields_[roadLevel].at(px, py + 1) - fields_[roadLevel].at(px, py - 1);
-                        int block;
-                        if (std::abs(gx) > 2 * std::abs(gy))
-                            block = py / 8;
-                        else if (std::abs(gy) > 2 * std::abs(gx))
-                            block = px / 8;
-                        else if (gx * gy > 0)
-                            block = (px - py + 4096) / 16;
-                        else
-                            block = (px + py) / 16;
-                        Rgb k = block % 2 ? hex(0xc8261e) : hex(0xeeeeea);
+                    // Round a bend the bend says whether it has kerbs: the
+                    // cells its edge only grazes may not.
+                    const Curve* bend = sd < 7.5 ? scene_.curveAt(px + 0.5, py + 0.5) : nullptr;
+                    if ((bend ? bend->kerbs || kerb : kerb) && sd < 7.5) {
+                        Rgb k = kerbBlock(px, py) % 2 ? hex(0xc8261e) : hex(0xeeeeea);
                         k = k * (0.95 + 0.1 * hash01(u, v, 302));
                         if (sd > 6.3) k = k * 0.75;
                         r = mix(r, k, 1 - smoothstep(6.8, 7.5, sd));

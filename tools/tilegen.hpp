@@ -7,6 +7,7 @@
 
 #include "track/track.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -68,6 +69,32 @@ struct Bridge {
     bool horizontal = true;
 };
 
+// A bend of road: the part of a ring between two compass directions seen
+// from its centre. Directions count in eighths clockwise on screen from north
+// (0 n, 1 ne, 2 e ... 7 nw); the ring runs from `from` to `from + span`.
+// Near the bend the ring alone says what is road, so its edges, verges and
+// kerbs come out round instead of stepped by the cells.
+struct Curve {
+    double cx = 0, cy = 0;       // centre, map pixels
+    double inner = 0, outer = 0; // radii, pixels
+    int from = 0, span = 2;      // span in eighths, 1 to 4
+    bool kerbs = false;
+
+    // How far from its centre the bend shapes the road: out to the corner
+    // of the square round a quarter turn, so that road drawn roughly as a
+    // square corner is trimmed to the ring, and a cell corner the ring only
+    // grazes is the bend's, not the cells'.
+    double reach() const { return std::max(outer + 48, outer * 1.4142 + 16); }
+
+    // Angle of a point from the start direction, clockwise, in radians
+    // (0 to 2 pi).
+    double turned(double x, double y) const;
+    // The point lies in the bend's sector, out to its reach.
+    bool owns(double x, double y) const;
+    // The point lies on the ring within the sector.
+    bool road(double x, double y) const;
+};
+
 struct Scene {
     int width = 0, height = 0; // cells
     std::vector<SceneCell> cells;
@@ -75,6 +102,10 @@ struct Scene {
     std::vector<PixelRect> chequers, pitBoxes, refuels;
     std::vector<GridSlot> gridSlots;
     std::vector<Bridge> bridges;
+    std::vector<Curve> curves;
+
+    // The bend that shapes the road at this pixel, if any.
+    const Curve* curveAt(double x, double y) const;
 
     // Cells beyond the border repeat the border, so nothing ends at the edge.
     const SceneCell& at(int x, int y) const;
@@ -135,6 +166,9 @@ class Painter {
     void buildField(int level);
     bool noFill(int cx, int cy) const;
     bool kerbAt(int cx, int cy) const;
+    int kerbBlock(int px, int py) const;
+    int straightKerbBlock(int px, int py) const;
+    void phaseCurveKerbs();
     bool bridgeDeck(int px, int py) const;
 
     void paintGround(int cx, int cy, TilePixels& out) const;
@@ -146,4 +180,11 @@ class Painter {
     int themeIndex_ = 0;
     bool usable_ = false;
     std::array<Field, kGroundLevels> fields_;
+    // Per bend and edge (inner, outer): the number of kerb blocks along the
+    // edge and the colour of the first, chosen so the stripes run on from
+    // the straights at both ends.
+    struct KerbPhase {
+        int blocks = 1, first = 0;
+    };
+    std::vector<std::array<KerbPhase, 2>> kerbPhases_;
 };

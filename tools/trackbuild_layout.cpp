@@ -80,6 +80,17 @@ PixelRect finishBand(const SourceRect& r) {
     return {r.x1 * kT + 8, r.y1 * kT, r.x1 * kT + 24, (r.y2 + 1) * kT};
 }
 
+// The finish area the map stores. The grid stands behind a wide line with
+// room to spare, but the front row of a tall line's grid reaches 8 pixels
+// back into the area it is placed from. So a tall line's area runs 16
+// pixels past its chequer on the grid's side: the front row then stands
+// clear of the painted line, and a lap counts half a car length early.
+PixelRect finishArea(const SourceRect& r) {
+    PixelRect a = finishBand(r);
+    if (!isWide(r)) a.x2 += 16;
+    return a;
+}
+
 // Where the race puts the cars: from the stored (16 pixels lower) corners of
 // the first finish line, pairs 35 pixels apart and rows 60 apart.
 std::vector<GridSlot> gridSlots(const PixelRect& band) {
@@ -150,7 +161,7 @@ class Checker {
         for (const SourceRect& r : src_.checkpoints)
             out_.areas.push_back({AreaCheckpoint, cellsToPixels(r)});
         for (const SourceRect& r : src_.finishes)
-            out_.areas.push_back({AreaFinish, finishBand(r)});
+            out_.areas.push_back({AreaFinish, finishArea(r)});
         if (roads.size() > 300) warn(src_.mapLine, std::to_string(roads.size()) + " road areas");
         return true;
     }
@@ -261,7 +272,7 @@ class Checker {
 
     bool grid() {
         const SourceRect& line = src_.finishes[0];
-        const PixelRect band = finishBand(line);
+        const PixelRect band = finishArea(line);
         const int mapW = scene_.width * kT, mapH = scene_.height * kT;
         for (const GridSlot& g : gridSlots(band)) {
             const int hx = g.down ? 7 : 13, hy = g.down ? 13 : 7;
@@ -515,15 +526,58 @@ int Layout::count(int kind) const {
                              [&](const LayoutArea& a) { return a.kind == kind; }));
 }
 
+namespace {
+
+// The cells round a bend follow its ring: a cell the ring covers an eighth
+// of becomes road (with kerbs when the bend has them), so the race counts
+// what is drawn as road; road drawn roughly round the bend that the ring
+// misses becomes plain ground. A cell mostly outside the bend's reach keeps
+// what the map says, which is how a 45-degree run meets a bend.
+void fitCellsToCurves(Scene& scene) {
+    constexpr int kSamples = 8;
+    for (int cy = 0; cy < scene.height; ++cy)
+        for (int cx = 0; cx < scene.width; ++cx) {
+            int owned = 0, road = 0;
+            bool kerbs = false;
+            for (int j = 0; j < kSamples; ++j)
+                for (int i = 0; i < kSamples; ++i) {
+                    const double x = cx * kT + (i + 0.5) * kT / kSamples;
+                    const double y = cy * kT + (j + 0.5) * kT / kSamples;
+                    const Curve* c = scene.curveAt(x, y);
+                    if (!c) continue;
+                    ++owned;
+                    if (c->road(x, y)) {
+                        ++road;
+                        kerbs = kerbs || c->kerbs;
+                    }
+                }
+            if (!owned) continue;
+            SceneCell& cell = scene.cells[std::size_t(cy) * scene.width + cx];
+            if (road * 8 >= kSamples * kSamples) {
+                cell.ground = Ground::Road;
+                cell.kerb = cell.kerb || kerbs;
+            } else if (road == 0 && owned * 2 >= kSamples * kSamples &&
+                       cell.ground == Ground::Road) {
+                cell = SceneCell{Ground::Plain, cell.thing, false};
+            }
+        }
+}
+
+} // namespace
+
 Scene makeScene(const TrackSource& source) {
     Scene scene;
     scene.width = source.width;
     scene.height = source.height;
     scene.cells = source.cells;
     scene.theme = source.theme;
+    for (const SourceCurve& c : source.curves)
+        scene.curves.push_back({c.cx * kT, c.cy * kT, (c.radius - c.width) * kT, c.radius * kT,
+                                c.from, c.span, c.kerbs});
+    fitCellsToCurves(scene);
     for (const SourceRect& r : source.finishes)
         scene.chequers.push_back(finishBand(r));
-    if (!source.finishes.empty()) scene.gridSlots = gridSlots(finishBand(source.finishes[0]));
+    if (!source.finishes.empty()) scene.gridSlots = gridSlots(finishArea(source.finishes[0]));
     for (const SourceRect& r : source.pitBoxes)
         scene.pitBoxes.push_back(cellsToPixels(r));
     for (const SourceRect& r : source.refuels)

@@ -204,6 +204,8 @@ class Parser {
             for (const SourcePoint& p : *list)
                 if (p.x >= out_.width || p.y >= out_.height)
                     return fail(p.line, "waypoint outside the map");
+        for (const SourceCurve& c : out_.curves)
+            if (!curveInMap(c)) return fail(c.line, "curve centre outside the map");
         return true;
     }
 
@@ -246,6 +248,52 @@ class Parser {
         return true;
     }
 
+    // curve CX CY R W FROM TO [kerbs]
+    bool curve(const std::vector<std::string>& w, int line) {
+        if (w.size() != 7 && w.size() != 8)
+            return fail(line, "'curve' takes centre x y, radius, width, from, to [kerbs]");
+        SourceCurve c;
+        c.line = line;
+        double* v[4] = {&c.cx, &c.cy, &c.radius, &c.width};
+        for (int i = 0; i < 4; ++i)
+            if (!parseNumber(w[std::size_t(i) + 1], *v[i]) || *v[i] < 0 || *v[i] > kMaxMapSide)
+                return fail(line, "'" + w[std::size_t(i) + 1] + "' is not a number of cells");
+        if (c.width < 1) return fail(line, "a curve's road is at least 1 cell wide");
+        if (c.radius - c.width < kMinCurveInnerRadius) {
+            std::ostringstream m;
+            m << "curve radius " << c.radius << " is below its minimum of "
+              << c.width + kMinCurveInnerRadius << " for a road " << c.width
+              << " cells wide (the inner edge needs a radius of " << kMinCurveInnerRadius << ")";
+            return fail(line, m.str());
+        }
+        int to = 0;
+        if (!direction(w[5], c.from) || !direction(w[6], to))
+            return fail(line, "curve directions are n ne e se s sw w nw");
+        c.span = (to - c.from + 8) % 8;
+        if (c.span < 1 || c.span > 4)
+            return fail(line, "a curve turns clockwise through 45 to 180 degrees, from " + w[5] +
+                                  " to " + w[6] + " it does not");
+        if (w.size() == 8) {
+            if (w[7] != "kerbs") return fail(line, "after the directions only 'kerbs' may follow");
+            c.kerbs = true;
+        }
+        if (out_.width && !curveInMap(c)) return fail(line, "curve centre outside the map");
+        out_.curves.push_back(c);
+        return true;
+    }
+    static bool direction(const std::string& s, int& out) {
+        static const char* const names[] = {"n", "ne", "e", "se", "s", "sw", "w", "nw"};
+        for (int i = 0; i < 8; ++i)
+            if (s == names[i]) {
+                out = i;
+                return true;
+            }
+        return false;
+    }
+    bool curveInMap(const SourceCurve& c) const {
+        return c.cx <= out_.width && c.cy <= out_.height;
+    }
+
     bool directive(const std::vector<std::string>& w, int line) {
         const std::string& key = w[0];
         if (key == "name" || key == "theme") {
@@ -265,6 +313,7 @@ class Parser {
         if (key == "pitbox") return rect(w, line, out_.pitBoxes, false);
         if (key == "refuel") return rect(w, line, out_.refuels, false);
         if (key == "bridge") return rect(w, line, out_.bridges, true);
+        if (key == "curve") return curve(w, line);
         if (key == "race") return points(w, line, out_.race);
         if (key == "pit") return points(w, line, out_.pit);
         std::string shown = key.substr(0, 24);

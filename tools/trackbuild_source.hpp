@@ -22,6 +22,18 @@ struct SourcePoint {
     int line = 0;
 };
 
+// A bend: centre and radii in cells, directions in eighths from north.
+struct SourceCurve {
+    double cx = 0, cy = 0, radius = 0, width = 0;
+    int from = 0, span = 0;
+    bool kerbs = false;
+    int line = 0;
+};
+
+// The tightest bend the builder paints: its inner edge must keep a radius of
+// at least this many cells, or the kerb and edge lines pinch to a point.
+constexpr double kMinCurveInnerRadius = 1;
+
 struct TrackSource {
     std::string file;
     std::string name, theme;
@@ -30,6 +42,7 @@ struct TrackSource {
     std::vector<SceneCell> cells;
     std::vector<SourceRect> finishes, checkpoints, pitBoxes, refuels, bridges;
     std::vector<SourcePoint> race, pit;
+    std::vector<SourceCurve> curves;
 };
 
 // Smallest map a race view fills (640 x 400 pixels) and the largest the
