@@ -1211,6 +1211,23 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
     const Night* night = nightOf(th);
     const std::vector<Reaching> lamps =
         night ? reachingNear(scene_, cx, cy, 4, Thing::LampPost) : std::vector<Reaching>{};
+    // White floodlights over the start: the grid and the line look as by
+    // day, and the light fades out round them.
+    PixelRect start{1 << 20, 1 << 20, -(1 << 20), -(1 << 20)};
+    auto cover = [&](int x1, int y1, int x2, int y2) {
+        start = {std::min(start.x1, x1), std::min(start.y1, y1), std::max(start.x2, x2),
+                 std::max(start.y2, y2)};
+    };
+    for (const GridSlot& g : scene_.gridSlots)
+        cover(g.x - 24, g.y - 24, g.x + 24, g.y + 24);
+    for (const PixelRect& q : scene_.chequers)
+        if (start.x2 > start.x1) cover(q.x1, q.y1, q.x2, q.y2);
+    auto floodlight = [&](double x, double y) {
+        if (start.x2 <= start.x1) return 0.0;
+        const double dx = std::max({start.x1 - x, x - start.x2, 0.0});
+        const double dy = std::max({start.y1 - y, y - start.y2, 0.0});
+        return 1 - smoothstep(0, 40, std::hypot(dx, dy));
+    };
     // Water beside paved ground meets it at a quay wall, not a beach.
     auto paved = [&](double x, double y) {
         return scene_.at(int(std::floor(x / kT)), int(std::floor(y / kT))).ground ==
@@ -1390,8 +1407,9 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
                 }
             }
             if (night)
-                c = times(c,
-                          mix(night->ambient, night->lamp, lampLight(lamps, px + 0.5, py + 0.5)));
+                c = times(
+                    c, mix(mix(night->ambient, night->lamp, lampLight(lamps, px + 0.5, py + 0.5)),
+                           Rgb{1, 1, 1}, floodlight(px + 0.5, py + 0.5)));
             out[std::size_t(v) * kT + u] = pack(c);
         }
 }
