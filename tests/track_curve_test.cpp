@@ -135,6 +135,17 @@ TEST(CurveSource, RefusesWhatCannotBeDrawnNamingTheLine) {
             << c.curve << " -> " << error;
         EXPECT_NE(error.find(c.message), std::string::npos) << c.curve << " -> " << error;
     }
+
+    // Every painted pixel asks each bend whether it shapes it: a bound.
+    std::string many = loop;
+    for (int i = 0; i < 61; ++i)
+        many += "curve 6 6 6 4 w n\n";
+    Built b;
+    std::string error;
+    EXPECT_FALSE(build(many, b, error));
+    EXPECT_NE(error.find("loop.txt:" + std::to_string(line + 4 + 60) + ": more than 64 curves"),
+              std::string::npos)
+        << error;
 }
 
 } // namespace

@@ -603,7 +603,7 @@ double Curve::turned(double x, double y) const {
 bool Curve::owns(double x, double y) const {
     const double reach = this->reach();
     if (std::abs(x - cx) > reach || std::abs(y - cy) > reach) return false;
-    return std::hypot(x - cx, y - cy) <= reach && turned(x, y) <= span * (kPi / 4);
+    return turned(x, y) <= span * (kPi / 4);
 }
 
 bool Curve::road(double x, double y) const {
@@ -1001,6 +1001,13 @@ Painter::Painter(const Scene& scene) : scene_(scene) {
               std::int64_t(scene.width) * scene.height <= kMaxSceneCells &&
               scene.cells.size() == std::size_t(scene.width) * std::size_t(scene.height);
     if (!usable_) return;
+    nearCurve_.assign(scene.cells.size(), 0);
+    for (int cy = 0; cy < scene.height; ++cy)
+        for (int cx = 0; cx < scene.width; ++cx)
+            for (int j = 0; j <= 4; ++j)
+                for (int i = 0; i <= 4; ++i)
+                    if (scene.curveAt(cx * kT + i * kT / 4.0, cy * kT + j * kT / 4.0))
+                        nearCurve_[std::size_t(cy) * scene.width + cx] = 1;
     for (int level = 1; level < kGroundLevels; ++level)
         buildField(level);
     phaseCurveKerbs();
@@ -1027,6 +1034,11 @@ bool Painter::member(int level, int cx, int cy, bool underRoad) const {
     return l >= level;
 }
 
+bool Painter::nearCurve(int cx, int cy) const {
+    return cx >= 0 && cy >= 0 && cx < scene_.width && cy < scene_.height &&
+           nearCurve_[std::size_t(cy) * scene_.width + cx];
+}
+
 bool Painter::noFill(int cx, int cy) const {
     // Beside a bridge deck the lower road passes under: no corner fills that
     // would turn the crossing into a junction.
@@ -1044,7 +1056,9 @@ bool Painter::inside(int level, double fx, double fy) const {
         if (const Curve* c = scene_.curveAt(fx, fy)) return c->road(fx, fy);
     const int cx = int(std::floor(fx / kT)), cy = int(std::floor(fy / kT));
     const double u = fx - cx * kT, v = fy - cy * kT;
-    const bool underRoad = scene_.at(cx, cy).ground == Ground::Road;
+    // Round a bend the ring, not the cells' corner fills, covers the road's
+    // corners, so no ground is cut away there for a fill to cover.
+    const bool underRoad = scene_.at(cx, cy).ground == Ground::Road || nearCurve(cx, cy);
     auto m = [&](int dx, int dy) { return member(level, cx + dx, cy + dy, underRoad); };
     const bool n = m(0, -1), s = m(0, 1), e = m(1, 0), w = m(-1, 0);
     if (m(0, 0)) {

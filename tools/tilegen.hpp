@@ -7,7 +7,6 @@
 
 #include "track/track.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -80,11 +79,11 @@ struct Curve {
     int from = 0, span = 2;      // span in eighths, 1 to 4
     bool kerbs = false;
 
-    // How far from its centre the bend shapes the road: out to the corner
-    // of the square round a quarter turn, so that road drawn roughly as a
-    // square corner is trimmed to the ring, and a cell corner the ring only
-    // grazes is the bend's, not the cells'.
-    double reach() const { return std::max(outer + 48, outer * 1.4142 + 16); }
+    // How far from its centre, across or along, the bend shapes the road:
+    // out to a square a cell and a half larger than the ring, so that road
+    // drawn roughly as a square corner is trimmed to the ring, and a cell
+    // corner the ring only grazes is the bend's, not the cells'.
+    double reach() const { return outer + 48; }
 
     // Angle of a point from the start direction, clockwise, in radians
     // (0 to 2 pi).
@@ -165,6 +164,9 @@ class Painter {
     float coverage(int level, int px, int py) const;
     void buildField(int level);
     bool noFill(int cx, int cy) const;
+    // A bend shapes some of the cell: the ring, not corner fills, covers
+    // the road's corners there.
+    bool nearCurve(int cx, int cy) const;
     bool kerbAt(int cx, int cy) const;
     int kerbBlock(int px, int py) const;
     int straightKerbBlock(int px, int py) const;
@@ -180,6 +182,7 @@ class Painter {
     int themeIndex_ = 0;
     bool usable_ = false;
     std::array<Field, kGroundLevels> fields_;
+    std::vector<std::uint8_t> nearCurve_; // per cell
     // Per bend and edge (inner, outer): the number of kerb blocks along the
     // edge and the colour of the first, chosen so the stripes run on from
     // the straights at both ends.

@@ -528,12 +528,29 @@ int Layout::count(int kind) const {
 
 namespace {
 
+// The ground most of a cell's neighbours that are not road have: what
+// road trimmed away from a bend gives way to.
+Ground groundAround(const Scene& scene, const std::vector<std::uint8_t>& trimmed, int cx, int cy) {
+    std::array<int, kGroundLevels> count{};
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) {
+            const int x = cx + dx, y = cy + dy;
+            if (x < 0 || y < 0 || x >= scene.width || y >= scene.height) continue;
+            const SceneCell& c = scene.at(x, y);
+            if (c.ground != Ground::Road && !trimmed[std::size_t(y) * scene.width + x])
+                ++count[std::size_t(c.ground)];
+        }
+    const auto most = std::max_element(count.begin(), count.end());
+    return *most ? Ground(most - count.begin()) : Ground::Plain;
+}
+
 // The cells round a bend follow its ring: a cell the ring covers an eighth
 // of becomes road (with kerbs when the bend has them), so the race counts
 // what is drawn as road; road drawn roughly round the bend that the ring
-// misses becomes plain ground. A cell mostly outside the bend's reach keeps
-// what the map says, which is how a 45-degree run meets a bend.
+// misses becomes the ground around it. A cell mostly outside the bend's
+// reach keeps what the map says, which is how a 45-degree run meets a bend.
 void fitCellsToCurves(Scene& scene) {
+    std::vector<std::uint8_t> trimmed(scene.cells.size(), 0);
     constexpr int kSamples = 8;
     for (int cy = 0; cy < scene.height; ++cy)
         for (int cx = 0; cx < scene.width; ++cx) {
@@ -558,9 +575,42 @@ void fitCellsToCurves(Scene& scene) {
                 cell.kerb = cell.kerb || kerbs;
             } else if (road == 0 && owned * 2 >= kSamples * kSamples &&
                        cell.ground == Ground::Road) {
-                cell = SceneCell{Ground::Plain, cell.thing, false};
+                trimmed[std::size_t(cy) * scene.width + cx] = 1;
             }
         }
+    // Trimmed cells take their ground from the untrimmed ground beside
+    // them, working inwards from the edge of what was drawn as road.
+    for (bool left = true; left;) {
+        left = false;
+        std::vector<std::pair<std::size_t, Ground>> settled;
+        for (int cy = 0; cy < scene.height; ++cy)
+            for (int cx = 0; cx < scene.width; ++cx) {
+                const std::size_t i = std::size_t(cy) * scene.width + cx;
+                if (!trimmed[i]) continue;
+                const Ground g = groundAround(scene, trimmed, cx, cy);
+                bool beside = false;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const int x = cx + dx, y = cy + dy;
+                        beside =
+                            beside || (x >= 0 && y >= 0 && x < scene.width && y < scene.height &&
+                                       scene.at(x, y).ground != Ground::Road &&
+                                       !trimmed[std::size_t(y) * scene.width + x]);
+                    }
+                if (beside) settled.push_back({i, g});
+                left = true;
+            }
+        if (settled.empty()) {
+            // Nothing but road round them: plain ground.
+            for (std::size_t i = 0; i < trimmed.size(); ++i)
+                if (trimmed[i]) settled.push_back({i, Ground::Plain});
+        }
+        for (const auto& [i, g] : settled) {
+            scene.cells[i] = SceneCell{g, scene.cells[i].thing, false};
+            trimmed[i] = 0;
+        }
+        left = left && !settled.empty();
+    }
 }
 
 } // namespace

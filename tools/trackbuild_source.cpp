@@ -278,6 +278,9 @@ class Parser {
             c.kerbs = true;
         }
         if (out_.width && !curveInMap(c)) return fail(line, "curve centre outside the map");
+        // Every painted pixel asks each bend whether it shapes it.
+        if (out_.curves.size() >= kMaxCurves)
+            return fail(line, "more than " + std::to_string(kMaxCurves) + " curves");
         out_.curves.push_back(c);
         return true;
     }

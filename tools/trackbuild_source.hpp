@@ -6,6 +6,7 @@
 
 #include "tilegen.hpp"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ struct SourceCurve {
 // The tightest bend the builder paints: its inner edge must keep a radius of
 // at least this many cells, or the kerb and edge lines pinch to a point.
 constexpr double kMinCurveInnerRadius = 1;
+constexpr std::size_t kMaxCurves = 64;
 
 struct TrackSource {
     std::string file;
