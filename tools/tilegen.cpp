@@ -256,6 +256,27 @@ const Theme kThemes[] = {
      hex(0x3a86b0),
      hex(0xd0ccc2),
      hex(0xecdcaa)},
+    // Daylight colours: the night's own light dims them (see kNights).
+    {"night",
+     {{{Style::Grass, hex(0x3e6e38)},
+       {Style::Grass, hex(0x345e2e)},
+       {Style::Slabs, hex(0xa6a49c)},
+       {Style::Gravel, hex(0xb6aa8e)},
+       {Style::Water, hex(0x2a5a80)}}},
+     hex(0x5a5b60),
+     hex(0xeeeeea),
+     0.05,
+     hex(0x5e5e40),
+     hex(0x3a7430),
+     hex(0x2a5434),
+     hex(0x6c9a2e),
+     false,
+     hex(0x88827a),
+     hex(0x8c8e92),
+     hex(0x9a4c38),
+     hex(0x56708c),
+     hex(0xc8c6c0),
+     hex(0xa89e7a)},
 };
 
 Rgb materialColour(const Material& m, double u, double v, int variant, double depth) {
@@ -440,6 +461,131 @@ Lit rock(const Theme& th, int variant, double dx, double dy) {
     return out;
 }
 
+// A theme seen at night dims everything to a cool ambient light; round a
+// lamp post the ground takes the lamp's warm light instead.
+struct Night {
+    const char* theme;
+    Rgb ambient, lamp;
+};
+const Night kNights[] = {{"night", {0.36, 0.40, 0.54}, {1.02, 0.94, 0.74}}};
+
+const Night* nightOf(const Theme& th) {
+    for (const Night& n : kNights)
+        if (std::string(n.theme) == th.name) return &n;
+    return nullptr;
+}
+
+Rgb times(Rgb a, Rgb b) {
+    return {a.r * b.r, a.g * b.g, a.b * b.b};
+}
+
+// A direction in map pixels, of unit length.
+struct Heading {
+    double x = 0, y = 1;
+};
+
+// From a cell's middle towards the nearest cell of `ground` within `range`
+// cells; straight down when there is none.
+Heading towards(const Scene& scene, int cx, int cy, int range, Ground ground) {
+    Heading out;
+    int best = range * range * 2 + 1;
+    for (int dy = -range; dy <= range; ++dy)
+        for (int dx = -range; dx <= range; ++dx) {
+            const int x = cx + dx, y = cy + dy, d = dx * dx + dy * dy;
+            if (x < 0 || y < 0 || x >= scene.width || y >= scene.height || d >= best) continue;
+            if (scene.at(x, y).ground != ground) continue;
+            best = d;
+            const double len = std::sqrt(double(d));
+            out = {dx / len, dy / len};
+        }
+    return out;
+}
+
+// Lamp posts and cranes reach over the cells round them: a lamp hangs out
+// over the road, a crane's jib swings out over the water.
+struct Reaching {
+    double x = 0, y = 0; // the middle of its cell, in map pixels
+    Heading dir;
+};
+
+constexpr double kPoleRadius = 3.5;
+constexpr double kLampArm = 10;
+constexpr double kPoolCore = 18, kPoolReach = 84; // full light, then none
+constexpr double kCraneBase = 10;                 // half the portal's side
+constexpr double kJibLength = 92;
+
+std::vector<Reaching> reachingNear(const Scene& scene, int cx, int cy, int range, Thing thing) {
+    std::vector<Reaching> out;
+    for (int y = std::max(cy - range, 0); y <= std::min(cy + range, scene.height - 1); ++y)
+        for (int x = std::max(cx - range, 0); x <= std::min(cx + range, scene.width - 1); ++x) {
+            if (scene.at(x, y).thing != thing) continue;
+            const Heading h = thing == Thing::LampPost ? towards(scene, x, y, 3, Ground::Road)
+                                                       : towards(scene, x, y, 5, Ground::Water);
+            out.push_back({x * kT + 16.0, y * kT + 16.0, h});
+        }
+    return out;
+}
+
+// How much lamp light falls on a point, 0..1.
+double lampLight(const std::vector<Reaching>& lamps, double x, double y) {
+    double sum = 0;
+    for (const Reaching& l : lamps) {
+        const double d = std::hypot(x - l.x - l.dir.x * kLampArm, y - l.y - l.dir.y * kLampArm);
+        sum += 1 - smoothstep(kPoolCore, kPoolReach, d);
+    }
+    return std::min(sum, 1.0);
+}
+
+// What a lamp post shows above the ground: its cap, the arm and the lamp.
+// `glow` is set on the lamp itself, which no night dims.
+Lit lampTop(const Reaching& l, double x, double y, bool& glow) {
+    Lit out;
+    const double a = (x - l.x) * l.dir.x + (y - l.y) * l.dir.y;
+    const double b = -(x - l.x) * l.dir.y + (y - l.y) * l.dir.x;
+    if (a >= kLampArm - 4.5 && a <= kLampArm + 4.5 && std::abs(b) <= 3.2) {
+        out.inside = glow = true;
+        const double r = std::hypot((a - kLampArm) / 4.5, b / 3.2);
+        out.colour = r > 0.8 ? hex(0x6a6c70) : mix(hex(0xfff6d0), hex(0xf0d890), r);
+        return out;
+    }
+    if (std::hypot(a, b) <= kPoleRadius - 1 || (a >= 0 && a <= kLampArm && std::abs(b) <= 1)) {
+        out.inside = true;
+        out.colour = hex(0x7a7c80) * (b < 0 ? 1.15 : 0.85);
+    }
+    return out;
+}
+
+// A crane from above: the machinery house, the counterweight behind it and
+// the lattice jib, which the cars below show through.
+Lit craneTop(const Reaching& c, double x, double y) {
+    Lit out;
+    const double a = (x - c.x) * c.dir.x + (y - c.y) * c.dir.y;
+    const double b = -(x - c.x) * c.dir.y + (y - c.y) * c.dir.x;
+    const Rgb paint = hex(0xe0a82a);
+    if (std::abs(a) <= 9 && std::abs(b) <= 7) {
+        out.inside = true;
+        out.colour = paint * (std::abs(a) > 7.8 || std::abs(b) > 5.8 ? 0.7 : 1.0);
+        if (a > 2 && a < 6 && std::abs(b) < 4.5) out.colour = hex(0x6a8aa4); // cab windows
+        return out;
+    }
+    if (a < -9 && a >= -17 && std::abs(b) <= 6) {
+        out.inside = true;
+        out.colour = hex(0x7a7a76) * (a < -16 || std::abs(b) > 5 ? 0.7 : 1.0);
+        return out;
+    }
+    if (a > 9 && a <= kJibLength && std::abs(b) <= 3.5) {
+        const double t = std::fmod(a - 9, 8);
+        const double lace = t < 4 ? -3 + 1.5 * t : 3 - 1.5 * (t - 4);
+        const bool chord = std::abs(b) >= 2.2;
+        const bool tip = a > kJibLength - 4;
+        if (chord || tip || std::abs(b - lace) < 0.8) {
+            out.inside = true;
+            out.colour = paint * (b > 0 ? 0.8 : 1.05);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 const SceneCell& Scene::at(int x, int y) const {
@@ -488,7 +634,8 @@ bool isTree(Thing t) {
     return t == Thing::Broadleaf || t == Thing::Conifer || t == Thing::Palm;
 }
 bool isRoof(Thing t) {
-    return t == Thing::FlatRoof || t == Thing::TiledRoof || t == Thing::MetalRoof;
+    return t == Thing::FlatRoof || t == Thing::TiledRoof || t == Thing::MetalRoof ||
+           t == Thing::Container;
 }
 bool isBarrier(Thing t) {
     return t == Thing::Tyres || t == Thing::Wall;
@@ -696,6 +843,15 @@ std::vector<PixelRect> obstacleRects(const Scene& scene, int minSide) {
         for (int cx = 0; cx < scene.width; ++cx) {
             const Thing t = scene.at(cx, cy).thing;
             if (isRoof(t)) out.push_back({cx * kT, cy * kT, (cx + 1) * kT, (cy + 1) * kT});
+            // A lamp's pole and a crane's portal; what hangs above them the
+            // cars pass under.
+            if (t == Thing::LampPost)
+                out.push_back({cx * kT + 12, cy * kT + 12, cx * kT + 20, cy * kT + 20});
+            if (t == Thing::Crane) {
+                const int b = int(kCraneBase);
+                out.push_back(
+                    {cx * kT + 16 - b, cy * kT + 16 - b, cx * kT + 16 + b, cy * kT + 16 + b});
+            }
             if (t != Thing::Rock) continue;
             // The stone's own outline: its size varies from cell to cell.
             const int variant = int(hashInts(cx, cy, 300) % 3);
@@ -753,6 +909,10 @@ bool solidPixels(const Scene& scene, int cx, int cy, std::array<bool, kT * kT>& 
             solid = solid || (isTree(cell.thing) && std::hypot(fu - 16, fv - 16) <= kTrunkRadius);
             solid = solid || (cell.thing == Thing::Rock &&
                               rock(kThemes[0], variant, fu - 16, fv - 16).inside);
+            solid = solid ||
+                    (cell.thing == Thing::LampPost && std::hypot(fu - 16, fv - 16) <= kPoleRadius);
+            solid = solid || (cell.thing == Thing::Crane && std::abs(fu - 16) <= kCraneBase &&
+                              std::abs(fv - 16) <= kCraneBase);
             if (!solid && !barriers.empty()) {
                 const Near n = nearestBarrier(barriers, cx * kT + fu, cy * kT + fv);
                 solid = wallPixel(n) || tyrePixel(n);
@@ -1062,6 +1222,36 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
     const std::vector<BarrierSegment> barriers =
         barrierSegments(scene_, cx - 1, cy - 1, cx + 1, cy + 1);
     auto nearBarrier = [&](double x, double y) { return nearestBarrier(barriers, x, y); };
+    const Night* night = nightOf(th);
+    const std::vector<Reaching> lamps =
+        night ? reachingNear(scene_, cx, cy, 4, Thing::LampPost) : std::vector<Reaching>{};
+    // White floodlights over the start: the grid and the line look as by
+    // day, and the light fades out round them.
+    PixelRect start{1 << 20, 1 << 20, -(1 << 20), -(1 << 20)};
+    auto cover = [&](int x1, int y1, int x2, int y2) {
+        start = {std::min(start.x1, x1), std::min(start.y1, y1), std::max(start.x2, x2),
+                 std::max(start.y2, y2)};
+    };
+    for (const GridSlot& g : scene_.gridSlots)
+        cover(g.x - 24, g.y - 24, g.x + 24, g.y + 24);
+    for (const PixelRect& q : scene_.chequers)
+        if (start.x2 > start.x1) cover(q.x1, q.y1, q.x2, q.y2);
+    auto floodlight = [&](double x, double y) {
+        if (start.x2 <= start.x1) return 0.0;
+        const double dx = std::max({start.x1 - x, x - start.x2, 0.0});
+        const double dy = std::max({start.y1 - y, y - start.y2, 0.0});
+        return 1 - smoothstep(0, 40, std::hypot(dx, dy));
+    };
+    // Water beside paved ground meets it at a quay wall, not a beach.
+    auto paved = [&](double x, double y) {
+        return scene_.at(int(std::floor(x / kT)), int(std::floor(y / kT))).ground ==
+               Ground::Pavement;
+    };
+    auto quayAt = [&](int px, int py) {
+        const double x = px + 0.5, y = py + 0.5;
+        return paved(x, y) || paved(x - 6, y) || paved(x + 6, y) || paved(x, y - 6) ||
+               paved(x, y + 6);
+    };
 
     for (int v = 0; v < kT; ++v)
         for (int u = 0; u < kT; ++u) {
@@ -1083,13 +1273,22 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
                 const Material& m = th.ground[level];
                 if (level == int(Ground::Water)) {
                     // A band of shore first, then the water.
+                    const bool quay = sd < 4 && quayAt(px, py);
                     const double shore = smoothstep(-6, -3, sd);
-                    if (sd < 0)
+                    if (sd < 0 && quay && sd > -5) {
+                        // Coping stones along the top of the quay wall.
+                        c = hex(0xc4c0b4) * (0.93 + 0.1 * hash01(u, v, 308));
+                        if (px % 16 == 0 || py % 16 == 0) c = c * 0.8;
+                        if (sd > -1.2) c = c * 0.55;
+                    } else if (sd < 0 && !quay) {
                         c = mix(c, th.shore * (0.95 + 0.1 * hash01(u, v, 301)), shore * 0.8);
+                    }
                     const double t = coverage(level, px, py);
                     if (t <= 0) continue;
                     Rgb wc = materialColour(m, u, v, variant, sd);
-                    if (m.style == Style::Water && sd < 2.5)
+                    if (quay)
+                        wc = wc * (0.62 + 0.38 * smoothstep(0, 4, sd)); // the wall's shade
+                    else if (m.style == Style::Water && sd < 2.5)
                         wc = mix(wc, hex(0xe4f0f4), 0.55 * (1 - sd / 2.5));
                     c = mix(c, wc, t);
                     continue;
@@ -1198,6 +1397,33 @@ void Painter::paintGround(int cx, int cy, TilePixels& out) const {
                 else if (rock(th, thingVariant, fu - 19, fv - 19).inside)
                     c = c * 0.62;
             }
+            if (cell.thing == Thing::LampPost) {
+                // The pole on its concrete footing.
+                const double d = std::hypot(fu - 16, fv - 16);
+                if (d <= kPoleRadius)
+                    c = hex(0x5a5c60) * (fu + fv < 32 ? 1.2 : 0.8);
+                else if (d <= kPoleRadius + 2.5)
+                    c = hex(0xa8a69e) * (0.95 + 0.08 * hash01(u, v, 309));
+            }
+            if (cell.thing == Thing::Crane) {
+                // The portal's four legs on the quay, joined by beams; the
+                // ground under it in its shade.
+                const double ax = std::abs(fu - 16), ay = std::abs(fv - 16);
+                if (ax <= kCraneBase && ay <= kCraneBase) {
+                    const bool leg = ax > kCraneBase - 4 && ay > kCraneBase - 4;
+                    const bool beam = ax > kCraneBase - 2.5 || ay > kCraneBase - 2.5;
+                    if (leg)
+                        c = hex(0x4a4c50) * (fu < 16 ? 1.15 : 0.9);
+                    else if (beam)
+                        c = (int(fu + fv) / 3) % 2 ? hex(0xe0a82a) : hex(0x2a2a2c);
+                    else
+                        c = c * 0.7;
+                }
+            }
+            if (night)
+                c = times(
+                    c, mix(mix(night->ambient, night->lamp, lampLight(lamps, px + 0.5, py + 0.5)),
+                           Rgb{1, 1, 1}, floodlight(px + 0.5, py + 0.5)));
             out[std::size_t(v) * kT + u] = pack(c);
         }
 }
@@ -1208,6 +1434,11 @@ bool Painter::paintOver(int cx, int cy, TilePixels& out) const {
     const int variant = int(hashInts(cx, cy, 300) % 3);
     bool any = false;
     out.fill(0);
+    const Night* night = nightOf(th);
+    const std::vector<Reaching> lamps = reachingNear(scene_, cx, cy, 1, Thing::LampPost);
+    const std::vector<Reaching> cranes = reachingNear(scene_, cx, cy, 4, Thing::Crane);
+    const std::vector<Reaching> pools =
+        night ? reachingNear(scene_, cx, cy, 4, Thing::LampPost) : std::vector<Reaching>{};
     auto sameRoof = [&](int dx, int dy) {
         const int x = cx + dx, y = cy + dy;
         if (x < 0 || y < 0 || x >= scene_.width || y >= scene_.height) return false;
@@ -1270,15 +1501,47 @@ bool Painter::paintOver(int cx, int cy, TilePixels& out) const {
                         c = c * 0.85;
                     break;
                 }
+                case Thing::Container: {
+                    // Two boxes side by side, each its own colour, ribbed
+                    // across, doors at both ends, a dark gap round each.
+                    static constexpr std::uint32_t kPaints[] = {0xb8402e, 0x2e6aa8, 0x3f8a4a,
+                                                                0xd8822a, 0x8a8c90, 0xc8b43a};
+                    const int half = v / 16, w = v % 16;
+                    c = hex(kPaints[hashInts(cx, cy * 2 + half, 313) % std::size(kPaints)]);
+                    c = c * (u % 3 == 0 ? 0.8 : 1.0) * (0.96 + 0.06 * grain);
+                    if (u < 3 || u > 28) c = c * 0.88;
+                    if (w == 1) c = c * 1.15;
+                    if (w == 14) c = c * 0.7;
+                    if (w == 0 || w == 15 || u == 0 || u == 31) c = hex(0x2a2a2a);
+                    break;
+                }
                 default: {
                     const double rib = std::sin(2 * kPi * u / 4);
                     c = th.metalRoof * (0.86 + 0.14 * rib + 0.04 * grain);
                     break;
                 }
                 }
-                if (edge < 3.5) c = litSide ? c * 1.22 + Rgb{0.04, 0.04, 0.04} : c * 0.68;
-                if (edge < 1) c = c * 0.55;
+                if (cell.thing != Thing::Container) {
+                    if (edge < 3.5) c = litSide ? c * 1.22 + Rgb{0.04, 0.04, 0.04} : c * 0.68;
+                    if (edge < 1) c = c * 0.55;
+                }
                 set = true;
+            }
+            bool glow = false;
+            for (const Reaching& l : lamps) {
+                const Lit top = lampTop(l, px + 0.5, py + 0.5, glow);
+                if (top.inside) {
+                    set = true;
+                    c = top.colour;
+                }
+            }
+            for (const Reaching& k : cranes) {
+                const Lit top = craneTop(k, px + 0.5, py + 0.5);
+                if (top.inside) {
+                    set = true;
+                    c = top.colour;
+                    glow = false;
+                }
             }
             for (const Bridge& b : scene_.bridges) {
                 // Parapets along both sides of the deck: the lower road's cars
@@ -1299,6 +1562,9 @@ bool Painter::paintOver(int cx, int cy, TilePixels& out) const {
                     set = true;
                 }
             }
+            if (set && night && !glow)
+                c = times(c,
+                          mix(night->ambient, night->lamp, lampLight(pools, px + 0.5, py + 0.5)));
             if (set) {
                 out[std::size_t(v) * kT + u] = pack(c);
                 any = true;
@@ -1337,13 +1603,18 @@ bool Painter::shadowAt(double x, double y) const {
 
 bool Painter::paintShadow(int cx, int cy, TilePixels& out, const TilePixels& over) const {
     bool any = false;
+    const std::vector<Reaching> cranes = reachingNear(scene_, cx, cy, 4, Thing::Crane);
     for (int v = 0; v < kT; ++v)
         for (int u = 0; u < kT; ++u) {
             const std::size_t i = std::size_t(v) * kT + u;
             // Never under this cell's own top layer: the race may draw the
             // shadow after it.
             if (over[i] & 0xFFFFFF) continue;
-            if (shadowAt(cx * kT + u + 0.5, cy * kT + v + 0.5)) {
+            const double x = cx * kT + u + 0.5, y = cy * kT + v + 0.5;
+            bool crane = false;
+            for (const Reaching& k : cranes)
+                crane = crane || craneTop(k, x - 7, y - 9).inside;
+            if (crane || shadowAt(x, y)) {
                 out[i] = 0xFF404040u;
                 any = true;
             }

@@ -39,6 +39,9 @@ enum class Thing : std::uint8_t {
     FlatRoof,
     TiledRoof,
     MetalRoof,
+    LampPost,  // a pole with its lamp hung towards the nearest road
+    Crane,     // a quayside crane, its jib swung out towards the nearest water
+    Container, // shipping containers stacked two to a cell, drawn as a roof
 };
 
 struct SceneCell {

@@ -56,6 +56,18 @@ bool cellFromChar(char c, SceneCell& out) {
     case 'G':
         out.thing = Thing::MetalRoof;
         return true;
+    case 'L':
+        out.thing = Thing::LampPost;
+        return true;
+    // Cranes and containers stand on the paved quay.
+    case 'X':
+        out.thing = Thing::Crane;
+        out.ground = Ground::Pavement;
+        return true;
+    case 'U':
+        out.thing = Thing::Container;
+        out.ground = Ground::Pavement;
+        return true;
     default:
         return false;
     }
