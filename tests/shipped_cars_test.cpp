@@ -1,7 +1,7 @@
 // The cars the build ships: the game must read every one, draw it without
 // holes on its transparent black, find the track near it whatever way it
 // points, lay skid marks from its rear tyres, and the cars must drive
-// differently. Also the car painter's body
+// differently and go long enough on a tank. Also the car painter's body
 // shapes that only some of them use.
 #include "base/bytes.hpp"
 #include "car/car_type.hpp"
@@ -135,6 +135,25 @@ TEST(ShippedCarFiles, FramesAndProbeFollowTheTurnedPicture) {
                                                qy + 0.5 - (py - nose * cos(b))));
         }
         EXPECT_LE(worst, 3.0) << t.picture;
+    }
+}
+
+// Pit stops are for a race's length, not a crutch for the car: a full tank
+// must last six laps of the slowest lap a shipped track may have, 75 s, with
+// the engine running all the time. Car::update burns consumption / 1400 of
+// fuel (as the float 0.0007142857) every frame the engine runs, at 60 frames
+// a second; this takes the same float steps.
+TEST(ShippedCarFiles, AFullTankLastsSixLapsOfSeventyFiveSeconds) {
+    constexpr int kFrames = 6 * 75 * 60;
+    for (const Shipped& c : shippedCars()) {
+        float fuel = c.type.tankSize;
+        int frames = 0;
+        while (fuel > 0 && frames < kFrames) {
+            fuel -= c.type.consumption * 0.0007142857f;
+            ++frames;
+        }
+        EXPECT_EQ(frames, kFrames) << c.type.name << " runs dry after " << frames / 60 << " s";
+        EXPECT_GT(fuel, 0.0f) << c.type.name;
     }
 }
 
