@@ -184,7 +184,8 @@ const char* const kBody = "name = T\nlength = 30\nwidth = 18\npaint = #c8a050\n"
 
 TEST(CarPainter, VanBoxRoadsterCockpitAndRoofSpoiler) {
     // Van: cab windows up to bonnet + screen + roof = 12, then a solid box,
-    // pale on top and dark at its sides so that it stands tall.
+    // pale on top, ribbed across and dark at its sides so that it stands
+    // tall.
     const CarPicture van =
         painted(std::string(kBody) + "cabin = van\nbonnet = 5\nscreen = 3\nroof = 4\n");
     int cabGlass = 0;
@@ -194,8 +195,12 @@ TEST(CarPainter, VanBoxRoadsterCockpitAndRoofSpoiler) {
             cabGlass += y < 12 && isGlass(van.at(x, y));
         }
     EXPECT_GT(cabGlass, 20) << "a windscreen and side windows on the cab";
-    for (int y = 14; y < 27; ++y)
+    int ribs = 0;
+    for (int y = 14; y < 27; ++y) {
         EXPECT_GT(brightness(van.at(12, y)), brightness(van.at(1, y)) + 60) << y;
+        ribs += brightness(van.at(12, y)) + 40 < brightness(van.at(12, y - 1));
+    }
+    EXPECT_GE(ribs, 3);
 
     // Roadster: behind a windscreen an open cockpit with the driver's head
     // on the left, no roof and no rear window; paint on the deck behind.
