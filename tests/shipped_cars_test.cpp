@@ -1,9 +1,12 @@
 // The cars the build ships: the game must read every one, draw it without
 // holes on its transparent black, find the track near it whatever way it
 // points, lay skid marks from its rear tyres, and the cars must drive
-// differently.
+// differently and go long enough on a tank. Also the car painter's body
+// shapes that only some of them use.
 #include "base/bytes.hpp"
 #include "car/car_type.hpp"
+#include "carbuild_desc.hpp"
+#include "carbuild_paint.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 
@@ -54,9 +57,9 @@ bool isTyre(std::uint32_t p) {
 
 } // namespace
 
-TEST(ShippedCarFiles, AtLeastSixThatDriveDifferently) {
+TEST(ShippedCarFiles, AtLeastTenThatDriveDifferently) {
     const std::vector<Shipped> cars = shippedCars();
-    ASSERT_GE(cars.size(), 6u);
+    ASSERT_GE(cars.size(), 10u);
     std::set<float> speeds, grips;
     std::set<std::string> names;
     for (const Shipped& c : cars) {
@@ -132,5 +135,110 @@ TEST(ShippedCarFiles, FramesAndProbeFollowTheTurnedPicture) {
                                                qy + 0.5 - (py - nose * cos(b))));
         }
         EXPECT_LE(worst, 3.0) << t.picture;
+    }
+}
+
+// Pit stops are for a race's length, not a crutch for the car: a full tank
+// must last six laps of the slowest lap a shipped track may have, 75 s, with
+// the engine running all the time. Car::update burns consumption / 1400 of
+// fuel (as the float 0.0007142857) every frame the engine runs, at 60 frames
+// a second; this takes the same float steps.
+TEST(ShippedCarFiles, AFullTankLastsSixLapsOfSeventyFiveSeconds) {
+    constexpr int kFrames = 6 * 75 * 60;
+    for (const Shipped& c : shippedCars()) {
+        float fuel = c.type.tankSize;
+        int frames = 0;
+        while (fuel > 0 && frames < kFrames) {
+            fuel -= c.type.consumption * 0.0007142857f;
+            ++frames;
+        }
+        EXPECT_EQ(frames, kFrames) << c.type.name << " runs dry after " << frames / 60 << " s";
+        EXPECT_GT(fuel, 0.0f) << c.type.name;
+    }
+}
+
+namespace {
+
+CarPicture painted(const std::string& text) {
+    CarDesc desc;
+    std::string error;
+    EXPECT_TRUE(parseCarDesc(text, "test.txt", desc, error)) << error;
+    return paintCar(desc);
+}
+
+// The default windows are a dark blue; the test bodies are warm colours.
+bool isGlass(std::uint32_t p) {
+    const int r = p >> 16, g = (p >> 8) & 255, b = p & 255;
+    return p != 0 && b > r + 12 && b >= g;
+}
+
+int brightness(std::uint32_t p) {
+    return int(p >> 16) + int((p >> 8) & 255) + int(p & 255);
+}
+
+const char* const kBody = "name = T\nlength = 30\nwidth = 18\npaint = #c8a050\n"
+                          "trim = #603010\ntyre_out = 1\ntop_speed = 3\nacceleration = 0.1\n"
+                          "grip = 0.1\ntank = 40\nconsumption = 1.5\ndamage = 100\n";
+
+} // namespace
+
+TEST(CarPainter, VanBoxRoadsterCockpitAndRoofSpoiler) {
+    // Van: cab windows up to bonnet + screen + roof = 12, then a solid box,
+    // pale on top, ribbed across and dark at its sides so that it stands
+    // tall.
+    const CarPicture van =
+        painted(std::string(kBody) + "cabin = van\nbonnet = 5\nscreen = 3\nroof = 4\n");
+    int cabGlass = 0;
+    for (int y = 0; y < van.height; ++y)
+        for (int x = 0; x < van.width; ++x) {
+            EXPECT_FALSE(y >= 13 && isGlass(van.at(x, y))) << "van glass at " << x << "," << y;
+            cabGlass += y < 12 && isGlass(van.at(x, y));
+        }
+    EXPECT_GT(cabGlass, 20) << "a windscreen and side windows on the cab";
+    int ribs = 0;
+    for (int y = 14; y < 27; ++y) {
+        EXPECT_GT(brightness(van.at(12, y)), brightness(van.at(1, y)) + 60) << y;
+        ribs += brightness(van.at(12, y)) + 40 < brightness(van.at(12, y - 1));
+    }
+    EXPECT_GE(ribs, 3);
+
+    // Roadster: behind a windscreen an open cockpit with the driver's head
+    // on the left, no roof and no rear window; paint on the deck behind.
+    const CarPicture roadster =
+        painted(std::string(kBody) + "cabin = roadster\nbonnet = 11\nscreen = 2\nroof = 8\n");
+    int glass = 0, headLeft = 0, headRight = 0;
+    for (int y = 0; y < roadster.height; ++y)
+        for (int x = 0; x < roadster.width; ++x) {
+            const std::uint32_t p = roadster.at(x, y);
+            glass += isGlass(p);
+            EXPECT_FALSE(y >= 14 && isGlass(p)) << "roadster glass at " << x << "," << y;
+            const int r = int(p >> 16), g = int((p >> 8) & 255), b = int(p & 255);
+            const bool hair = r > 50 && r < 95 && g < 60 && b < 35; // dark brown
+            (x < roadster.width / 2 ? headLeft : headRight) += y >= 13 && y < 21 && hair;
+        }
+    EXPECT_GT(glass, 4) << "a windscreen";
+    EXPECT_GT(headLeft, 3);
+    EXPECT_EQ(headRight, 0) << "the passenger seat is empty";
+    for (int y = 14; y < 20; ++y)
+        EXPECT_LT(brightness(roadster.at(9, y)), 300) << "the cockpit is open at " << y;
+
+    // A roof spoiler puts a trim bar across the top of a closed car's rear
+    // window, where the plain car has roof or glass.
+    const std::string hatch = std::string(kBody) + "bonnet = 8\nscreen = 4\nroof = 8\n";
+    const CarPicture plain = painted(hatch), spoiled = painted(hatch + "spoiler = roof\n");
+    EXPECT_NE(plain.at(9, 19), spoiled.at(9, 19));
+    EXPECT_LT(brightness(spoiled.at(9, 19)), 3 * 0x60) << "dark trim, not paint or glass";
+
+    // What the shapes cannot hold is refused, naming the key's line.
+    for (const auto& [extra, line] : std::vector<std::pair<std::string, int>>{
+             {"cabin = van\nbonnet = 8\nscreen = 4\nroof = 12\n", 16},
+             {"cabin = van\nrear_screen = 2\n", 14},
+             {"cabin = roadster\nroof = 5\n", 14},
+             {"cabin = roadster\nextras = sign\n", 14},
+             {"cabin = pickup\nspoiler = roof\n", 14}}) {
+        CarDesc desc;
+        std::string error;
+        EXPECT_FALSE(parseCarDesc(std::string(kBody) + extra, "t.txt", desc, error)) << extra;
+        EXPECT_EQ(error.rfind("t.txt:" + std::to_string(line) + ":", 0), 0u) << error;
     }
 }

@@ -149,9 +149,13 @@ const std::map<std::string, Setter>& setters() {
         {"glass", colourKey(&CarDesc::glass)},
         {"cabin",
          [](const std::string& v, CarDesc& d, std::string& why) {
-             return toWord<Cabin>(
-                 v, {{"closed", Cabin::Closed}, {"open", Cabin::Open}, {"pickup", Cabin::Pickup}},
-                 d.cabin, why);
+             return toWord<Cabin>(v,
+                                  {{"closed", Cabin::Closed},
+                                   {"open", Cabin::Open},
+                                   {"pickup", Cabin::Pickup},
+                                   {"van", Cabin::Van},
+                                   {"roadster", Cabin::Roadster}},
+                                  d.cabin, why);
          }},
         {"stripes",
          [](const std::string& v, CarDesc& d, std::string& why) {
@@ -165,9 +169,12 @@ const std::map<std::string, Setter>& setters() {
          }},
         {"spoiler",
          [](const std::string& v, CarDesc& d, std::string& why) {
-             return toWord<Spoiler>(
-                 v, {{"none", Spoiler::None}, {"lip", Spoiler::Lip}, {"wing", Spoiler::Wing}},
-                 d.spoiler, why);
+             return toWord<Spoiler>(v,
+                                    {{"none", Spoiler::None},
+                                     {"lip", Spoiler::Lip},
+                                     {"wing", Spoiler::Wing},
+                                     {"roof", Spoiler::Roof}},
+                                    d.spoiler, why);
          }},
         {"number", [](const std::string& v, CarDesc& d,
                       std::string& why) { return toInt(v, 0, 99, d.number, why); }},
@@ -238,6 +245,24 @@ bool checkShape(const CarDesc& d, const std::map<std::string, int>& lineOf, cons
                     "the tyres would stick out beyond the nose or tail");
     if (d.frontAxle + d.rearAxle + d.tyreLength > float(d.length) - 2)
         return fail("rear_axle", "front and rear tyres overlap");
+    if (d.spoiler == Spoiler::Roof && d.cabin != Cabin::Closed)
+        return fail("spoiler", "a roof spoiler sits over a closed car's rear window");
+    if (d.cabin == Cabin::Van || d.cabin == Cabin::Roadster) {
+        if (lineOf.count("rear_screen"))
+            return fail("rear_screen", d.cabin == Cabin::Van ? "a van's box has no rear window"
+                                                             : "a roadster has no rear window");
+        // The box or the deck needs room for its ribs or its fairings and the
+        // tail lamps behind them.
+        const float behind = float(d.length) - (d.bonnet + d.screen + d.roof);
+        if (behind < (d.cabin == Cabin::Van ? 8.0f : 4.0f))
+            return fail("roof", d.cabin == Cabin::Van
+                                    ? "a van needs at least 8 pixels of box behind its cab"
+                                    : "a roadster needs at least 4 pixels of deck behind its "
+                                      "cockpit");
+        if (d.cabin == Cabin::Roadster && d.sign) return fail("extras", "a roadster has no roof");
+        if (d.cabin == Cabin::Roadster && d.roof < 6)
+            return fail("roof", "a roadster's cockpit needs 6 pixels for its seats and wheel");
+    }
     if (d.cabin != Cabin::Open) {
         if (d.bonnet + d.screen + d.roof + d.rearScreen > float(d.length) - 3)
             return fail("roof", "bonnet, screen, roof and rear_screen are longer than the car");
@@ -303,6 +328,7 @@ bool parseCarDesc(const std::string& text, const std::string& path, CarDesc& out
             error = path + ": missing '" + key + "'";
             return false;
         }
+    if (d.cabin == Cabin::Van || d.cabin == Cabin::Roadster) d.rearScreen = 0;
     if (!checkShape(d, lineOf, path, lineNo, error)) return false;
     out = std::move(d);
     return true;

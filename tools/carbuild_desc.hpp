@@ -8,9 +8,9 @@
 struct CarType;
 #include <string>
 
-enum class Cabin : std::uint8_t { Closed, Open, Pickup };
+enum class Cabin : std::uint8_t { Closed, Open, Pickup, Van, Roadster };
 enum class Stripes : std::uint8_t { None, Centre, Twin, Side, Checker };
-enum class Spoiler : std::uint8_t { None, Lip, Wing };
+enum class Spoiler : std::uint8_t { None, Lip, Wing, Roof };
 
 struct CarDesc {
     std::string name;
@@ -28,7 +28,10 @@ struct CarDesc {
     int number = -1; // none
     float nose = 3;  // corner rounding
     float tail = 2;
-    float bonnet = 9; // from the nose: bonnet, windscreen, roof, rear window
+    // From the nose: bonnet, windscreen, roof, rear window. A van's roof is
+    // its cab's, with the load box behind it to the tail; a roadster's is its
+    // open cockpit, with the rear deck behind it. Neither has a rear window.
+    float bonnet = 9;
     float screen = 4;
     float roof = 6;
     float rearScreen = 3;

@@ -128,6 +128,12 @@ class Painter {
         const float screenFrom = c_.bonnet, roofFrom = screenFrom + c_.screen;
         const float rearFrom = roofFrom + c_.roof, rearTo = rearFrom + c_.rearScreen;
         const float gw = bw_ - c_.waist;
+        if (c_.cabin == Cabin::Van && yN >= rearFrom && yT > 1.4f) return vanBox(x, yN, yT, edge);
+        if (c_.cabin == Cabin::Roadster && within(yN, roofFrom, rearFrom + 3.0f))
+            if (const std::optional<Rgb> inside = cockpit(x, yN, edge)) return inside;
+        if (c_.spoiler == Spoiler::Roof && within(yN, rearFrom - 0.9f, rearFrom + 0.7f) &&
+            ax < gw - 0.2f)
+            return trim_ * (yN < rearFrom ? 0.95f : 0.7f);
         if (within(yN, screenFrom, roofFrom)) {
             const float t = (yN - screenFrom) / c_.screen;
             const float half = gw - 0.2f - 0.9f * t;
@@ -171,6 +177,41 @@ class Painter {
         if (c_.spoiler == Spoiler::Lip && within(yT, 1.6f, 2.4f) && ax < bw_ - 0.5f)
             return trim_ * 0.7f;
         return stripe(shaded(paint_, x, bw_, edge), x, yN);
+    }
+
+    // A van's load box stands taller than its cab: a pale roof with ribs
+    // across, a dark rim where the sides fall away, and a vent.
+    Rgb vanBox(float x, float yN, float yT, float edge) const {
+        const float ax = std::fabs(x), from = c_.bonnet + c_.screen + c_.roof;
+        // The box's front face, in its own shadow over the cab roof.
+        if (yN < from + 0.8f && ax < bw_ - 0.8f) return paint_ * 0.55f;
+        if (ax > bw_ - 1.0f || yT < 2.2f) return shaded(paint_, x, bw_, edge) * 0.7f;
+        const float ventY = from + 3.5f;
+        if (ax < 1.6f && std::fabs(yN - ventY) < 1.6f)
+            return ax < 1.0f && std::fabs(yN - ventY) < 1.0f ? hex(0x5a5e64) : hex(0x2e3034);
+        const bool rib = std::fmod(yN - from + 0.5f, 3.0f) < 0.8f;
+        return stripe(paint_ * (rib ? 0.9f : 1.12f), x, yN);
+    }
+
+    // A roadster's open cockpit: two seats, the driver's head on the left
+    // one and a wheel in front of it, with a fairing behind each seat on the
+    // rear deck. None on the deck between and around them.
+    std::optional<Rgb> cockpit(float x, float yN, float edge) const {
+        const float ax = std::fabs(x), from = c_.bonnet + c_.screen, to = from + c_.roof;
+        const float seatX = (bw_ - c_.waist) / 2 + 0.2f, seatY = to - 1.6f;
+        if (yN >= to) {
+            const float hump = std::hypot((ax - seatX) / 1.6f, (yN - to - 0.4f) / 2.4f);
+            if (yN > to + 0.3f && hump < 1.0f) return paint_ * (1.25f - 0.3f * hump);
+            return std::nullopt;
+        }
+        if (ax >= bw_ - c_.waist) return stripe(shaded(paint_, x, bw_, edge), x, yN);
+        const float head = std::hypot(x + seatX, yN - seatY + 0.6f);
+        if (head < 1.7f) return hex(0x4a2c16) * (1.15f - 0.3f * head / 1.7f);
+        if (std::fabs(yN - (seatY - 3.2f)) < 0.5f && std::fabs(x + seatX) < 1.6f)
+            return hex(0x1c1c1c); // the wheel
+        if (std::fabs(ax - seatX) < 1.4f && within(yN, seatY - 1.2f, to - 0.3f))
+            return hex(yN > seatY + 0.3f ? 0xa88458 : 0x8c6c48); // tan seat back, cushion
+        return hex(0x2e2a26);
     }
 
     std::optional<Rgb> openBody(float x, float y) const {

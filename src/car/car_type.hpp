@@ -33,9 +33,9 @@ constexpr std::int32_t kMaxCarPictureSide = 128;
 constexpr std::int32_t kMaxCarCoordinate = 2 * kMaxCarPictureSide;
 
 // The range a handling figure must lie in, generous over anything a car
-// drives well with (shipped cars: top speed 2.8..4.2, acceleration
-// 0.07..0.14, grip 0.035..0.12, tank 25..60, consumption 6..15, damage
-// 60..160). Beyond them the model's angles and speeds stop meaning anything.
+// drives well with (shipped cars: top speed 2.6..4.2, acceleration
+// 0.06..0.14, grip 0.035..0.12, tank 25..80, consumption 1.15..2.8, damage
+// 60..220). Beyond them the model's angles and speeds stop meaning anything.
 struct FigureRange {
     float lo, hi;
 };
