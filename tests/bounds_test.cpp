@@ -64,18 +64,6 @@ TEST(MapBounds, WaypointsAndAreasLieOnTheDrawnTrackOrWithinItsMargin) {
     }
 }
 
-TEST(MapBounds, DistancesBetweenWaypointsAreTakenIn64Bits) {
-    // A track made in memory has no map checks: a pit lane point at the
-    // far left must not find the racing point at the far right "near" it
-    // through a wrapped difference.
-    Track t;
-    t.waypoints[0] = {RacingLine, INT_MAX, 0};
-    t.waypoints[1] = {PitLane, INT_MIN + 1, 0};
-    t.waypoints[2] = {RacingLine, INT_MIN + 5, 3};
-    EXPECT_EQ(t.nearestRacingWaypoint(1), 2);
-    EXPECT_EQ(t.nextWaypoint(1), 2) << "the pit lane rejoins at the point really nearest";
-}
-
 TEST(MapBounds, TileSizeTileCountAndDrawnTrackAreBoundedBeforeLoading) {
     Track t = testTrack(3, 2);
     t.tileWidth = t.tileHeight = 1;

@@ -11,13 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <filesystem>
 #include <limits>
 
 namespace {
-
-constexpr double kPi = 3.1415926535;
 
 struct RaceFlow : ::testing::Test {
     void SetUp() override {
@@ -176,7 +175,7 @@ TEST_F(RaceFlow, EscSavesTheDriversAndLeavesTheRace) {
     EXPECT_TRUE(std::filesystem::exists("players/D0.pl"));
 }
 
-TEST(Waypoints, TheRacingLineLoopsAndThePitLaneRejoinsNearest) {
+TEST(Waypoints, TheRacingLineLoopsAndThePitLaneRejoinsNearestIn64Bits) {
     Track t;
     t.waypoints[0] = {RacingLine, 0, 0};
     t.waypoints[1] = {RacingLine, 100, 0};
@@ -189,6 +188,15 @@ TEST(Waypoints, TheRacingLineLoopsAndThePitLaneRejoinsNearest) {
     EXPECT_EQ(t.nextWaypoint(3), 4);
     EXPECT_EQ(t.nextWaypoint(4), 2) << "after the last pit point: the nearest racing point";
     EXPECT_EQ(t.firstPitWaypoint(), 3);
+    // A track made in memory has no map checks: a pit lane point at the far
+    // left must not find the racing point at the far right "near" it
+    // through a wrapped difference.
+    Track far;
+    far.waypoints[0] = {RacingLine, INT_MAX, 0};
+    far.waypoints[1] = {PitLane, INT_MIN + 1, 0};
+    far.waypoints[2] = {RacingLine, INT_MIN + 5, 3};
+    EXPECT_EQ(far.nearestRacingWaypoint(1), 2);
+    EXPECT_EQ(far.nextWaypoint(1), 2);
 }
 
 TEST_F(RaceFlow, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
