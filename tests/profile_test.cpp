@@ -55,24 +55,6 @@ TEST(ProfileFile, OnlySafeNamesBecomeFileNames) {
     EXPECT_EQ(profilePath("../../etc/passwd"), "");
 }
 
-TEST_F(Drivers, LoadInFileOrderUnderTheStoredNameSkippingDamage) {
-    writeFileAtomically("players/b.pl", encodeProfile(namedProfile("Second")));
-    writeFileAtomically("players/a.pl", encodeProfile(namedProfile("First")));
-    auto damaged = encodeProfile(namedProfile("Broken"));
-    damaged[8] = 200; // the name's length runs past the end
-    writeFileAtomically("players/c.pl", damaged);
-    writeFileAtomically("players/d.pl", encodeProfile(namedProfile("Last")));
-    game->loadProfiles();
-    EXPECT_EQ(profileNames(*game), (std::vector<std::string>{"First", "Second", "Last"}));
-    game->profiles[0]->totalLaps = 4;
-    game->saveProfiles();
-    EXPECT_FALSE(std::filesystem::exists("players/First.pl")) << "saved to the file it came from";
-    PlayerProfile back;
-    ASSERT_TRUE(decodeProfile(bytesOf("players/a.pl"), back));
-    EXPECT_EQ(back.totalLaps, 4);
-    EXPECT_EQ(bytesOf("players/c.pl"), damaged) << "a damaged file is never overwritten";
-}
-
 TEST_F(Drivers, SavingAndDeletingNeverReachOutsidePlayers) {
     std::ofstream("outside.pl") << "keep";
     auto evil = namedProfile("../outside");

@@ -84,14 +84,17 @@ struct StoredFiles : ::testing::Test {
         game->headless = false;
         game->profiles.clear();
     }
-    // A start as the game makes one, and what it said.
+    // A start as the game makes one, and what it said (its warnings on
+    // standard error are kept in `warnings`).
     std::string start() {
         game->profiles.clear();
         game->selection.tracks.fill(-1);
         game->selection.drivers.fill(-1);
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         game->quit = false;
         game->startUp();
+        warnings = testing::internal::GetCapturedStderr();
         return testing::internal::GetCapturedStdout();
     }
     std::string quit() {
@@ -129,6 +132,7 @@ struct StoredFiles : ::testing::Test {
     ScratchDir dir;
     FakePlatformScope platform;
     Game* game = nullptr;
+    std::string warnings;
 };
 
 } // namespace
@@ -350,9 +354,8 @@ TEST_F(StoredFiles, ADriverIsSavedOnlyToItsOwnFileNeverOverAnother) {
     writeFileAtomically("players/Zed.pl", damaged);
     const auto kept = snapshot();
 
-    testing::internal::CaptureStderr();
     start();
-    const std::string said = testing::internal::GetCapturedStderr();
+    const std::string said = warnings;
     EXPECT_EQ(profileNames(*game), (std::vector<std::string>{"Carl", "Player One", "Ann"}));
     EXPECT_EQ(named("Player One").totalLaps, 5) << "the file named after the driver holds it";
     EXPECT_NE(said.find("players/A copy.pl is left out"), std::string::npos) << said;
@@ -392,9 +395,7 @@ TEST_F(StoredFiles, ADriverIsSavedOnlyToItsOwnFileNeverOverAnother) {
 
     // The next start reads every file back as the same driver; of the two
     // copies left the first in file order now holds the name.
-    testing::internal::CaptureStderr();
     start();
-    testing::internal::GetCapturedStderr();
     EXPECT_EQ(profileNames(*game),
               (std::vector<std::string>{"Player One", "Bob", "Carl", "Zed", "a", "Ann"}));
     EXPECT_EQ(named("Player One").totalLaps, 99);
@@ -459,9 +460,7 @@ TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     game->selection.tracks = {1, 0, 1, -1, -1, -1, -1, -1}; // test.map, b.map, test.map
     quit();
     auto restart = [&] {
-        testing::internal::CaptureStderr();
         start();
-        testing::internal::GetCapturedStderr();
         quit();
     };
 
@@ -586,9 +585,7 @@ TEST_F(StoredFiles, DamagedFilesAtStartLoseNothing) {
                 EXPECT_EQ(snapshot(), before);
                 continue;
             }
-            testing::internal::CaptureStderr();
             start();
-            testing::internal::GetCapturedStderr();
             quit();
             auto after = snapshot(), kept = before;
             if (kind == "set.dat" || kind == "players/Ann.pl") {
