@@ -212,7 +212,7 @@ TEST(CarBounds, GeometryIsBoundedByTheFileThenByThePicturesFrames) {
 
     // Against the frames made from the picture (the cab's are 14 x 24 and
     // up to 28 a side turned).
-    Game* game = initGame();
+    initGame();
     const CarType cab = shippedCab();
     const auto madeWith = [&](void (*change)(CarType&)) {
         CarType bad = cab;
@@ -223,8 +223,6 @@ TEST(CarBounds, GeometryIsBoundedByTheFileThenByThePicturesFrames) {
     EXPECT_FALSE(madeWith([](CarType& c) { c.wheels[2] = {0, -60}; })) << "wheel";
     EXPECT_FALSE(madeWith([](CarType& c) { c.frameOffsets[3] = {4, -12}; })) << "right of centre";
     EXPECT_FALSE(madeWith([](CarType& c) { c.frameOffsets[0] = {-7, -40}; })) << "past the frame";
-    for (const auto& shipped : game->cars)
-        EXPECT_TRUE(carCanBeMade(*shipped)) << shipped->name << " fits its frames";
 
     // A car picture the size of a tileset would be turned into gigabytes.
     ScratchDir dir;
