@@ -94,7 +94,7 @@ TEST_F(RaceFlow, StartChecksInTheirOrder) {
     EXPECT_FALSE(game->race) << "a refused start still clears the old race";
 }
 
-TEST_F(RaceFlow, TwoHumansMayNotShareAControl) {
+TEST_F(RaceFlow, TwoHumansMayNotShareAControlAndACarThatCannotBeMadeIsReported) {
     driver(Human);
     driver(Computer); // same keys, but computers are never checked
     PlayerProfile& second = driver(Human, {'w', 's', 'a', 'd', 304});
@@ -107,10 +107,9 @@ TEST_F(RaceFlow, TwoHumansMayNotShareAControl) {
     start(FreeDriving);
     EXPECT_EQ(game->state, MainMenu);
     EXPECT_GT(dialogs, 0);
-}
-
-TEST_F(RaceFlow, ACarThatCannotBeMadeIsReportedNotFatal) {
-    driver(Computer).carName = "no such car";
+    // The last car cannot be made: nothing of the others is left either.
+    second.controls[ControlBrake] = 's';
+    second.carName = "no such car";
     start(FreeDriving);
     EXPECT_EQ(game->state, MainMenu);
     EXPECT_GT(dialogs, 0);
