@@ -376,7 +376,9 @@ TEST(FrameChoice, FullTurnIsFrameZeroTheStepIsWholeAndAnyAngleGivesAFrame) {
     EXPECT_EQ(frameForAngle(float(kPi / 2), 72), 54);
     EXPECT_EQ(frameForAngle(float(kPi), 7), 4) << "step 51: 180 div 51 = 3, 7 - 3";
     // The cast from degrees once overflowed for a body angle flung far out
-    // by an absurd grip.
+    // by an absurd grip; an angle that is no number at all faces up.
+    EXPECT_EQ(frameForAngle(std::numeric_limits<float>::quiet_NaN(), 72), 0);
+    EXPECT_EQ(frameForAngle(-std::numeric_limits<float>::infinity(), 72), 0);
     for (float angle : {-8.5e15f, 8.5e15f, 1e10f, -1e7f, std::numeric_limits<float>::infinity(),
                         std::numeric_limits<float>::quiet_NaN()}) {
         const std::int32_t f = frameForAngle(angle, 72);
