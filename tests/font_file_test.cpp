@@ -109,13 +109,14 @@ INSTANTIATE_TEST_SUITE_P(AllFour, GeneratedFont,
                          ::testing::Values("data/verd10.fnt", "data/verd14.fnt",
                                            "data/verdana20b.fnt", "data/verd24.fnt"));
 
-TEST(DamagedFontFile, TruncatedFileKeepsWholeGlyphsAndEmptiesTheRest) {
+TEST(DamagedFontFile, TruncatedOrMissingFileKeepsWholeGlyphsAndEmptiesTheRest) {
     const Font intact("data/verdana20b.fnt");
     std::vector<std::uint8_t> bytes = intact.encode();
     bytes.resize(recordOffset(intact, 'A') + 24 + intact.glyphs['A'].pixels.size() / 2);
     ScratchDir dir;
     ASSERT_TRUE(writeFileAtomically("cut.fnt", bytes));
     expectDamagedFrom(Font("cut.fnt"), intact, 'A');
+    expectDamagedFrom(Font("no-such-font.fnt"), Font(), 0);
 }
 
 TEST(DamagedFontFile, OversizedGlyphRecordEmptiesItAndTheRest) {
@@ -134,10 +135,6 @@ TEST(DamagedFontFile, OversizedGlyphRecordEmptiesItAndTheRest) {
         EXPECT_FALSE(font.decode(bytes)) << w << "x" << h;
         expectDamagedFrom(std::move(font), source, 'B');
     }
-}
-
-TEST(DamagedFontFile, MissingFileGivesAnEmptyFontThatIsSafeToUse) {
-    expectDamagedFrom(Font("data/no-such-font.fnt"), Font(), 0);
 }
 
 TEST(FontEncoding, DecodeGivesBackEveryField) {

@@ -2,7 +2,6 @@
 // menu navigation, the settings pages, QUIT and what it saves, frame pacing,
 // the frame-rate value and the message boxes.
 #include "app/settings_file.hpp"
-#include "base/bytes.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"
 #include "records/profile.hpp"
@@ -17,10 +16,7 @@ namespace {
 struct MainLoop : ::testing::Test {
     void SetUp() override {
         game = initGame();
-        game->selection.tracks.fill(-1);
-        game->selection.drivers.fill(-1);
-        game->options.skidmarks = game->options.carDamage = game->options.fuelConsumption = true;
-        game->options.unlimitedNitro = game->options.showFps = game->options.showLapRecord = false;
+        defaultOptions(*game);
         game->menuScreen = 0;
         game->quit = false;
         game->startUp();
@@ -122,16 +118,6 @@ TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
     ASSERT_TRUE(game->quit);
     EXPECT_FALSE(std::filesystem::exists("set.dat")) << "nothing is written before the loop ends";
     game->shutDown();
-
-    std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(readWholeFile("set.dat", bytes));
-    ByteWriter fps;
-    fps.countedString("Show FPS");
-    fps.i32(1);
-    fps.countedString("ON");
-    EXPECT_NE(std::search(bytes.begin(), bytes.end(), fps.bytes().begin(), fps.bytes().end()),
-              bytes.end());
-
     game->options.showFps = false;
     game->quit = false;
     game->startUp();
@@ -266,15 +252,15 @@ struct KeyPresses : MainLoop {
         platform.fake.queueKeyUp(key);
         runFor(100);
     }
+    void addDriver(const std::string& name, std::int32_t type = Human) {
+        game->profiles.push_back(std::make_unique<PlayerProfile>(namedProfile(name, type)));
+    }
     // A computer driver on the scratch track, ready for FREE DRIVING.
     void readyForARace() {
         game->loadCarList();
         ASSERT_FALSE(game->cars.empty());
-        auto p = std::make_unique<PlayerProfile>();
-        p->name = "Robo";
-        p->type = Computer;
-        p->carName = game->cars[0]->name;
-        game->profiles.push_back(std::move(p));
+        addDriver("Robo", Computer);
+        game->profiles.back()->carName = game->cars[0]->name;
         game->selection.drivers[0] = 0;
         game->selection.driverCount = 1;
         game->settings->selectedDriverCount = 1;
@@ -326,8 +312,7 @@ TEST_F(KeyPresses, KeysPressedInARaceDoNotActInTheMenuAfterIt) {
 
 TEST_F(KeyPresses, KeysOfADialogStayInTheDialog) {
     readyForARace();
-    game->profiles.push_back(std::make_unique<PlayerProfile>());
-    game->profiles.back()->name = "Second";
+    addDriver("Second");
     game->menuScreen = 5;
     game->messageBox.choice = 0;
     // DELETE opens the question; RIGHT there picks Cancel, RETURN closes it.
@@ -349,17 +334,11 @@ TEST_F(KeyPresses, KeysOfADialogStayInTheDialog) {
 }
 
 TEST_F(KeyPresses, ClosingTheWindowInAMessageBoxEndsTheGameAndSaves) {
-    auto p = std::make_unique<PlayerProfile>();
-    p->name = "Ann";
-    game->profiles.push_back(std::move(p));
+    addDriver("Ann");
     // FREE DRIVING with nothing selected opens "No Tracks selected!".
     platform.keyStroke(100, 150, SDLK_RETURN);
     platform.keyStroke(300, 350, SDLK_RETURN);
-    platform.after(600, [](FakePlatform& f) {
-        SDL_Event quit{};
-        quit.type = SDL_QUIT;
-        f.events.push_back(quit);
-    });
+    platform.after(600, [](FakePlatform& f) { f.queueQuit(); });
     // Only reached when the window close went unheard.
     platform.after(5000, [this](FakePlatform& f) {
         f.press(SDLK_RETURN);
@@ -379,9 +358,7 @@ TEST_F(KeyPresses, StoppingTheGameInARaceEndsItAndSaves) {
     runFor(1000);
     ASSERT_TRUE(game->state == StartLights || game->state == Racing)
         << game->state << " " << game->mainMenu->page << " " << game->mainMenu->item;
-    SDL_Event quit{};
-    quit.type = SDL_QUIT;
-    platform.fake.events.push_back(quit);
+    platform.fake.queueQuit();
     platform.fake.press(SDLK_ESCAPE); // its flush must not lose the quit
     frames(1);
     EXPECT_TRUE(game->quit);
@@ -391,9 +368,7 @@ TEST_F(KeyPresses, StoppingTheGameInARaceEndsItAndSaves) {
 }
 
 TEST_F(KeyPresses, EveryModalScreenEndsOnAWindowClose) {
-    auto p = std::make_unique<PlayerProfile>();
-    p->name = "Ann";
-    game->profiles.push_back(std::move(p));
+    addDriver("Ann");
     const std::vector<std::pair<const char*, std::function<void()>>> screens = {
         {"statistics", [this] { game->driverSelection.showStatistics(0); }},
         {"key settings", [this] { game->keySettings.run(*game->profiles[0]); }},

@@ -10,22 +10,6 @@
 
 namespace {
 
-std::vector<std::uint8_t> pcxFile(int width, int height, const std::vector<std::uint8_t>& data,
-                                  std::uint8_t paletteFill = 0, bool marker = true) {
-    std::vector<std::uint8_t> f(128, 0);
-    f[0] = 10;
-    f[8] = std::uint8_t((width - 1) & 0xFF);
-    f[9] = std::uint8_t((width - 1) >> 8);
-    f[10] = std::uint8_t((height - 1) & 0xFF);
-    f[11] = std::uint8_t((height - 1) >> 8);
-    for (std::uint8_t b : data)
-        f.push_back(b);
-    if (marker) f.push_back(12);
-    for (int i = 0; i < 768; ++i)
-        f.push_back(std::uint8_t(paletteFill + i));
-    return f;
-}
-
 struct Surfaces : ::testing::Test {
     void SetUp() override { initGame(); }
     void TearDown() override {
@@ -41,22 +25,16 @@ struct Surfaces : ::testing::Test {
 
 } // namespace
 
-TEST(PcxDecoding, LiteralsRunsAndTheByte192Boundary) {
+TEST(PcxDecoding, LiteralsRunsTheByte192BoundaryAndOnePixel) {
     std::int32_t w, h;
     std::vector<std::uint8_t> px;
     // 192 is still a literal index; 193 is a run of one; 195 a run of three.
     ASSERT_TRUE(decodePcx(pcxFile(6, 1, {192, 193, 7, 195, 9, 5}), w, h, px));
-    EXPECT_EQ(w, 6);
-    EXPECT_EQ(h, 1);
+    EXPECT_EQ(std::pair(w, h), std::pair(6, 1));
     EXPECT_EQ(px, (std::vector<std::uint8_t>{192, 7, 9, 9, 9, 5}));
-}
-
-TEST(PcxDecoding, OnePixelPictureHasZeroMaxima) {
-    std::int32_t w, h;
-    std::vector<std::uint8_t> px;
+    // The header's maxima are the size less one.
     ASSERT_TRUE(decodePcx(pcxFile(1, 1, {42}), w, h, px));
-    EXPECT_EQ(w, 1);
-    EXPECT_EQ(h, 1);
+    EXPECT_EQ(std::pair(w, h), std::pair(1, 1));
     EXPECT_EQ(px, std::vector<std::uint8_t>{42});
 }
 

@@ -163,7 +163,7 @@ TEST_F(MenuWidget, ReturnAndEscActOncePerPress) {
     EXPECT_EQ(menu.page, 0);
 }
 
-TEST_F(MenuWidget, ValueItemStepsOncePerKeyEvent) {
+TEST_F(MenuWidget, ValueItemStepsOncePerKeyEventOnlyUnderTheCursor) {
     int actions = 0;
     MenuItem* v = add(0, 0, "LEVEL", ValueItem, -1, -1, [&](MenuItem& it) {
         ++actions;
@@ -181,18 +181,15 @@ TEST_F(MenuWidget, ValueItemStepsOncePerKeyEvent) {
     EXPECT_EQ(v->value, 4);
     EXPECT_EQ(actions, 13) << "the action runs on every frame the item is drawn";
     EXPECT_EQ(v->text, "4");
-}
-
-TEST_F(MenuWidget, ValueItemOnlyListensUnderTheCursor) {
-    MenuItem* a = add(0, 0, "A", ValueItem);
+    // Only the item under the cursor listens.
     MenuItem* b = add(0, 1, "B", ValueItem);
     int entered = 0;
     b->onEnter = [&](MenuItem&) { ++entered; };
-    frame(SDLK_RIGHT);
     menu.item = 1;
+    frame(SDLK_RIGHT);
     frame(SDLK_RETURN);
-    EXPECT_EQ(a->value, 1);
-    EXPECT_EQ(b->value, 0);
+    EXPECT_EQ(v->value, 4);
+    EXPECT_EQ(b->value, 1);
     EXPECT_EQ(entered, 1);
 }
 

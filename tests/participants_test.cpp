@@ -68,7 +68,7 @@ struct Participants : ::testing::Test {
 
 } // namespace
 
-TEST_F(Participants, SourcesNumbersAndAFollowedCarForEveryone) {
+TEST_F(Participants, SourcesNumbersAndViewsFollowingTheHumansOrTheFirstCar) {
     race({Computer, Human, Computer});
     ASSERT_EQ(game->race->players().size(), 3u);
     EXPECT_EQ(player(2).number, 3);
@@ -81,9 +81,8 @@ TEST_F(Participants, SourcesNumbersAndAFollowedCarForEveryone) {
     race({Computer, Computer});
     ASSERT_EQ(game->drawing.views.size(), 1u);
     EXPECT_EQ(view(0).target, player(0).car.get()) << "no human: the first car";
-}
-
-TEST_F(Participants, TwoHumansSplitTheScreenOneFillsIt) {
+    // Two humans split the screen, one fills it.
+    game->clearRace();
     race({Computer, Human, Computer, Human});
     ASSERT_EQ(game->drawing.views.size(), 2u);
     EXPECT_EQ(std::make_tuple(view(0).x, view(0).y, view(0).width, view(0).height),

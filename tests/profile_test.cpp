@@ -12,20 +12,6 @@
 
 namespace {
 
-std::vector<std::uint8_t> bytesOf(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    readWholeFile(path, bytes);
-    return bytes;
-}
-
-PlayerProfile profile(const std::string& name, std::int32_t type = Human) {
-    PlayerProfile p;
-    p.name = name;
-    p.type = type;
-    p.carName = "Comet";
-    return p;
-}
-
 struct Drivers : ::testing::Test {
     void SetUp() override {
         game = initGame();
@@ -33,12 +19,6 @@ struct Drivers : ::testing::Test {
         game->loadCarList();
     }
     void TearDown() override { game->profiles.clear(); }
-    std::vector<std::string> names() {
-        std::vector<std::string> out;
-        for (auto& p : game->profiles)
-            out.push_back(p->name);
-        return out;
-    }
     ScratchDir dir;
     FakePlatformScope platform;
     Game* game = nullptr;
@@ -47,7 +27,7 @@ struct Drivers : ::testing::Test {
 } // namespace
 
 TEST(ProfileFile, LayoutByteForByteAndRoundTrip) {
-    PlayerProfile p = profile("Ann");
+    PlayerProfile p = namedProfile("Ann");
     p.carName = "Vixen";
     p.totalLaps = 42;
     p.controls[ControlNitro] = 304;
@@ -75,27 +55,9 @@ TEST(ProfileFile, OnlySafeNamesBecomeFileNames) {
     EXPECT_EQ(profilePath("../../etc/passwd"), "");
 }
 
-TEST_F(Drivers, LoadInFileOrderUnderTheStoredNameSkippingDamage) {
-    writeFileAtomically("players/b.pl", encodeProfile(profile("Second")));
-    writeFileAtomically("players/a.pl", encodeProfile(profile("First")));
-    auto damaged = encodeProfile(profile("Broken"));
-    damaged[8] = 200; // the name's length runs past the end
-    writeFileAtomically("players/c.pl", damaged);
-    writeFileAtomically("players/d.pl", encodeProfile(profile("Last")));
-    game->loadProfiles();
-    EXPECT_EQ(names(), (std::vector<std::string>{"First", "Second", "Last"}));
-    game->profiles[0]->totalLaps = 4;
-    game->saveProfiles();
-    EXPECT_FALSE(std::filesystem::exists("players/First.pl")) << "saved to the file it came from";
-    PlayerProfile back;
-    ASSERT_TRUE(decodeProfile(bytesOf("players/a.pl"), back));
-    EXPECT_EQ(back.totalLaps, 4);
-    EXPECT_EQ(bytesOf("players/c.pl"), damaged) << "a damaged file is never overwritten";
-}
-
 TEST_F(Drivers, SavingAndDeletingNeverReachOutsidePlayers) {
     std::ofstream("outside.pl") << "keep";
-    auto evil = profile("../outside");
+    auto evil = namedProfile("../outside");
     writeFileAtomically("players/evil.pl", encodeProfile(evil));
     game->loadProfiles();
     ASSERT_EQ(game->profiles.size(), 1u);
@@ -107,31 +69,23 @@ TEST_F(Drivers, SavingAndDeletingNeverReachOutsidePlayers) {
     EXPECT_EQ(bytesOf("outside.pl"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p'}));
     EXPECT_TRUE(game->profiles.empty());
     // A new driver with such a name has no file to go to.
-    PlayerProfile made = profile("../outside");
+    PlayerProfile made = namedProfile("../outside");
     EXPECT_FALSE(game->saveProfile(made));
 }
 
 TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
     game->driverCreation.field = 0;
-    game->profiles.push_back(std::make_unique<PlayerProfile>(profile("Old")));
+    game->profiles.push_back(std::make_unique<PlayerProfile>(namedProfile("Old")));
     // A press types once and a key held on repeats; a capital with RIGHT
     // SHIFT, a digit stays a digit with shift held.
-    platform.press(4, SDLK_RSHIFT);
-    platform.press(4, SDLK_a);
-    platform.release(6, SDLK_a);
-    platform.release(6, SDLK_RSHIFT);
-    platform.press(10, SDLK_LSHIFT);
-    platform.press(10, SDLK_1);
-    platform.release(12, SDLK_1);
-    platform.release(12, SDLK_LSHIFT);
-    platform.press(16, SDLK_b); // held long: 15 characters at most
-    platform.release(200, SDLK_b);
-    platform.press(210, SDLK_BACKSPACE);
-    platform.release(212, SDLK_BACKSPACE);
-    platform.press(220, SDLK_DOWN);
-    platform.release(222, SDLK_DOWN);
-    platform.press(230, SDLK_RIGHT);
-    platform.release(232, SDLK_RIGHT);
+    platform.tap(4, 6, SDLK_RSHIFT);
+    platform.tap(4, 6, SDLK_a);
+    platform.tap(10, 12, SDLK_LSHIFT);
+    platform.tap(10, 12, SDLK_1);
+    platform.tap(16, 200, SDLK_b); // held long: 15 characters at most
+    platform.tap(210, 212, SDLK_BACKSPACE);
+    platform.tap(220, 222, SDLK_DOWN);
+    platform.tap(230, 232, SDLK_RIGHT);
     platform.press(240, SDLK_RETURN);
     game->driverCreation.run();
     ASSERT_EQ(game->profiles.size(), 2u);
@@ -147,29 +101,20 @@ TEST_F(Drivers, CreationTypesFifteenCharactersWithEitherShift) {
 
 TEST_F(Drivers, CreationRefusesEmptyTakenAndUnsafeNames) {
     game->driverCreation.field = 0;
-    game->profiles.push_back(std::make_unique<PlayerProfile>(profile("x")));
+    game->profiles.push_back(std::make_unique<PlayerProfile>(namedProfile("x")));
     // Short presses: each acts once. A message box needs its own RETURN.
-    platform.press(4, SDLK_RETURN); // empty name: nothing happens
-    platform.release(5, SDLK_RETURN);
-    platform.press(10, SDLK_x);
-    platform.release(11, SDLK_x);
-    platform.press(20, SDLK_RETURN); // taken: a message box
-    platform.release(21, SDLK_RETURN);
-    platform.press(30, SDLK_RETURN); // closes it, back on the screen
-    platform.release(31, SDLK_RETURN);
-    platform.press(40, SDLK_ESCAPE);
-    game->driverCreation.run();
-    EXPECT_EQ(game->profiles.size(), 1u);
-    platform.fake.releaseAll();
-    platform.press(4, SDLK_PERIOD);
-    platform.release(5, SDLK_PERIOD);
-    platform.press(20, SDLK_RETURN); // only a dot: refused
-    platform.release(21, SDLK_RETURN);
-    platform.press(30, SDLK_RETURN);
-    platform.release(31, SDLK_RETURN);
-    platform.press(40, SDLK_ESCAPE);
-    game->driverCreation.run();
-    EXPECT_EQ(game->profiles.size(), 1u);
+    // First "x", which is taken, then "." alone, which is unsafe.
+    for (SDLKey typed : {SDLK_x, SDLK_PERIOD}) {
+        platform.fake.releaseAll();
+        platform.tap(4, 5, SDLK_RETURN); // empty name: nothing happens
+        platform.tap(10, 11, typed);
+        platform.tap(20, 21, SDLK_RETURN); // refused: a message box
+        platform.tap(30, 31, SDLK_RETURN); // closes it, back on the screen
+        platform.press(40, SDLK_ESCAPE);
+        game->driverCreation.run();
+        EXPECT_EQ(game->profiles.size(), 1u) << typed;
+        game->driverCreation.field = 0;
+    }
 }
 
 TEST(KeyNames, TableNamesAndCharacters) {
@@ -188,7 +133,7 @@ TEST(KeyNames, TableNamesAndCharacters) {
 TEST(KeySettingsScreen, WrapsTakesAnyKeyButNeverTheReturnThatOpenedASlot) {
     ScreenRig rig;
     KeySettingsScreen screen(rig.context);
-    PlayerProfile ann = profile("Ann");
+    PlayerProfile ann = namedProfile("Ann");
     {
         FakePlatformScope platform;
         platform.keyStroke(100, 150, SDLK_UP); // Accelerate wraps to Nitro Boost
@@ -205,7 +150,7 @@ TEST(KeySettingsScreen, WrapsTakesAnyKeyButNeverTheReturnThatOpenedASlot) {
         EXPECT_EQ(ann.controls[ControlBrake], 274);
         EXPECT_FALSE(screen.waitingForKey);
     }
-    PlayerProfile bob = profile("Bob");
+    PlayerProfile bob = namedProfile("Bob");
     {
         FakePlatformScope platform;
         platform.keyStroke(100, 250, SDLK_RETURN); // opens Accelerate's slot
@@ -224,27 +169,28 @@ TEST_F(Drivers, AnOrdinaryKeyPressTypesOneCharacter) {
     platform.keyStroke(900, 950, SDLK_RETURN);   // closes "Player ab created."
     platform.keyStroke(3000, 3050, SDLK_ESCAPE); // only if still on the screen
     game->driverCreation.run();
-    EXPECT_EQ(names(), (std::vector<std::string>{"ab"}));
+    EXPECT_EQ(profileNames(*game), (std::vector<std::string>{"ab"}));
 }
 
 TEST_F(Drivers, ANewDriverLeavesTheSavedSelectionOnTheSameDrivers) {
     for (const char* name : {"Bob", "Cy", "Dee"})
-        writeFileAtomically(std::string("players/") + name + ".pl", encodeProfile(profile(name)));
+        writeFileAtomically(std::string("players/") + name + ".pl",
+                            encodeProfile(namedProfile(name)));
     game->quit = false;
     game->startUp();
-    ASSERT_EQ(names(), (std::vector<std::string>{"Bob", "Cy", "Dee"}));
+    ASSERT_EQ(profileNames(*game), (std::vector<std::string>{"Bob", "Cy", "Dee"}));
     game->selection.drivers = {2, 0, -1, -1, -1, -1, -1, -1};
     game->selection.driverCount = 2;
     platform.keyStroke(100, 150, SDLK_RETURN); // closes "Player Abe created."
     game->createProfile("Abe", Computer);
-    EXPECT_EQ(names(), (std::vector<std::string>{"Abe", "Bob", "Cy", "Dee"}))
+    EXPECT_EQ(profileNames(*game), (std::vector<std::string>{"Abe", "Bob", "Cy", "Dee"}))
         << "in the order the next start reads them";
     game->shutDown();
 
     game->profiles.clear();
     game->selection.drivers.fill(-1);
     game->startUp();
-    ASSERT_EQ(names(), (std::vector<std::string>{"Abe", "Bob", "Cy", "Dee"}));
+    ASSERT_EQ(profileNames(*game), (std::vector<std::string>{"Abe", "Bob", "Cy", "Dee"}));
     ASSERT_EQ(game->selection.driverCount, 2);
     EXPECT_EQ(game->profiles[std::size_t(game->selection.drivers[0])]->name, "Dee");
     EXPECT_EQ(game->profiles[std::size_t(game->selection.drivers[1])]->name, "Bob");

@@ -27,22 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-PlayerProfile driver(const std::string& name, std::int32_t type = Human) {
-    PlayerProfile p;
-    p.name = name;
-    p.type = type;
-    p.carName = "Comet";
-    return p;
-}
-
 void writeDriver(const std::string& fileName, const PlayerProfile& p) {
     ASSERT_TRUE(writeFileAtomically("players/" + fileName, encodeProfile(p)));
-}
-
-std::vector<std::uint8_t> bytesOf(const std::string& path) {
-    std::vector<std::uint8_t> bytes;
-    readWholeFile(path, bytes);
-    return bytes;
 }
 
 // Every plain file under the working directory, by path, except what the
@@ -91,24 +77,24 @@ struct StoredFiles : ::testing::Test {
         game = initGame();
         game->headless = true; // message boxes print their text
         game->profiles.clear();
-        game->selection.tracks.fill(-1);
-        game->selection.drivers.fill(-1);
-        game->options.skidmarks = game->options.carDamage = game->options.fuelConsumption = true;
-        game->options.unlimitedNitro = game->options.showFps = game->options.showLapRecord = false;
+        defaultOptions(*game);
         game->menuScreen = 0;
     }
     void TearDown() override {
         game->headless = false;
         game->profiles.clear();
     }
-    // A start as the game makes one, and what it said.
+    // A start as the game makes one, and what it said (its warnings on
+    // standard error are kept in `warnings`).
     std::string start() {
         game->profiles.clear();
         game->selection.tracks.fill(-1);
         game->selection.drivers.fill(-1);
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         game->quit = false;
         game->startUp();
+        warnings = testing::internal::GetCapturedStderr();
         return testing::internal::GetCapturedStdout();
     }
     std::string quit() {
@@ -120,12 +106,6 @@ struct StoredFiles : ::testing::Test {
         testing::internal::CaptureStdout();
         game->createProfile(name, type);
         return testing::internal::GetCapturedStdout();
-    }
-    std::vector<std::string> names() {
-        std::vector<std::string> out;
-        for (auto& p : game->profiles)
-            out.push_back(p->name);
-        return out;
     }
     std::vector<std::string> selectedNames() {
         std::vector<std::string> out;
@@ -152,6 +132,7 @@ struct StoredFiles : ::testing::Test {
     ScratchDir dir;
     FakePlatformScope platform;
     Game* game = nullptr;
+    std::string warnings;
 };
 
 } // namespace
@@ -180,7 +161,7 @@ TEST_F(StoredFiles, APlayersDirectoryThatIsMissingIsMadeOneThatCannotBeWrittenIs
     // changed is quiet, a changed driver is reported and its file kept.
     fs::remove("players");
     fs::create_directory("players");
-    writeDriver("Ann.pl", driver("Ann"));
+    writeDriver("Ann.pl", namedProfile("Ann"));
     const auto ann = bytesOf("players/Ann.pl");
     fs::permissions("players", fs::perms::owner_read | fs::perms::owner_exec);
     {
@@ -210,7 +191,7 @@ TEST_F(StoredFiles, APlayersDirectoryThatIsMissingIsMadeOneThatCannotBeWrittenIs
 }
 
 TEST_F(StoredFiles, AFullDiskKeepsTheOldFilesWholeAndSaysSo) {
-    writeDriver("Ann.pl", driver("Ann"));
+    writeDriver("Ann.pl", namedProfile("Ann"));
     start();
     game->selection.tracks[0] = 0;
     quit();
@@ -260,7 +241,7 @@ TEST_F(StoredFiles, AFullDiskKeepsTheOldFilesWholeAndSaysSo) {
 }
 
 TEST_F(StoredFiles, SavesKilledAtAnyMomentLeaveTheOldFileOrTheNew) {
-    writeDriver("Ann.pl", driver("Ann"));
+    writeDriver("Ann.pl", namedProfile("Ann"));
     start();
     PlayerProfile& ann = named("Ann");
     // Two versions of every file, of different lengths.
@@ -328,7 +309,7 @@ TEST_F(StoredFiles, SavesKilledAtAnyMomentLeaveTheOldFileOrTheNew) {
 }
 
 TEST_F(StoredFiles, AStartClearsTheLeftoversOfItsOwnSavesAndNothingElse) {
-    writeDriver("Ann.pl", driver("Ann"));
+    writeDriver("Ann.pl", namedProfile("Ann"));
     const std::vector<std::string> ours = {"set.dat.tmp", "selection.txt.tmp", "players/Ann.pl.tmp",
                                            "players/New One.pl.tmp", "tracks/test.rec.tmp"};
     const std::vector<std::string> theirs = {
@@ -350,7 +331,7 @@ TEST_F(StoredFiles, AStartClearsTheLeftoversOfItsOwnSavesAndNothingElse) {
         EXPECT_TRUE(fs::exists(f)) << f;
     EXPECT_TRUE(fs::is_directory("players/folder.pl.tmp"));
     EXPECT_TRUE(fs::is_symlink("players/link.pl.tmp"));
-    EXPECT_EQ(names(), (std::vector<std::string>{"Ann"}));
+    EXPECT_EQ(profileNames(*game), (std::vector<std::string>{"Ann"}));
 
     EXPECT_TRUE(isLeftoverTemporary("x.pl.tmp", "*.pl"));
     EXPECT_FALSE(isLeftoverTemporary("x.pl", "*.pl"));
@@ -359,24 +340,23 @@ TEST_F(StoredFiles, AStartClearsTheLeftoversOfItsOwnSavesAndNothingElse) {
 }
 
 TEST_F(StoredFiles, ADriverIsSavedOnlyToItsOwnFileNeverOverAnother) {
-    PlayerProfile one = driver("Player One");
+    PlayerProfile one = namedProfile("Player One");
     one.totalLaps = 5;
     writeDriver("Player One.pl", one);
     PlayerProfile copy = one;
     copy.totalLaps = 99;
     writeDriver("A copy.pl", copy); // before the real file in file order
     writeDriver("odd.pl", copy);    // after it
-    writeDriver("Bob.pl", driver("Carl"));
-    writeDriver("a.pl", driver("Ann"));
-    auto damaged = encodeProfile(driver("Zed"));
+    writeDriver("Bob.pl", namedProfile("Carl"));
+    writeDriver("a.pl", namedProfile("Ann"));
+    auto damaged = encodeProfile(namedProfile("Zed"));
     damaged.resize(damaged.size() / 2);
     writeFileAtomically("players/Zed.pl", damaged);
     const auto kept = snapshot();
 
-    testing::internal::CaptureStderr();
     start();
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(names(), (std::vector<std::string>{"Carl", "Player One", "Ann"}));
+    const std::string said = warnings;
+    EXPECT_EQ(profileNames(*game), (std::vector<std::string>{"Carl", "Player One", "Ann"}));
     EXPECT_EQ(named("Player One").totalLaps, 5) << "the file named after the driver holds it";
     EXPECT_NE(said.find("players/A copy.pl is left out"), std::string::npos) << said;
     EXPECT_NE(said.find("players/odd.pl is left out"), std::string::npos) << said;
@@ -415,10 +395,9 @@ TEST_F(StoredFiles, ADriverIsSavedOnlyToItsOwnFileNeverOverAnother) {
 
     // The next start reads every file back as the same driver; of the two
     // copies left the first in file order now holds the name.
-    testing::internal::CaptureStderr();
     start();
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(names(), (std::vector<std::string>{"Player One", "Bob", "Carl", "Zed", "a", "Ann"}));
+    EXPECT_EQ(profileNames(*game),
+              (std::vector<std::string>{"Player One", "Bob", "Carl", "Zed", "a", "Ann"}));
     EXPECT_EQ(named("Player One").totalLaps, 99);
 }
 
@@ -473,21 +452,20 @@ TEST(SelectionFile, LinesRoundTripAndAnythingElseCountsAsAbsent) {
 
 TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     for (const char* name : {"Bob", "Cy", "Dee", "Eve"})
-        writeDriver(std::string(name) + ".pl", driver(name, name[0] == 'E' ? Human : Computer));
+        writeDriver(std::string(name) + ".pl",
+                    namedProfile(name, name[0] == 'E' ? Human : Computer));
     writeFileAtomically("tracks/b.map", bytesOf("tracks/test.map"));
     start();
     select({"Eve", "Cy", "Dee"});
     game->selection.tracks = {1, 0, 1, -1, -1, -1, -1, -1}; // test.map, b.map, test.map
     quit();
     auto restart = [&] {
-        testing::internal::CaptureStderr();
         start();
-        testing::internal::GetCapturedStderr();
         quit();
     };
 
     // A driver file added by hand before them all.
-    writeDriver("Al.pl", driver("Al", Human));
+    writeDriver("Al.pl", namedProfile("Al", Human));
     restart();
     EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Eve", "Cy", "Dee"}));
     // One damaged, one removed: neither selected.
@@ -514,7 +492,7 @@ TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     game->selection.drivers = {0, -1, -1, -1, -1, -1, -1, -1};
     writeFileAtomically("set.dat", encodeSettings(*game->mainMenu, game->selection.tracks,
                                                   game->selection.drivers));
-    writeDriver("Abe.pl", driver("Abe"));
+    writeDriver("Abe.pl", namedProfile("Abe"));
     restart();
     EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Abe"}));
 }
@@ -574,8 +552,8 @@ TEST_F(StoredFiles, DamagedFilesAtStartLoseNothing) {
             SCOPED_TRACE(kind + " " + damage);
             ScratchDir scratch;
             game->profiles.clear();
-            writeDriver("Ann.pl", driver("Ann"));
-            writeDriver("Bob.pl", driver("Bob", Computer));
+            writeDriver("Ann.pl", namedProfile("Ann"));
+            writeDriver("Bob.pl", namedProfile("Bob", Computer));
             writeFileAtomically("tracks/test.rec",
                                 encodeLapRecord({900, "Bob", "Comet", "01-02-03"}));
             ownCopyOf("cars");
@@ -607,35 +585,23 @@ TEST_F(StoredFiles, DamagedFilesAtStartLoseNothing) {
                 EXPECT_EQ(snapshot(), before);
                 continue;
             }
-            testing::internal::CaptureStderr();
             start();
-            testing::internal::GetCapturedStderr();
             quit();
-            auto after = snapshot();
-            if (kind == "set.dat") {
-                // Replaced by a whole one; with it the selection it lost.
-                GameMenu& menu = *game->mainMenu;
+            auto after = snapshot(), kept = before;
+            if (kind == "set.dat" || kind == "players/Ann.pl") {
+                // set.dat is written whole again, with the selection it lost
+                // or, Ann left out, with Bob moved up; nothing else changes.
                 std::array<std::int32_t, 8> t, p;
-                EXPECT_TRUE(decodeSettings(after.at("set.dat"), menu, t, p));
-                after.erase("set.dat");
-                after.erase("selection.txt");
-                auto kept = before;
-                kept.erase("set.dat");
-                kept.erase("selection.txt");
-                EXPECT_EQ(after, kept);
-            } else if (kind == "players/Ann.pl") {
-                // Ann is left out, so Bob moved up in set.dat's positions.
-                EXPECT_EQ(after.at(kind), before.at(kind));
-                EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Bob"}));
-                after.erase("set.dat");
-                after.erase("selection.txt");
-                auto kept = before;
-                kept.erase("set.dat");
-                kept.erase("selection.txt");
-                EXPECT_EQ(after, kept);
-            } else {
-                EXPECT_EQ(after, before);
+                EXPECT_TRUE(decodeSettings(after.at("set.dat"), *game->mainMenu, t, p));
+                for (auto* files : {&after, &kept}) {
+                    files->erase("set.dat");
+                    files->erase("selection.txt");
+                }
             }
+            if (kind == "players/Ann.pl") {
+                EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Bob"}));
+            }
+            EXPECT_EQ(after, kept);
         }
     game->profiles.clear();
 }

@@ -8,6 +8,7 @@
 #include "gfx/surface.hpp"
 #include "platform/platform.hpp"
 #include "race/race.hpp"
+#include "records/profile.hpp"
 #include "scratch_dir.hpp"
 #include "track/track.hpp"
 #include "ui/screen_context.hpp"
@@ -22,12 +23,63 @@
 #include <unistd.h>
 #include <vector>
 
+constexpr double kPi = 3.1415926535;
+
 // The one game, initialised once on the dummy video driver from the runtime
 // directory (the title picture is read from there).
 inline Game* initGame() {
     Game* game = Game::instance();
     if (!game->initialised) game->init(0, nullptr);
     return game;
+}
+
+// The game's options and selections as a fresh start has them.
+inline void defaultOptions(Game& game) {
+    game.selection.tracks.fill(-1);
+    game.selection.drivers.fill(-1);
+    game.options.skidmarks = game.options.carDamage = game.options.fuelConsumption = true;
+    game.options.unlimitedNitro = game.options.showFps = game.options.showLapRecord = false;
+}
+
+inline std::vector<std::uint8_t> bytesOf(const std::string& path) {
+    std::vector<std::uint8_t> bytes;
+    readWholeFile(path, bytes);
+    return bytes;
+}
+
+inline PlayerProfile namedProfile(const std::string& name, std::int32_t type = Human) {
+    PlayerProfile p;
+    p.name = name;
+    p.type = type;
+    p.carName = "Comet";
+    return p;
+}
+
+// The game's drivers by name, in its order.
+inline std::vector<std::string> profileNames(const Game& game) {
+    std::vector<std::string> out;
+    for (auto& p : game.profiles)
+        out.push_back(p->name);
+    return out;
+}
+
+// A PCX file of width x height over the given data, with a palette of
+// paletteFill, paletteFill + 1, ... and, unless asked not to, its marker.
+inline std::vector<std::uint8_t> pcxFile(int width, int height,
+                                         const std::vector<std::uint8_t>& data,
+                                         std::uint8_t paletteFill = 0, bool marker = true) {
+    std::vector<std::uint8_t> f(128, 0);
+    f[0] = 10;
+    f[8] = std::uint8_t((width - 1) & 0xFF);
+    f[9] = std::uint8_t((width - 1) >> 8);
+    f[10] = std::uint8_t((height - 1) & 0xFF);
+    f[11] = std::uint8_t((height - 1) >> 8);
+    for (std::uint8_t b : data)
+        f.push_back(b);
+    if (marker) f.push_back(12);
+    for (int i = 0; i < 768; ++i)
+        f.push_back(std::uint8_t(paletteFill + i));
+    return f;
 }
 
 // Whether a race would take a car of the type: its frames can be made
@@ -68,6 +120,11 @@ class FakePlatformScope {
     }
     void release(int frame, SDLKey key) {
         at(frame, [key](FakePlatform& f) { f.release(key); });
+    }
+    // Held in the key state from one shown frame to another.
+    void tap(int from, int to, SDLKey key) {
+        press(from, key);
+        release(to, key);
     }
     // A key held from one moment to another, as a keyboard reports it: held
     // in the key state, and a key-down and a key-up event.
