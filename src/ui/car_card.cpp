@@ -116,7 +116,10 @@ void drawCarCard(SDL_Surface* screen, const Font& font, std::int32_t x, std::int
     const std::int32_t barX = barsX + labelWidth + 4;
     darkenRect(screen, x - 4, y - 4, barX + kBarWidth + 6, y + kCardHeight);
 
-    drawText(screen, font, x, y, car.name, 0xFFFFFF00, true);
+    std::string name = car.name; // up to 79 characters: kept on the card
+    while (!name.empty() && textWidth(font, name) > barX + kBarWidth - x)
+        name.pop_back();
+    drawText(screen, font, x, y, name, 0xFFFFFF00, true);
     if (SDL_Surface* picture = pictures.picture(car.picture)) {
         const std::int32_t px = x + (kPictureBox - picture->w) / 2;
         const std::int32_t py = y + line + (kCardHeight - line - picture->h) / 2;

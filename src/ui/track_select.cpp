@@ -37,8 +37,12 @@ void TrackSelectionScreen::drawPreview(std::int32_t position) {
     const std::int32_t line = glyphHeight(small, 'A') + 3;
     drawText(screen, small, kPreviewX, kPreviewY + h + 6, "Lap record: " + lapTimeText(record.time),
              0xFFFFFF00, true);
-    drawText(screen, small, kPreviewX, kPreviewY + h + 6 + line, record.driver + ", " + record.car,
-             kWhite, true);
+    // Names run up to 79 characters: cut to the box rather than into the
+    // selected list.
+    std::string holder = record.driver + ", " + record.car;
+    while (!holder.empty() && textWidth(small, holder) > w)
+        holder.pop_back();
+    drawText(screen, small, kPreviewX, kPreviewY + h + 6 + line, holder, kWhite, true);
 }
 
 void TrackSelectionScreen::addTrack(std::int32_t position) {
