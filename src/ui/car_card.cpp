@@ -95,7 +95,8 @@ SDL_Surface* CarPictures::picture(const std::string& path) {
     ++filesRead;
     SDL_Surface* shown = nullptr;
     if (SDL_Surface* loaded = loadCheckedBmp(path)) {
-        if (loaded->w <= kMaxCarPictureSide && loaded->h <= kMaxCarPictureSide)
+        if (loaded->w > 0 && loaded->h > 0 && loaded->w <= kMaxCarPictureSide &&
+            loaded->h <= kMaxCarPictureSide)
             shown = turnedAndDoubled(loaded);
         SDL_FreeSurface(loaded);
     }
