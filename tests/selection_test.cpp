@@ -138,6 +138,18 @@ TEST_F(DriverScreen, AtMostTwoHumansAndEachOnce) {
     EXPECT_EQ(chosen(), (std::vector<std::int32_t>{0, 1, 3}));
     EXPECT_EQ(screen.humanCount, 2);
     EXPECT_EQ(rig.settings.selectedDriverCount, 3);
+    // Only the third human is refused with a word; choosing a driver twice
+    // stays silent.
+    EXPECT_EQ(rig.messages,
+              (std::vector<std::string>(2, "A third human driver would have no view.")));
+    screen.column = 4;
+    screen.row = 0;
+    enter(); // takes the first human off
+    screen.column = 0;
+    screen.row = 2;
+    enter();
+    EXPECT_EQ(chosen(), (std::vector<std::int32_t>{1, 3, 2})) << "a free view takes the third";
+    EXPECT_EQ(rig.messages.size(), 2u);
 }
 
 TEST_F(DriverScreen, TheReturnThatOpenedTheScreenDoesNotAct) {

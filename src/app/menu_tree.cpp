@@ -57,8 +57,12 @@ void Game::buildMainMenu() {
     place(1, 1, "TIME TRIAL", drive(TimeTrial), PlainItem, 0, -1);
     place(1, 2, "RACE/RACING SEASON", drive(RacingSeason), PlainItem, 0, -1)->spacing = 2;
     place(
-        1, 3, "TRACKS...", [this](MenuItem&) { menuScreen = TrackSelectionShown; }, PlainItem, 0,
-        -1);
+        1, 3, "TRACKS...",
+        [this](MenuItem&) {
+            trackSelection.open();
+            menuScreen = TrackSelectionShown;
+        },
+        PlainItem, 0, -1);
     place(
         1, 4, "DRIVERS...", [this](MenuItem&) { menuScreen = DriverSelectionShown; }, PlainItem, 0,
         -1);

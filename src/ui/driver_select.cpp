@@ -14,6 +14,10 @@ constexpr std::uint32_t kWhite = 0xFFFFFFFF;
 constexpr std::uint32_t kDimWhite = 0xFF7F7F7F;
 constexpr std::uint32_t kGreen = 0xFF00FF00;
 constexpr std::int32_t kPerPage = 8;
+constexpr std::int32_t kMaxHumans = 2;
+// The car card sits right of "Create Driver...", above the help lines.
+constexpr std::int32_t kCardX = 240;
+constexpr std::int32_t kCardY = 222;
 
 bool isSelected(const Selection& selection, std::int32_t position) {
     for (std::int32_t slot : selection.drivers)
@@ -39,6 +43,15 @@ DriverSelectionScreen::DriverSelectionScreen(const ScreenContext& context, Drive
                                              DriverCreationScreen& creation)
     : context_(context), roster_(roster), keySettings_(keySettings), creation_(creation),
       returnKey_(context.keyboard) {}
+
+const CarType* DriverSelectionScreen::carNamed(const std::string& carName) const {
+    // Looked up every frame the card shows: quietly, unlike the race's look-up.
+    for (const auto& car : roster_.cars)
+        if (car->name == carName) return car.get();
+    for (const auto& car : roster_.cars)
+        if (car->picture == carName) return car.get();
+    return nullptr;
+}
 
 const CarType* DriverSelectionScreen::nextCar(const std::string& carName) const {
     const auto& cars = roster_.cars;
@@ -156,6 +169,11 @@ void DriverSelectionScreen::frame() {
 
     const Font& medium = fonts.medium;
     drawText(screen, medium, 40, 230, "Create Driver...", column == 5 ? kWhite : kDimWhite, true);
+    // The car being chosen, shown while the cursor is on it.
+    if (column == 3)
+        if (const PlayerProfile* p = roster_.at(cursor))
+            if (const CarType* car = carNamed(p->carName))
+                drawCarCard(screen, small, kCardX, kCardY, *car, roster_.cars, carPictures);
     drawCentred(screen, medium, "PAGE UP/PAGE DOWN - Next/Prev page.", 0xFFFFFF00, 300);
     drawCentred(screen, medium, "DEL - delete driver.", 0xFFFFFF00, 330);
     drawCentred(screen, medium, "ESC - go back.", 0xFFFFFF00, 360);
@@ -226,7 +244,11 @@ void DriverSelectionScreen::frame() {
         PlayerProfile* p = roster_.at(position);
         switch (column) {
         case 0:
-            if (p && (p->type == Computer || humanCount < 2) && !isSelected(selection, position))
+            if (!p || isSelected(selection, position)) break;
+            // Split screen has two views: a third human would race unseen.
+            if (p->type == Human && humanCount >= kMaxHumans)
+                context_.ask("A third human driver would have no view.", false);
+            else
                 addDriver(position);
             break;
         case 1:

@@ -1,10 +1,11 @@
 // The driver selection screen: every driver, eight to a page, with type
 // and car; up to eight chosen for the next race (at most two human); car
-// cycling, statistics, key settings, creation and deletion. And the driver
-// creation screen it opens.
+// cycling with the car's picture and handling shown, statistics, key
+// settings, creation and deletion. And the driver creation screen it opens.
 #pragma once
 
 #include "platform/platform.hpp"
+#include "ui/car_card.hpp"
 #include "ui/key_settings.hpp"
 #include "ui/screen_context.hpp"
 
@@ -74,10 +75,14 @@ class DriverSelectionScreen {
     // Humans among the chosen drivers, as last drawn.
     std::int32_t humanCount = 0;
 
+    CarPictures carPictures;
+
   private:
     // The car after the driver's in the car list; the first car for one the
     // list does not know.
     const CarType* nextCar(const std::string& carName) const;
+    // The car a driver's profile names, by name, else by picture; none.
+    const CarType* carNamed(const std::string& carName) const;
 
     const ScreenContext& context_;
     DriverRoster& roster_;

@@ -1,6 +1,7 @@
 #include "ui/track_select.hpp"
 
 #include "gfx/font.hpp"
+#include "gfx/surface.hpp"
 #include "platform/platform.hpp"
 #include "track/directory.hpp"
 
@@ -13,7 +14,36 @@ constexpr std::uint32_t kDimWhite = 0xFF7F7F7F;
 constexpr std::uint32_t kGreen = 0xFF00FF00;
 // Rows below this would run into the help line; the list stops there.
 constexpr std::int32_t kListBottom = 340;
+// The preview stands between the two lists.
+constexpr std::int32_t kPreviewX = 208;
+constexpr std::int32_t kPreviewY = 110;
 } // namespace
+
+void TrackSelectionScreen::drawPreview(std::int32_t position) {
+    SDL_Surface* screen = context_.screen;
+    if (!screen || position < 0 || position >= std::int32_t(tracks_.size())) return;
+    const std::string& file = tracks_[std::size_t(position)];
+    constexpr std::int32_t w = TrackPreviews::kWidth, h = TrackPreviews::kHeight;
+    SDL_Surface* picture = previews.picture(file);
+    const Font& small = context_.fonts.small;
+    darkenRect(screen, kPreviewX - 3, kPreviewY - 3, kPreviewX + w + 3, kPreviewY + h + 40);
+    const std::int32_t px = kPreviewX + (w - picture->w) / 2;
+    const std::int32_t py = kPreviewY + (h - picture->h) / 2;
+    maskedBlit(picture, screen, px, py);
+    if (previews.unreadable(file))
+        drawText(screen, small, kPreviewX + w / 2 - textWidth(small, "NO PICTURE") / 2,
+                 kPreviewY + h / 2 - 4, "NO PICTURE", kDimWhite, true);
+    const LapRecord& record = previews.record(file);
+    const std::int32_t line = glyphHeight(small, 'A') + 3;
+    drawText(screen, small, kPreviewX, kPreviewY + h + 6, "Lap record: " + lapTimeText(record.time),
+             0xFFFFFF00, true);
+    // Names run up to 79 characters: cut to the box rather than into the
+    // selected list.
+    std::string holder = record.driver + ", " + record.car;
+    while (!holder.empty() && textWidth(small, holder) > w)
+        holder.pop_back();
+    drawText(screen, small, kPreviewX, kPreviewY + h + 6 + line, holder, kWhite, true);
+}
 
 void TrackSelectionScreen::addTrack(std::int32_t position) {
     Selection& selection = context_.selection;
@@ -79,6 +109,10 @@ void TrackSelectionScreen::frame() {
                  column == 1 && row == j ? kWhite : kDimWhite, true);
     }
     drawCentred(screen, font, "Hit ESC to go back.", 0xFFFFFF00, 350);
+    if (column == 0)
+        drawPreview(row);
+    else if (row >= 0 && row < selection.trackCount)
+        drawPreview(selection.tracks[std::size_t(row)]);
 
     switch (context_.keyboard.pressed) {
     case SDLK_UP:
