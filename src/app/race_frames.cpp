@@ -144,7 +144,10 @@ bool Game::racePausedFrame() {
         // From the kept frame every time, so that the band does not darken
         // frame after frame.
         copySurface(screen, pausedFrame);
-        darkenRect(screen, 0, screen->h / 2 - 40, screen->w, screen->h / 2 + 40);
+        // An eighth of its light: the race shows through, READY or STEADY
+        // under the word no longer reads.
+        for (int i = 0; i < 3; ++i)
+            darkenRect(screen, 0, screen->h / 2 - 32, screen->w, screen->h / 2 + 32);
         drawCentred(screen, fonts.large, "PAUSED", 0xFFFFFF00, -1);
     }
     return true;

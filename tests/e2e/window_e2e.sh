@@ -28,20 +28,23 @@ shot menu
 [ "$(colours_in "$work/menu_window.png")" -gt 8 ] || fail "the window shows no picture"
 /usr/bin/convert "$work/menu_window.png" -sample 50% -sample 200% "$work/menu_squares.png"
 blur=$(/usr/bin/compare -metric AE "$work/menu_window.png" "$work/menu_squares.png" null: 2>&1 || true)
-[ "${blur%% *}" -eq 0 ] || fail "the picture is not made of 2 x 2 squares ($blur pixels differ)"
+[ "${blur%% *}" = 0 ] || fail "the picture is not made of 2 x 2 squares ($blur pixels differ)"
 echo "scale 2: every picture pixel a 2 x 2 square"
 
-# F11 goes to full screen: the window covers the screen. F11 again: the
-# window as it was.
+# F11 goes to full screen: a window of the screen's size, the picture at
+# scale 2 in its middle on black. (No window manager moves it to the corner:
+# it stays where the window was, which leaves the picture on the screen.)
+# F11 again: the window as it was.
 key F11
 sleep 0.5
-read -r width height _ _ < <(window_geometry) || fail "no game window after F11"
+read -r width height left top < <(window_geometry) || fail "no game window after F11"
 [ "$width" = 1600 ] && [ "$height" = 1000 ] || fail "full screen is ${width}x$height"
 shot full
-/usr/bin/convert "$work/full.png" -crop 1280x800+160+100 +repage "$work/full_middle.png"
+x=$((left + 160)) y=$((top + 100))
+/usr/bin/convert "$work/full.png" -crop "1280x800+$x+$y" +repage "$work/full_middle.png"
 same=$(/usr/bin/compare -metric AE "$work/menu_window.png" "$work/full_middle.png" null: 2>&1 || true)
-[ "${same%% *}" -eq 0 ] || fail "full screen does not show the same picture, centred ($same)"
-border=$(share_of "$work/full.png" 1600x100+0+0 '#000000')
+[ "${same%% *}" = 0 ] || fail "full screen does not show the same picture, centred ($same)"
+border=$(share_of "$work/full.png" "1280x100+$x+$top" '#000000')
 awk "BEGIN { exit !($border > 0.999) }" || fail "no black border above the picture ($border)"
 echo "F11: full screen, the picture centred at scale 2 on black"
 key F11
@@ -61,7 +64,7 @@ shot paused1
 sleep 1
 shot paused2
 frozen=$(/usr/bin/compare -metric AE "$work/paused1.png" "$work/paused2.png" null: 2>&1 || true)
-[ "${frozen%% *}" -eq 0 ] || fail "the paused race picture changed ($frozen pixels)"
+[ "${frozen%% *}" = 0 ] || fail "the paused race picture changed ($frozen pixels)"
 yellow=$(share_of "$work/paused1.png" "1280x160+$left+$((top + 320))" '#FFFF00')
 awk "BEGIN { exit !($yellow > 0.01) }" || fail "no PAUSED over the race ($yellow)"
 echo "P: the race picture stands still under PAUSED"
@@ -72,7 +75,7 @@ sleep 1
 shot going2
 xdotool keyup Up
 moved=$(/usr/bin/compare -metric AE "$work/going1.png" "$work/going2.png" null: 2>&1 || true)
-[ "${moved%% *}" -gt 20000 ] || fail "the race did not go on after P ($moved)"
+awk "BEGIN { exit !(${moved%% *} > 20000) }" || fail "the race did not go on after P ($moved)"
 echo "P again: the race moves on ($moved pixels changed)"
 
 key Escape
