@@ -136,8 +136,9 @@ void Game::resumeRace() {
 
 bool Game::racePausedFrame() {
     pauseKeys.update();
-    const bool pressed = pauseKeys.pressed(SDLK_PAUSE) ||
-                         (pauseKeys.pressed(SDLK_p) && !humanDrivesWith(*race, SDLK_p));
+    bool pressed = false;
+    for (const std::int32_t key : {SDLK_p, SDLK_PAUSE})
+        if (pauseKeys.pressed(key) && !humanDrivesWith(*race, key)) pressed = true;
     if (pressed) paused ? resumeRace() : pauseRace();
     if (!paused) return false;
     if (drawRace && screen && pausedFrame) {
