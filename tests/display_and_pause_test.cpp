@@ -53,63 +53,38 @@ std::string firstWrongPixel(SDL_Surface* output, const Placement& at) {
 TEST(DisplayOptions, FlagsAreReadAndAnythingElseIsRefused) {
     DisplayOptions o;
     std::string why;
-    ASSERT_TRUE(parse({}, o, why));
-    EXPECT_FALSE(o.window);
-    EXPECT_EQ(o.scale, 0) << "no flag: full screen as always";
     ASSERT_TRUE(parse({"--window", "--scale", "2"}, o, why)) << why;
-    EXPECT_TRUE(o.window);
-    EXPECT_EQ(o.scale, 2);
+    EXPECT_TRUE(o.window && o.scale == 2);
     ASSERT_TRUE(parse({"--scale=8"}, o, why)) << why;
     EXPECT_EQ(o.scale, 8);
-    for (const auto& bad : std::vector<std::vector<std::string>>{{"--scale"},
-                                                                 {"--scale", "0"},
-                                                                 {"--scale", "9"},
-                                                                 {"--scale", "-1"},
-                                                                 {"--scale", "2x"},
-                                                                 {"--scale", ""},
-                                                                 {"--scale=99999999999"},
-                                                                 {"--fullscreen"},
-                                                                 {"--window", "2"}}) {
-        DisplayOptions refused;
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--scale"},
+                                                {"--scale", "0"},
+                                                {"--scale", "9"},
+                                                {"--scale", "2x"},
+                                                {"--scale=99999999999"},
+                                                {"--window", "2"}}) {
         why.clear();
-        EXPECT_FALSE(parse(bad, refused, why)) << bad[0];
-        EXPECT_FALSE(why.empty()) << bad[0];
+        EXPECT_FALSE(parse(bad, o, why) || why.empty()) << bad.back();
     }
 }
 
-TEST(DisplayPlacement, TheLargestWholeScaleThatFitsCentred) {
-    auto same = [](Placement a, Placement b) {
-        return a.scale == b.scale && a.x == b.x && a.y == b.y;
-    };
-    EXPECT_TRUE(same(placePicture(1280, 800, 2), {2, 0, 0})) << "a window of the scale";
-    EXPECT_TRUE(same(placePicture(640, 400, 0), {1, 0, 0})) << "no scale asked";
-    EXPECT_TRUE(same(placePicture(1920, 1080, 3), {2, 320, 140})) << "3 does not fit 1080";
-    EXPECT_TRUE(same(placePicture(1920, 1200, 3), {3, 0, 0}));
-    EXPECT_TRUE(same(placePicture(1024, 768, 2), {1, 192, 184}));
-    EXPECT_TRUE(same(placePicture(7680, 4320, 100), {kMaxScale, 1280, 560}));
-    EXPECT_TRUE(same(placePicture(600, 300, 2), {1, 0, 0})) << "smaller than the picture";
-}
+TEST(DisplayScaling, TheLargestWholeScaleThatFitsEveryPixelASquareOnBlack) {
+    const Placement fitted = placePicture(1920, 1080, 3);
+    EXPECT_EQ(fitted.scale, 2) << "3 does not fit 1080 lines";
+    EXPECT_EQ(fitted.x, 320);
+    EXPECT_EQ(fitted.y, 140);
+    EXPECT_EQ(placePicture(600, 300, 2).scale, 1) << "smaller than the picture: its corner";
 
-TEST(DisplayScaling, EveryPixelASquareOnBlackAndNothingOutsideTheOutput) {
     SDL_Surface* picture = patternPicture();
-    // Letterboxed, exact, and larger than the output on both sides: every
-    // output pixel is checked (the sanitizers watch for writes beyond it).
-    for (const auto& [w, h, at] :
-         std::vector<std::tuple<int, int, Placement>>{{1400, 900, {2, 60, 50}},
-                                                      {1280, 800, {2, 0, 0}},
-                                                      {640, 400, {1, 0, 0}},
-                                                      {301, 203, {3, 0, 0}},
-                                                      {500, 300, {2, -7, -5}}}) {
+    // Letterboxed, and larger than the output on every side: every output
+    // pixel is checked (the sanitizers watch for writes beyond it).
+    for (const auto& [w, h, at] : std::vector<std::tuple<int, int, Placement>>{
+             {1400, 900, {2, 60, 50}}, {301, 203, {3, 0, 0}}, {500, 300, {2, -7, -5}}}) {
         SDL_Surface* output = filledSurface(w, h, 0xFFFFFFFF);
         scalePicture(picture, output, at);
         EXPECT_EQ(firstWrongPixel(output, at), "") << w << "x" << h << " at scale " << at.scale;
         SDL_FreeSurface(output);
     }
-    SDL_Surface* sixteen = SDL_CreateRGBSurface(SDL_SWSURFACE, 64, 40, 16, 0, 0, 0, 0);
-    SDL_FillRect(sixteen, nullptr, 0x1234);
-    scalePicture(picture, sixteen, {1, 0, 0});
-    EXPECT_EQ(static_cast<std::uint16_t*>(sixteen->pixels)[0], 0x1234) << "not 32-bit: untouched";
-    SDL_FreeSurface(sixteen);
     SDL_FreeSurface(picture);
 }
 
@@ -124,11 +99,8 @@ TEST(DisplayWindow, AScaledWindowShowsThePictureAndF11SwitchesItToFullScreenAndB
     windowed.scale = 2;
     ASSERT_TRUE(display.open(windowed, why)) << why;
     EXPECT_EQ(display.picture(), picture) << "the game keeps drawing where it drew";
-    SDL_Surface* output = SDL_GetVideoSurface();
-    ASSERT_EQ(output->w, 1280);
-    ASSERT_EQ(output->h, 800);
-    EXPECT_FALSE(display.fullScreen());
-
+    ASSERT_EQ(SDL_GetVideoSurface()->w, 1280);
+    ASSERT_EQ(SDL_GetVideoSurface()->h, 800);
     SDL_Surface* pattern = patternPicture();
     copySurface(picture, pattern);
     SDL_FreeSurface(pattern);
@@ -143,18 +115,13 @@ TEST(DisplayWindow, AScaledWindowShowsThePictureAndF11SwitchesItToFullScreenAndB
         EXPECT_TRUE(platform.fake.events.empty()) << "F11 never reaches a screen";
         display.present();
         EXPECT_TRUE(display.fullScreen());
-        output = SDL_GetVideoSurface();
-        const Placement at = display.placement();
-        EXPECT_GE(output->w, 640);
-        EXPECT_GE(output->h, 400);
-        EXPECT_LE(at.scale, 2);
-        EXPECT_EQ(firstWrongPixel(output, at), "") << "letterboxed on black";
+        EXPECT_EQ(firstWrongPixel(SDL_GetVideoSurface(), display.placement()), "")
+            << "letterboxed on black";
 
         platform.fake.queueKeyDown(SDLK_F11);
         pumpEvents();
         display.present();
         EXPECT_FALSE(display.fullScreen());
-        EXPECT_EQ(SDL_GetVideoSurface()->w, 1280);
         EXPECT_EQ(firstWrongPixel(SDL_GetVideoSurface(), {2, 0, 0}), "");
     }
     ASSERT_TRUE(display.open(game->displayOptions, why)) << why;
