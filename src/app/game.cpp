@@ -24,8 +24,6 @@
 #include <utility>
 
 namespace {
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 400;
 constexpr Uint32 kFrameMilliseconds = 16;
 } // namespace
 
@@ -62,11 +60,12 @@ void Game::init(int, char**) {
         std::exit(1);
     }
     std::atexit(SDL_Quit);
-    screen = SDL_SetVideoMode(kScreenWidth, kScreenHeight, 32, fullScreen ? SDL_FULLSCREEN : 0);
-    if (!screen) {
-        std::fprintf(stderr, "Unable to set selected videomode: %s\n", SDL_GetError());
+    std::string why;
+    if (!display.open(displayOptions, why)) {
+        std::fprintf(stderr, "Unable to set selected videomode: %s\n", why.c_str());
         std::exit(1);
     }
+    screen = display.picture();
     context.screen = screen;
     SDL_WM_SetCaption("Gravelin", "Gravelin");
     std::printf("Display Info:\n");
@@ -140,6 +139,10 @@ void Game::startUp() {
 
 void Game::runFrame() {
     const Uint32 frameStart = ticks();
+    // Asked every frame, so that a loss in the menus is not taken for one
+    // in the next race.
+    if (takeFocusLoss() && (state == StartLights || state == Racing || state == RaceOver))
+        pauseRace();
     switch (state) {
     case MainMenu:
         mainMenuFrame();

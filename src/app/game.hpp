@@ -8,6 +8,7 @@
 #include "frontend/race_drawing.hpp"
 #include "frontend/race_sound.hpp"
 #include "gfx/font.hpp"
+#include "platform/display.hpp"
 #include "platform/platform.hpp"
 #include "race/race.hpp"
 #include "ui/dialog.hpp"
@@ -144,6 +145,17 @@ class Game {
     // A human's warning in the middle of its view, while the race shows it.
     void drawWarnings();
 
+    // The race stands still: no car moves, no clock runs, no fuel is used,
+    // the engines are silent, and its frames show the last one drawn with
+    // PAUSED over it. P or PAUSE pauses and goes on; so does the window
+    // losing the focus, and only the key goes on.
+    void pauseRace();
+    void resumeRace();
+    // A race frame's first step: serves the pause keys and, while paused,
+    // draws the frame. True when the race is not to step this frame.
+    bool racePausedFrame();
+    bool paused = false;
+
     SDL_Surface* screen = nullptr;
     bool initialised = false;
     std::vector<std::unique_ptr<CarType>> cars;
@@ -185,14 +197,19 @@ class Game {
     std::int32_t blinkIndex = 0;
     std::int32_t raceOverFrames = 0;
     float framesPerSecondValue = 0;
+    // The frame that was on the screen when the race paused.
+    SDL_Surface* pausedFrame = nullptr;
     // Shows a race set-up failure and goes back to the menu.
     void abandonRace(const std::string& why);
 
   public:
     // The title picture: the background of every menu screen.
     SDL_Surface* titleImage = nullptr;
-    // Always true: the game asks for a full-screen 640 x 400 mode.
-    bool fullScreen = true;
+    // The window or full screen; screen is its picture, drawn at 640 x 400
+    // whatever size it is shown at.
+    Display display;
+    // How init opens it; main takes them from the command line.
+    DisplayOptions displayOptions;
     // Counts every frame of the main loop from 0.
     std::uint32_t frameCounter = 0;
     // False until the coming race has been set up.
@@ -217,6 +234,8 @@ class Game {
     LapRecordsScreen lapRecords;
     StandingsScreen standingsScreen;
     MenuKeys menuKeys;
+    // P or PAUSE in a race, one action a press.
+    KeyRepeat pauseKeys{keyboard};
     // Which screen the main-menu state shows (MenuScreen).
     std::int32_t menuScreen = MenuPages;
 

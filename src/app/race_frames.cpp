@@ -19,6 +19,15 @@
 namespace {
 const char* const kStartTexts[] = {"READY...", "STEADY...", "GO!!!"};
 constexpr std::uint32_t kBlinkColours[] = {0xFFFFFF00, 0xFFFF0000};
+
+// A human who drives with the key needs it for the car: it cannot pause too.
+bool humanDrivesWith(const Race& race, std::int32_t key) {
+    for (const auto& p : race.players())
+        if (p->isHuman() && p->profile)
+            for (std::int32_t control : p->profile->controls)
+                if (control == key) return true;
+    return false;
+}
 } // namespace
 
 void Game::abandonRace(const std::string& why) {
@@ -36,6 +45,7 @@ bool Game::prepareRace() {
     const std::string& file = settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces];
     std::string why;
     if (!race->prepareRace(file, why)) return false;
+    paused = false;
     drawing.skidmarks = options.skidmarks;
     // A race nobody watches needs no drawn track: the largest is 18 MB.
     if (drawRace && !drawing.prepare(*race)) return false;
@@ -106,8 +116,47 @@ void Game::drawWarnings() {
     }
 }
 
+void Game::pauseRace() {
+    if (paused || !race) return;
+    paused = true;
+    raceSound.pause();
+    if (drawRace && screen) {
+        if (!pausedFrame) pausedFrame = createSurface(screen->w, screen->h, false);
+        copySurface(pausedFrame, screen);
+    }
+}
+
+void Game::resumeRace() {
+    if (!paused) return;
+    paused = false;
+    // Without the overlay: the next frame draws over what was shown.
+    if (drawRace && screen && pausedFrame) copySurface(screen, pausedFrame);
+    raceSound.resume();
+}
+
+bool Game::racePausedFrame() {
+    pauseKeys.update();
+    bool pressed = false;
+    for (const std::int32_t key : {SDLK_p, SDLK_PAUSE})
+        if (pauseKeys.pressed(key) && !humanDrivesWith(*race, key)) pressed = true;
+    if (pressed) paused ? resumeRace() : pauseRace();
+    if (!paused) return false;
+    if (drawRace && screen && pausedFrame) {
+        // From the kept frame every time, so that the band does not darken
+        // frame after frame.
+        copySurface(screen, pausedFrame);
+        // An eighth of its light: the race shows through, READY or STEADY
+        // under the word no longer reads.
+        for (int i = 0; i < 3; ++i)
+            darkenRect(screen, 0, screen->h / 2 - 32, screen->w, screen->h / 2 + 32);
+        drawCentred(screen, fonts.large, "PAUSED", 0xFFFFFF00, -1);
+    }
+    return true;
+}
+
 void Game::raceFrame() {
     if (!race || !race->track() || (drawRace && !drawing.trackSurface)) return;
+    if (racePausedFrame()) return;
     // The lights as they stood when the frame began: the race counts them
     // on after its drivers have moved.
     const bool lightsOn = race->phase() == RacePhase::StartLights;
@@ -128,6 +177,7 @@ void Game::raceFrame() {
 
 void Game::raceOverFrame() {
     if (!race || !race->track() || (drawRace && !drawing.trackSurface)) return;
+    if (racePausedFrame()) return;
     stepRace();
     bool recordShown = false;
     if (race->newLapRecord) {

@@ -9,6 +9,7 @@ void RaceSound::prepare(const Race& race) {
     const auto& players = race.players();
     engineStarted_.assign(players.size(), 0);
     skidStarted_.assign(players.size(), 0);
+    pausedChannels_.clear();
     // Decided before the first driver moves and starts any engine, so that
     // in a race with a human the computer drivers' engines never play.
     soundFollowsHumans_ = false;
@@ -58,4 +59,18 @@ void RaceSound::startEngineSounds(const Race& race) {
         sound::setPaused(channelOf(0) + 1, false);
     }
     sound::setPaused(sound::kCollisionChannel, false);
+}
+
+void RaceSound::pause() {
+    for (std::int32_t channel = 0; channel < sound::kChannels; ++channel)
+        if (sound::isAudible(channel)) {
+            sound::setPaused(channel, true);
+            pausedChannels_.push_back(channel);
+        }
+}
+
+void RaceSound::resume() {
+    for (std::int32_t channel : pausedChannels_)
+        sound::setPaused(channel, false);
+    pausedChannels_.clear();
 }

@@ -27,8 +27,13 @@ class RaceSound {
     // True while a race has a human driver: the computer drivers' cars are
     // then silent.
     bool followsHumans() const { return soundFollowsHumans_; }
+    // A paused race: every channel heard falls silent, and resume brings
+    // back those and only those.
+    void pause();
+    void resume();
 
   private:
     bool soundFollowsHumans_ = false;
+    std::vector<std::int32_t> pausedChannels_;
     std::vector<std::uint8_t> engineStarted_, skidStarted_;
 };

@@ -1,15 +1,40 @@
 #include "platform/platform.hpp"
 
+#include "platform/display.hpp"
+
 #include <algorithm>
+#include <utility>
 
 namespace {
 FakePlatform* fake = nullptr;
 bool quitSeen = false;
+bool fullScreenSwitchAsked = false;
+bool focusLost = false;
 // Counts the platforms installed, so that a keyboard can tell that the keys
 // it read belong to one that is gone.
 std::uint32_t platformCount = 1;
 // A keyboard that has not read the present platform's keys reads these.
 const std::array<Uint8, SDLK_LAST> noKeys{};
+
+// Notes F11 and the focus; false for the events the game's queue must not
+// hold.
+bool keepEvent(const SDL_Event& event) {
+    if ((event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
+        event.key.keysym.sym == SDLK_F11) {
+        if (event.type == SDL_KEYDOWN) fullScreenSwitchAsked = true;
+        return false;
+    }
+    if (event.type == SDL_ACTIVEEVENT) {
+        if (!event.active.gain && (event.active.state & (SDL_APPINPUTFOCUS | SDL_APPACTIVE)))
+            focusLost = true;
+        return false;
+    }
+    return true;
+}
+
+int windowEventFilter(const SDL_Event* event) {
+    return event && keepEvent(*event) ? 1 : 0;
+}
 
 SDL_Event keyEvent(Uint8 type, SDLKey key) {
     SDL_Event e{};
@@ -34,9 +59,31 @@ void FakePlatform::queueQuit() {
     events.push_back(e);
 }
 
+void FakePlatform::queueFocusLoss() {
+    SDL_Event e{};
+    e.type = SDL_ACTIVEEVENT;
+    e.active.type = SDL_ACTIVEEVENT;
+    e.active.gain = 0;
+    e.active.state = SDL_APPINPUTFOCUS;
+    events.push_back(e);
+}
+
+void watchWindowEvents() {
+    SDL_SetEventFilter(windowEventFilter);
+}
+
+bool takeFullScreenSwitch() {
+    return std::exchange(fullScreenSwitchAsked, false);
+}
+
+bool takeFocusLoss() {
+    return std::exchange(focusLost, false);
+}
+
 void useFakePlatform(FakePlatform* f) {
     fake = f;
     quitSeen = false;
+    fullScreenSwitchAsked = focusLost = false;
     ++platformCount;
 }
 
@@ -90,6 +137,8 @@ void pumpEvents() {
     }
     ++fake->pumps;
     if (fake->onPump) fake->onPump(*fake);
+    // What SDL's event filter does as events come in.
+    std::erase_if(fake->events, [](const SDL_Event& event) { return !keepEvent(event); });
     for (const SDL_Event& event : fake->events)
         if (event.type == SDL_QUIT) quitSeen = true;
 }
@@ -105,9 +154,11 @@ bool pollEvent(SDL_Event& event) {
     if (!fake) {
         if (SDL_PollEvent(&event) == 0) return false;
     } else {
-        if (fake->events.empty()) return false;
-        event = fake->events.front();
-        fake->events.pop_front();
+        do {
+            if (fake->events.empty()) return false;
+            event = fake->events.front();
+            fake->events.pop_front();
+        } while (!keepEvent(event));
     }
     if (event.type == SDL_QUIT) quitSeen = true;
     return true;
@@ -141,7 +192,11 @@ void updateScreen(SDL_Surface* screen) {
         ++fake->screenUpdates;
         return;
     }
-    if (screen) SDL_UpdateRect(screen, 0, 0, 0, 0);
+    Display* display = Display::shown();
+    if (display && screen && screen == display->picture())
+        display->present();
+    else if (screen)
+        SDL_UpdateRect(screen, 0, 0, 0, 0);
 }
 
 // The menus' repeaters are made before SDL starts: only a screen that opens

@@ -31,8 +31,19 @@ bool quitRequested();
 bool systemQuitPending();
 Uint32 ticks();
 void delay(Uint32 milliseconds);
-// Shows the whole screen surface.
+// Shows the whole screen surface: the open display's picture through the
+// display (scaled, switched by F11), any other surface as it is.
 void updateScreen(SDL_Surface* screen);
+
+// The window's own events are kept out of the game's queue, which screens
+// drain and races leave unread: F11 asks the display to switch between
+// window and full screen, and the window losing the keyboard focus (or
+// being minimised) is remembered until asked. Installed by the display.
+void watchWindowEvents();
+// True once for each F11 press since the last call.
+bool takeFullScreenSwitch();
+// True once after the window lost the focus since the last call.
+bool takeFocusLoss();
 
 struct FakePlatform {
     std::array<Uint8, SDLK_LAST> held{};
@@ -49,6 +60,8 @@ struct FakePlatform {
     void queueKeyDown(SDLKey key);
     void queueKeyUp(SDLKey key);
     void queueQuit();
+    // The window lost the keyboard focus, as SDL reports it.
+    void queueFocusLoss();
 };
 
 // The keys as the game reads them. Held keys come from the installed

@@ -1,6 +1,7 @@
 # Shared by the end-to-end tests: a copy of the runtime directory, an Xvfb
-# display of exactly the game's size, real key presses and screenshots.
-# Source it with the runtime directory as $1.
+# display of exactly the game's size (or of e2e_screen, set before sourcing),
+# real key presses and screenshots. Source it with the runtime directory as
+# $1.
 set -euo pipefail
 
 runtime=$(cd "$1" && pwd)
@@ -29,7 +30,7 @@ cd "$work/game"
 for _ in $(seq 20); do
     display=$((100 + RANDOM % 800))
     [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] && continue
-    Xvfb ":$display" -screen 0 640x400x24 -nolisten tcp >"$work/xvfb.out" 2>&1 &
+    Xvfb ":$display" -screen 0 "${e2e_screen:-640x400x24}" -nolisten tcp >"$work/xvfb.out" 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$display"
     for _ in $(seq 50); do
@@ -59,9 +60,11 @@ key() { # key [milliseconds held]
 # window at all (seen with builds old and new alike: the game draws its
 # frames, the root window has no child). Such a start is killed and the game
 # started again, up to three times.
-start_game() { # [audio driver]
+start_game() { # [audio driver [game flags...]]
+    local audio="${1:-dummy}"
+    if [ "$#" -gt 0 ]; then shift; fi
     for _ in 1 2 3; do
-        SDL_AUDIODRIVER="${1:-dummy}" ./gravelin >"$work/game.out" 2>&1 &
+        SDL_AUDIODRIVER="$audio" ./gravelin "$@" >"$work/game.out" 2>&1 &
         game_pid=$!
         for _ in $(seq 100); do
             xdotool search --class gravelin >/dev/null 2>&1 && break
