@@ -6,6 +6,7 @@
 #pragma once
 
 #include "car/sprite.hpp"
+#include "frontend/minimap.hpp"
 #include "frontend/view.hpp"
 #include "track/geometry.hpp"
 
@@ -59,6 +60,8 @@ class RaceDrawing {
     // The participant each view follows.
     std::vector<std::int32_t> viewPlayers;
     bool skidmarks = true;
+    // The whole track small, made by prepare from the drawn track.
+    Minimap minimap;
 
   private:
     // A layer's covering cells by map position (-1: none), for finding
