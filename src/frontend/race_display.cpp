@@ -48,7 +48,7 @@ void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
     const std::int32_t mode = race.rules().mode;
     // Alone on the track a driver has no place worth showing.
     const std::vector<std::int32_t> positions =
-        players.size() > 1 ? racePositions(race) : std::vector<std::int32_t>{};
+        players.size() > 1 ? racePositions(race, drawing.lapLine) : std::vector<std::int32_t>{};
     const std::int32_t lineHeight = glyphHeight(font, 'A');
     std::size_t viewIndex = 0;
     for (std::size_t i = 0; i < players.size(); ++i) {

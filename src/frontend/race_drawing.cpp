@@ -22,6 +22,7 @@ void RaceDrawing::clear() {
     if (trackSurface) SDL_FreeSurface(trackSurface);
     trackSurface = nullptr;
     minimap.clear();
+    lapLine = {};
 }
 
 bool RaceDrawing::addSprite(const CarType& type, std::string& why) {
@@ -106,6 +107,7 @@ bool RaceDrawing::prepare(const Race& race) {
     if (!minimap.prepare(trackSurface, sprites, kMinimapWidth,
                          std::min(kMinimapHeight, smallestView * 2 / 5)))
         std::printf("No small map for this track\n");
+    lapLine = makeLapLine(*track);
     return true;
 }
 

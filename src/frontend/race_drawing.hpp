@@ -8,6 +8,7 @@
 #include "car/sprite.hpp"
 #include "frontend/minimap.hpp"
 #include "frontend/view.hpp"
+#include "race/positions.hpp"
 #include "track/geometry.hpp"
 
 #include <SDL.h>
@@ -62,6 +63,9 @@ class RaceDrawing {
     bool skidmarks = true;
     // The whole track small, made by prepare from the drawn track.
     Minimap minimap;
+    // The track's racing line the running order is measured along, made by
+    // prepare.
+    LapLine lapLine;
 
   private:
     // A layer's covering cells by map position (-1: none), for finding

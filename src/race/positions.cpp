@@ -28,11 +28,9 @@ Projection nearestWithin(const LapLine& line, double x, double y, double lo, dou
     const std::size_t n = line.points.size();
     for (std::size_t i = 0; i < n; ++i) {
         const LapLine::Point& a = line.points[i];
-        const LapLine::Point& b = line.points[(i + 1) % n];
-        const double dx = b.x - a.x, dy = b.y - a.y;
-        const double len = std::hypot(dx, dy);
+        const double dx = a.dx, dy = a.dy, len = a.segment;
         if (len <= 0) continue;
-        double t = ((x - a.x) * dx + (y - a.y) * dy) / (len * len);
+        const double t = ((x - a.x) * dx + (y - a.y) * dy) / (len * len);
         for (double shift : {-line.length, 0.0, line.length}) {
             const double start = a.along + shift;
             const double from = std::max(lo, start), to = std::min(hi, start + len);
@@ -71,6 +69,13 @@ LapLine makeLapLine(const Track& track) {
     line.length += std::hypot(line.points.front().x - line.points.back().x,
                               line.points.front().y - line.points.back().y);
     if (line.length <= 0) return {};
+    for (std::size_t i = 0; i < line.points.size(); ++i) {
+        LapLine::Point& a = line.points[i];
+        const LapLine::Point& b = line.points[(i + 1) % line.points.size()];
+        a.dx = b.x - a.x;
+        a.dy = b.y - a.y;
+        a.segment = std::hypot(a.dx, a.dy);
+    }
 
     // Measured so far from the first waypoint; the lap starts at the
     // finish line, where the race counts it.
@@ -110,6 +115,10 @@ double lapDistance(const LapLine& line, double x, double y, std::int32_t checkpo
 }
 
 std::vector<std::int32_t> racePositions(const Race& race) {
+    return racePositions(race, race.track() ? makeLapLine(*race.track()) : LapLine{});
+}
+
+std::vector<std::int32_t> racePositions(const Race& race, const LapLine& line) {
     const auto& players = race.players();
     const std::size_t count = players.size();
     struct Standing {
@@ -118,7 +127,6 @@ std::vector<std::int32_t> racePositions(const Race& race) {
         double distance = 0;
     };
     std::vector<Standing> standings(count);
-    const LapLine line = race.track() ? makeLapLine(*race.track()) : LapLine{};
     for (std::size_t i = 0; i < count; ++i) {
         const Player& p = *players[i];
         Standing& s = standings[i];

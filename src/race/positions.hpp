@@ -20,11 +20,14 @@ struct LapLine {
     struct Point {
         double x = 0, y = 0;
         double along = 0; // from the finish line, 0..length
+        // The way to the next point, and how long it is.
+        double dx = 0, dy = 0, segment = 0;
     };
     std::vector<Point> points;
     double length = 0;
     std::vector<double> checkpoints; // sorted
 };
+// Made once a race: working it out takes longer than ordering the cars.
 LapLine makeLapLine(const Track& track);
 
 // How far along the lap a car at (x, y) has come, having passed the given
@@ -39,5 +42,7 @@ double lapDistance(const LapLine& line, double x, double y, std::int32_t checkpo
 // Each participant's place (1-based), in grid order. Those who have
 // finished come first, in the order they finished; the others by laps,
 // then checkpoints passed this lap, then distance along the lap; ties keep
-// grid order.
+// grid order. The line is the race's track's.
+std::vector<std::int32_t> racePositions(const Race& race, const LapLine& line);
+// The same with the line made for this once.
 std::vector<std::int32_t> racePositions(const Race& race);
