@@ -64,9 +64,8 @@ void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
         const bool recordShown = showLapRecord && track;
         const std::int32_t panelBottom =
             vy + 20 + (recordShown ? 4 * lineHeight + 13 : 3 * lineHeight + 8) + 5;
-        // A quarter of the light behind it: half still left snow too bright.
-        darkenRect(screen, vx + 4, vy + 2, vx + kPanelWidth, panelBottom);
-        darkenRect(screen, vx + 4, vy + 2, vx + kPanelWidth, panelBottom);
+        // A quarter of the light behind it: half would leave snow too bright.
+        dimRect(screen, vx + 4, vy + 2, vx + kPanelWidth, panelBottom);
         if (i < positions.size())
             drawText(screen, font, vx + kPositionX, vy + 20,
                      "P" + std::to_string(positions[i]) + "/" + std::to_string(players.size()),
