@@ -8,6 +8,7 @@
 #include "car/car_list.hpp"
 #include "car/car_type.hpp"
 #include "driver/computer_driver.hpp"
+#include "frontend/minimap.hpp"
 #include "frontend/race_display.hpp"
 #include "frontend/race_drawing.hpp"
 #include "gfx/font.hpp"
@@ -95,6 +96,7 @@ struct BenchRace {
         drawing.drawObjects(*race, false);
         drawing.drawViews(screen());
         drawRaceDisplay(screen(), fonts.small, *race, drawing, false);
+        drawMinimaps(screen(), *race, drawing);
     }
 };
 

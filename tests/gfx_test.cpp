@@ -111,6 +111,13 @@ TEST_F(Surfaces, DarkenRectIsExclusiveAndClipped) {
     EXPECT_EQ(getPixel(s, 3, 3), 0xFF808080u);
     darkenRect(s, -50, -50, 500, 500); // whole surface, nothing outside
     EXPECT_EQ(getPixel(s, 3, 3), 0xFF404040u);
+    // The race display's panel: a quarter, as darkening twice gives, and
+    // opaque whatever the alpha was.
+    SDL_Surface* d = make(4, 4, 0x12F1C37Bu);
+    dimRect(d, -9, 1, 2, 99);
+    EXPECT_EQ(getPixel(d, 0, 0), 0x12F1C37Bu);
+    EXPECT_EQ(getPixel(d, 1, 3), halfColour(halfColour(0x12F1C37Bu)));
+    EXPECT_EQ(getPixel(d, 2, 1), 0x12F1C37Bu);
 }
 
 TEST_F(Surfaces, DrawBoxLeavesTheFarCornerUndrawn) {

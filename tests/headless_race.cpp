@@ -7,6 +7,7 @@
 #include "car/car_type.hpp"
 #include "driver/computer_driver.hpp"
 #include "driver/control_source.hpp"
+#include "race/positions.hpp"
 #include "race/race.hpp"
 #include "race/race_watch.hpp"
 #include "records/profile.hpp"
@@ -495,4 +496,145 @@ int main(int argc, char** argv) {
         return 1;
     }
     return result;
+}
+
+namespace {
+
+// A narrow hairpin: down the left leg, round the bottom, up the right leg
+// 100 px away, round the top. The finish line is on the left leg, a
+// checkpoint in each bend.
+Track hairpinTrack() {
+    Track t = testTrack(20, 40);
+    t.areas = {{Road, 150, 116, 350, 936},
+               {FinishLine, 160, 300 + kAreaTestLift, 240, 310 + kAreaTestLift},
+               {Checkpoint, 240, 850 + kAreaTestLift, 260, 910 + kAreaTestLift},
+               {Checkpoint, 240, 90 + kAreaTestLift, 260, 150 + kAreaTestLift}};
+    const int line[][2] = {{200, 200}, {200, 800}, {250, 880}, {300, 800}, {300, 200}, {250, 120}};
+    for (std::size_t i = 0; i < std::size(line); ++i)
+        t.waypoints[i] = {RacingLine, line[i][0], line[i][1]};
+    return t;
+}
+
+} // namespace
+
+TEST(LapLine, TheCheckpointsPassedTellWhichStretchACarIsOn) {
+    const LapLine line = makeLapLine(hairpinTrack());
+    const double bend = std::hypot(50.0, 80.0);
+    ASSERT_NEAR(line.length, 1200 + 4 * bend, 1e-6);
+    // Measured from the finish line's middle (200, 305), in driving order.
+    ASSERT_EQ(line.checkpoints.size(), 2u);
+    EXPECT_NEAR(line.checkpoints[0], 495 + bend, 1e-6);
+    EXPECT_NEAR(line.checkpoints[1], 495 + 600 + 3 * bend, 1e-6);
+    const double upAt500 = 495 + 2 * bend + 300;
+
+    // Halfway between the legs, and nearer the other leg: the checkpoints
+    // decide.
+    EXPECT_NEAR(lapDistance(line, 250, 500, 0), 195, 1e-6);
+    EXPECT_NEAR(lapDistance(line, 260, 500, 0), 195, 1e-6);
+    EXPECT_NEAR(lapDistance(line, 240, 500, 1), upAt500, 1e-6);
+    // Round the finish line: behind it on the grid before any checkpoint,
+    // a lap on once every checkpoint is passed, and on past it until the
+    // race counts the lap.
+    EXPECT_NEAR(lapDistance(line, 200, 250, 0), -55, 1e-6);
+    EXPECT_NEAR(lapDistance(line, 200, 250, 2), line.length - 55, 1e-6);
+    EXPECT_NEAR(lapDistance(line, 200, 320, 2), line.length + 15, 1e-6);
+    EXPECT_LT(lapDistance(line, 200, 250, 2), lapDistance(line, 200, 320, 2));
+    // More entries than checkpoints count as all of them.
+    EXPECT_NEAR(lapDistance(line, 200, 250, 7), line.length - 55, 1e-6);
+
+    // No racing line: nothing to measure by.
+    Track bare = hairpinTrack();
+    bare.waypoints.fill({});
+    const LapLine none = makeLapLine(bare);
+    EXPECT_TRUE(none.points.empty());
+    EXPECT_EQ(lapDistance(none, 200, 250, 1), 0);
+}
+
+TEST_F(HeadlessRace, PositionsAtALapChangeGoByLapsThenCheckpointsThenDistance) {
+    makeRace(season(3), {Human, Human, Human, Human}); // standing still unless moved
+    prepare("ring.map");
+    EXPECT_EQ(racePositions(*race), (std::vector<std::int32_t>{1, 2, 3, 4})) << "the grid";
+    for (int i = 0; i < 150; ++i)
+        race->step(sources);
+    // The finish line lies across the left leg at y 400..420, driven down.
+    // 0: just over the line, its lap counted. 1: a few pixels short of it,
+    // every checkpoint passed. 2: further back on the same lap. 3: a lap
+    // down, close behind 0.
+    const auto set = [&](std::size_t i, float y, std::int32_t laps, std::int32_t checkpoints) {
+        player(i).car->placeAt(180, y, kPi);
+        player(i).laps = laps;
+        player(i).checkpointsPassed = checkpoints;
+    };
+    set(0, 440, 2, 0);
+    set(1, 395, 1, 3);
+    set(2, 300, 1, 3);
+    set(3, 430, 1, 0);
+    EXPECT_EQ(racePositions(*race), (std::vector<std::int32_t>{1, 2, 3, 4}));
+    // 1 crosses the line and leads on checkpoints until 0 passes one more.
+    set(1, 445, 2, 0);
+    EXPECT_EQ(racePositions(*race), (std::vector<std::int32_t>{2, 1, 3, 4}));
+    set(0, 800, 2, 1);
+    EXPECT_EQ(racePositions(*race), (std::vector<std::int32_t>{1, 2, 3, 4}));
+    // Whoever has finished stays ahead in the order they finished.
+    player(3).finished = true;
+    race->finishOrder[0] = player(3).number;
+    EXPECT_EQ(racePositions(*race), (std::vector<std::int32_t>{2, 3, 4, 1}));
+}
+
+TEST_F(HeadlessRace, PositionsFollowTheCarsAsTheyPassEachOther) {
+    makeRace(season(3), std::vector<std::int32_t>(8, Computer));
+    prepare("ring.map");
+    // Where a car is along the middle of a leg of the ring, in the
+    // direction it is driven; none in the bends.
+    const auto alongLeg = [](const Car& c) -> std::pair<int, double> {
+        const double x = c.posX, y = c.posY;
+        if (x < 260 && y > 300 && y < 700) return {0, y};
+        if (y > 700 && x > 320 && x < 840) return {1, x};
+        if (x > 1020 && y > 220 && y < 620) return {2, -y};
+        if (y < 260 && x > 320 && x < 980) return {3, -x};
+        return {-1, 0};
+    };
+    std::vector<std::int32_t> before = racePositions(*race);
+    int orderChanges = 0, lapChanges = 0, legComparisons = 0;
+    for (int frame = 0; frame < 20000 && race->phase() != RacePhase::Over; ++frame) {
+        std::vector<std::int32_t> lapsBefore;
+        for (const auto& p : race->players())
+            lapsBefore.push_back(p->laps);
+        race->step(sources);
+        const std::vector<std::int32_t> now = racePositions(*race);
+        std::vector<std::int32_t> sorted = now;
+        std::sort(sorted.begin(), sorted.end());
+        ASSERT_EQ(sorted, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6, 7, 8})) << frame;
+        if (now != before) ++orderChanges;
+        for (std::size_t a = 0; a < 8; ++a) {
+            const Player& pa = player(a);
+            const bool crossed = pa.laps != lapsBefore[a];
+            lapChanges += crossed;
+            for (std::size_t b = 0; b < 8; ++b) {
+                const Player& pb = player(b);
+                if (a == b || pa.finished || pb.finished) continue;
+                if (pa.laps > pb.laps) {
+                    ASSERT_LT(now[a], now[b]) << "a lap ahead, frame " << frame;
+                }
+                // Completing a lap changes no one's place.
+                if (crossed && pb.laps == lapsBefore[b]) {
+                    ASSERT_EQ(now[a] < now[b], before[a] < before[b]) << frame;
+                }
+                const auto [legA, atA] = alongLeg(*pa.car);
+                const auto [legB, atB] = alongLeg(*pb.car);
+                if (legA >= 0 && legA == legB && pa.laps == pb.laps &&
+                    pa.checkpointsPassed == pb.checkpointsPassed && atA > atB + 1) {
+                    ++legComparisons;
+                    ASSERT_LT(now[a], now[b]) << "further down the leg, frame " << frame;
+                }
+            }
+        }
+        before = now;
+    }
+    ASSERT_EQ(race->phase(), RacePhase::Over);
+    EXPECT_GT(orderChanges, 10) << "the cars never passed each other";
+    EXPECT_EQ(lapChanges, 8 * 3);
+    EXPECT_GT(legComparisons, 1000);
+    for (std::size_t place = 0; place < 8; ++place)
+        EXPECT_EQ(before[std::size_t(race->finishOrder[place] - 1)], std::int32_t(place + 1));
 }

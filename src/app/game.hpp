@@ -144,6 +144,9 @@ class Game {
     void stepRace();
     // A human's warning in the middle of its view, while the race shows it.
     void drawWarnings();
+    // M shows or hides the small maps, once a press; not while a driver of
+    // the race has M for a control.
+    void toggleMinimapOnKey();
 
     // The race stands still: no car moves, no clock runs, no fuel is used,
     // the engines are silent, and its frames show the last one drawn with
@@ -181,6 +184,10 @@ class Game {
     bool drawRace = true;
     // A record of this race that could not be written: said after the race.
     bool lapRecordUnsaved = false;
+    // The small map in each view's corner; M switches it for the rest of
+    // the run.
+    bool showMinimap = true;
+    bool minimapKeyHeld = false;
 
     // The main menu tree; set.dat relies on its slots.
     void buildMainMenu();

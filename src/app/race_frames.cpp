@@ -4,6 +4,7 @@
 #include "app/game.hpp"
 #include "driver/control_source.hpp"
 #include "driver/player.hpp"
+#include "frontend/minimap.hpp"
 #include "frontend/race_display.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
@@ -85,6 +86,7 @@ void Game::preRaceFrame() {
 
 void Game::stepRace() {
     keyboard.refresh();
+    toggleMinimapOnKey();
     if (drawRace) drawing.eraseCars();
     std::vector<ControlSource*> sources;
     for (auto& source : controlSources)
@@ -97,9 +99,23 @@ void Game::stepRace() {
         drawing.drawObjects(*race, race->phase() == RacePhase::Over);
         drawing.drawViews(screen);
         drawRaceDisplay(screen, fonts.small, *race, drawing, options.showLapRecord);
+        if (showMinimap) drawMinimaps(screen, *race, drawing);
         drawWarnings();
     }
     state = std::int32_t(race->phase());
+}
+
+void Game::toggleMinimapOnKey() {
+    const bool held = keyboard.held(SDLK_m);
+    const bool pressed = held && !minimapKeyHeld;
+    minimapKeyHeld = held;
+    if (!pressed || !race) return;
+    // A driver may steer with M; then it drives and leaves the map alone.
+    for (const auto& p : race->players())
+        if (p->isHuman() && p->profile)
+            for (std::int32_t key : p->profile->controls)
+                if (key == SDLK_m) return;
+    showMinimap = !showMinimap;
 }
 
 void Game::drawWarnings() {

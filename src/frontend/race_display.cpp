@@ -9,6 +9,7 @@
 #include "frontend/view.hpp"
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
+#include "race/positions.hpp"
 #include "race/race.hpp"
 #include "records/lap_record.hpp"
 #include "records/profile.hpp"
@@ -18,6 +19,10 @@ namespace {
 constexpr std::uint32_t kYellow = 0xFFFFFF00;
 constexpr std::uint32_t kGreen = 0xFF00FF00;
 constexpr std::uint32_t kRed = 0xFFFF0000;
+constexpr std::uint32_t kWhite = 0xFFFFFFFF;
+// The place ("P3/8") stands right of the bars, the panel ends after it.
+constexpr std::int32_t kPositionX = 330;
+constexpr std::int32_t kPanelWidth = 380;
 
 void drawBar(SDL_Surface* s, const Font& font, std::int32_t bx, std::int32_t vy, const char* label,
              float r, std::uint32_t colour) {
@@ -41,13 +46,30 @@ void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
     const auto& players = race.players();
     const Track* track = race.track();
     const std::int32_t mode = race.rules().mode;
+    // Alone on the track a driver has no place worth showing.
+    const std::vector<std::int32_t> positions =
+        players.size() > 1 ? racePositions(race, drawing.lapLine) : std::vector<std::int32_t>{};
+    const std::int32_t lineHeight = glyphHeight(font, 'A');
     std::size_t viewIndex = 0;
-    for (auto& p : players) {
+    for (std::size_t i = 0; i < players.size(); ++i) {
+        const auto& p = players[i];
         const bool shown = p->isHuman() || players.size() == 1;
         if (!shown) continue;
         if (viewIndex >= views.size()) break;
         const View& v = *views[viewIndex++];
         const std::int32_t vx = v.x, vy = v.y;
+        // The text sits on a dark see-through panel, readable over kerbs,
+        // the start line and snow alike; it reaches down to the lap
+        // record's line when that is shown, else the best lap's.
+        const bool recordShown = showLapRecord && track;
+        const std::int32_t panelBottom =
+            vy + 20 + (recordShown ? 4 * lineHeight + 13 : 3 * lineHeight + 8) + 5;
+        // A quarter of the light behind it: half would leave snow too bright.
+        dimRect(screen, vx + 4, vy + 2, vx + kPanelWidth, panelBottom);
+        if (i < positions.size())
+            drawText(screen, font, vx + kPositionX, vy + 20,
+                     "P" + std::to_string(positions[i]) + "/" + std::to_string(players.size()),
+                     kWhite, false);
         std::int32_t y = vy + 20;
         const std::string lap =
             mode == FreeDriving
@@ -60,7 +82,7 @@ void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
         y += glyphHeight(font, 'A') + 3;
         drawText(screen, font, vx + 10, y, "best lap:" + lapTimeText(p->bestLap), kYellow, false);
         y += glyphHeight(font, 'A') + 5;
-        if (showLapRecord && track)
+        if (recordShown)
             drawText(screen, font, vx + 10, y, "Lap Record:" + lapTimeText(track->record.time),
                      kYellow, false);
         const Car& car = *p->car;

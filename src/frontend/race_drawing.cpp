@@ -21,6 +21,8 @@ void RaceDrawing::clear() {
     layer4Cells.clear();
     if (trackSurface) SDL_FreeSurface(trackSurface);
     trackSurface = nullptr;
+    minimap.clear();
+    lapLine = {};
 }
 
 bool RaceDrawing::addSprite(const CarType& type, std::string& why) {
@@ -96,6 +98,16 @@ bool RaceDrawing::prepare(const Race& race) {
     // What a sprite saved belongs to the last race's track.
     for (auto& sprite : sprites)
         sprite->backgroundSaved = false;
+    // Made here once from the freshly drawn track, before any car or skid
+    // mark is on it; no frame ever shrinks the track again. It must leave
+    // room in a view of two for the race display.
+    std::int32_t smallestView = 400;
+    for (auto& v : views)
+        smallestView = std::min(smallestView, v->height);
+    if (!minimap.prepare(trackSurface, sprites, kMinimapWidth,
+                         std::min(kMinimapHeight, smallestView * 2 / 5)))
+        std::printf("No small map for this track\n");
+    lapLine = makeLapLine(*track);
     return true;
 }
 

@@ -6,7 +6,9 @@
 #pragma once
 
 #include "car/sprite.hpp"
+#include "frontend/minimap.hpp"
 #include "frontend/view.hpp"
+#include "race/positions.hpp"
 #include "track/geometry.hpp"
 
 #include <SDL.h>
@@ -59,6 +61,11 @@ class RaceDrawing {
     // The participant each view follows.
     std::vector<std::int32_t> viewPlayers;
     bool skidmarks = true;
+    // The whole track small, made by prepare from the drawn track.
+    Minimap minimap;
+    // The track's racing line the running order is measured along, made by
+    // prepare.
+    LapLine lapLine;
 
   private:
     // A layer's covering cells by map position (-1: none), for finding

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Races with real key presses: FREE DRIVING with the shipped selection,
-# holding the accelerate key and watching the car move with its display;
-# ESC back; then a one-lap season of the computer drivers through the
-# standings to the main menu, QUIT, and the drivers' statistics in their
-# files.
+# holding the accelerate key and watching the car move with its display,
+# M hiding and showing the small map; ESC back; then a one-lap season of
+# the computer drivers through the standings to the main menu, QUIT, and
+# the drivers' statistics in their files.
 #
 # usage: race_e2e.sh <runtime directory>
 source "$(dirname "$0")/lib.sh" "$1"
@@ -36,6 +36,17 @@ awk "BEGIN { exit !($green > 0.5) }" || fail "no full fuel bar ($green)"
 moved=$(/usr/bin/compare -metric AE "$work/race1.png" "$work/race2.png" null: 2>&1 || true)
 [ "${moved%% *}" -gt 20000 ] || fail "the view did not move while accelerating ($moved)"
 echo "free driving: display shown, view moved ($moved pixels changed)"
+# The small map in the top-right corner, seen by its frame's right edge:
+# M hides it, M again shows it.
+map_frame() { share_of "$work/$1.png" 1x30+634+6 '#606060'; }
+awk "BEGIN { exit !($(map_frame race2) > 0.8) }" || fail "no small map in the corner"
+key m
+shot nomap
+awk "BEGIN { exit !($(map_frame nomap) < 0.2) }" || fail "M did not hide the small map"
+key m
+shot mapagain
+awk "BEGIN { exit !($(map_frame mapagain) > 0.8) }" || fail "M did not show the small map again"
+echo "small map: shown, hidden and shown again by M"
 # ESC leaves the race; held on into the menu it may also step back a
 # page, so a second ESC makes sure the menu is on its first page.
 key Escape
