@@ -62,6 +62,7 @@ void Car::resetForRace() {
     fuel = type ? type->tankSize : 0;
     reverseOn = false;
     reverseSpeed = 0;
+    inPitBox = refuelling = false;
 }
 
 void Car::placeAt(float px, float py, float angle) {
@@ -220,6 +221,7 @@ float Car::reverseTopSpeed() const {
 void Car::update(float) {
     const CarType& t = *type;
     hit = false;
+    inPitBox = refuelling = false;
 
     // Nitro: five pixels a frame more while it lasts.
     float top = t.topSpeed;
@@ -366,7 +368,9 @@ void Car::update(float) {
     if (wrecked) engineFreq = 0;
 
     // Service areas.
+    const float fuelBefore = fuel;
     if (probeAreaOf(f, PitBox)) {
+        inPitBox = true;
         fuel = float(fuel + 0.07);
         if (fuel > t.tankSize) fuel = t.tankSize;
         damage = float(damage - 0.04);
@@ -380,6 +384,7 @@ void Car::update(float) {
         fuel = float(fuel + 0.06);
         if (fuel > t.tankSize) fuel = t.tankSize;
     }
+    refuelling = fuel > fuelBefore;
 
     skidStep();
 
