@@ -150,6 +150,8 @@ TEST_F(RaceFlow, ASeasonAnnouncesEachRaceFor121Frames) {
         EXPECT_EQ(game->state, PreRace);
         frames(1);
         EXPECT_EQ(game->state, StartLights);
+        // ESC asks first; the RETURN held on answers OK.
+        game->messageBox.choice = 0;
         platform.fake.press(SDLK_ESCAPE);
         frames(1);
         ASSERT_EQ(game->state, MainMenu);

@@ -344,11 +344,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    const bool ok = write(dir, "engine.wav", engine()) &&
-                    write(dir, "collision.wav", collision()) && write(dir, "skid.wav", skid()) &&
-                    write(dir, "beep.wav", beep()) && write(dir, "go.wav", go()) &&
-                    write(dir, "menu_move.wav", menuMove()) &&
-                    write(dir, "menu_select.wav", menuSelect()) &&
-                    write(dir, "refuel.wav", refuel());
+    const bool ok =
+        write(dir, "engine.wav", engine()) && write(dir, "collision.wav", collision()) &&
+        write(dir, "skid.wav", skid()) && write(dir, "beep.wav", beep()) &&
+        write(dir, "go.wav", go()) && write(dir, "menu_move.wav", menuMove()) &&
+        write(dir, "menu_select.wav", menuSelect()) && write(dir, "refuel.wav", refuel());
     return ok ? 0 : 1;
 }

@@ -160,8 +160,8 @@ void Game::raceOverFrame() {
         // Free driving has no result to show, and nobody reads the table of
         // a race nobody watches.
         if (settings->mode != FreeDriving && drawRace && !headless) {
-            resultsScreen.open(raceResults(*race), settings->trackNames[std::size_t(
-                                                       settings->raceIndex) % kMaxRaces]);
+            resultsScreen.open(raceResults(*race),
+                               settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces]);
             state = RaceResults;
         } else {
             leaveResults();

@@ -222,6 +222,9 @@ void Car::update(float) {
     const CarType& t = *type;
     hit = false;
     inPitBox = refuelling = false;
+    // Refuelling is fuel gained over the whole update: a running engine
+    // burns a little even in the pit box, which the box tops up again.
+    const float fuelAtStart = fuel;
 
     // Nitro: five pixels a frame more while it lasts.
     float top = t.topSpeed;
@@ -368,7 +371,6 @@ void Car::update(float) {
     if (wrecked) engineFreq = 0;
 
     // Service areas.
-    const float fuelBefore = fuel;
     if (probeAreaOf(f, PitBox)) {
         inPitBox = true;
         fuel = float(fuel + 0.07);
@@ -384,7 +386,7 @@ void Car::update(float) {
         fuel = float(fuel + 0.06);
         if (fuel > t.tankSize) fuel = t.tankSize;
     }
-    refuelling = fuel > fuelBefore;
+    refuelling = fuel > fuelAtStart;
 
     skidStep();
 

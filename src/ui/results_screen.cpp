@@ -58,8 +58,8 @@ bool ResultsScreen::frame() {
         // The table stands on a dimmed panel, readable over the picture.
         darkenRect(screen, kPosition - 10, top - 6, kRight + 10, top + line * (rows + 1) + 4);
         const std::pair<std::int32_t, const char*> headings[] = {
-            {kPosition, "Pos"}, {kDriver, "Driver"},   {kCar, "Car"},
-            {kBest, "Best lap"}, {kTotal, "Time"}, {kPits, "Pits"}};
+            {kPosition, "Pos"},  {kDriver, "Driver"}, {kCar, "Car"},
+            {kBest, "Best lap"}, {kTotal, "Time"},    {kPits, "Pits"}};
         for (const auto& [x, text] : headings)
             drawText(screen, font, x, top, text, kHeading, true);
         const ResultRow* record = nullptr;
@@ -71,11 +71,11 @@ bool ResultsScreen::frame() {
                 row.lapRecord ? kRecord : (row.fastestLap ? kFastest : colour);
             if (row.lapRecord) record = &row;
             drawText(screen, font, kPosition, y, std::to_string(i + 1) + ".", colour, true);
-            drawText(screen, font, kDriver, y, fitted(font, row.driver, kCar - kDriver - 8),
-                     colour, true);
+            drawText(screen, font, kDriver, y, fitted(font, row.driver, kCar - kDriver - 8), colour,
+                     true);
             drawText(screen, font, kCar, y, fitted(font, row.car, kBest - kCar - 8), colour, true);
-            drawText(screen, font, kBest, y, row.bestLap > 0 ? lapTimeText(row.bestLap) : "-",
-                     best, true);
+            drawText(screen, font, kBest, y, row.bestLap > 0 ? lapTimeText(row.bestLap) : "-", best,
+                     true);
             drawText(screen, font, kTotal, y, totalText(row), colour, true);
             drawText(screen, font, kPits, y, std::to_string(row.pitStops), colour, true);
         }
