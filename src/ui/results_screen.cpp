@@ -52,11 +52,13 @@ bool ResultsScreen::frame() {
     const Font& font = fonts.medium;
     const std::int32_t line = glyphHeight(font, 'A') + 4;
     if (screen) {
-        drawCentred(screen, fonts.menu, "Results: " + stripExtension(track_), kTitle, 30);
-        const std::int32_t top = 66;
+        // Below the picture's name, on a dimmed panel that keeps the table
+        // readable over the picture.
         const std::int32_t rows = std::int32_t(std::min<std::size_t>(rows_.size(), 8));
-        // The table stands on a dimmed panel, readable over the picture.
-        darkenRect(screen, kPosition - 10, top - 6, kRight + 10, top + line * (rows + 1) + 4);
+        const std::int32_t top = 114;
+        const std::int32_t legend = top + line * (rows + 1) + 12;
+        darkenRect(screen, kPosition - 12, 74, kRight + 12, legend + line + 6);
+        drawCentred(screen, fonts.menu, "Results: " + stripExtension(track_), kTitle, 80);
         const std::pair<std::int32_t, const char*> headings[] = {
             {kPosition, "Pos"},  {kDriver, "Driver"}, {kCar, "Car"},
             {kBest, "Best lap"}, {kTotal, "Time"},    {kPits, "Pits"}};
@@ -79,14 +81,16 @@ bool ResultsScreen::frame() {
             drawText(screen, font, kTotal, y, totalText(row), colour, true);
             drawText(screen, font, kPits, y, std::to_string(row.pitStops), colour, true);
         }
-        const std::int32_t legend = top + line * (rows + 1) + 16;
-        if (record)
-            drawCentred(screen, font,
-                        "New lap record " + lapTimeText(record->bestLap) + " by " + record->driver,
-                        kRecord, legend);
-        else if (std::any_of(rows_.begin(), rows_.end(),
-                             [](const ResultRow& r) { return r.fastestLap; }))
+        if (record) {
+            const std::string text = "New lap record " + lapTimeText(record->bestLap) + " by ";
+            drawCentred(
+                screen, font,
+                text + fitted(font, record->driver, kRight - kPosition - textWidth(font, text)),
+                kRecord, legend);
+        } else if (std::any_of(rows_.begin(), rows_.end(),
+                               [](const ResultRow& r) { return r.fastestLap; })) {
             drawCentred(screen, font, "Fastest lap in green", kFastest, legend);
+        }
         drawCentred(screen, fonts.medium, "ENTER to continue", kHeading, 350);
     }
     return keys_.pressed(SDLK_RETURN) || keys_.pressed(SDLK_ESCAPE);

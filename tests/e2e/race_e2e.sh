@@ -66,7 +66,7 @@ for _ in $(seq 300); do
     sleep 1
     shot standings
     if [ "$results" -eq 0 ]; then
-        title=$(share_of "$work/standings.png" 640x30+0+25 '#55FFFF')
+        title=$(share_of "$work/standings.png" 640x30+0+78 '#55FFFF')
         if awk "BEGIN { exit !($title > 0.01) }"; then
             results=1
             cp "$work/standings.png" "$work/results.png"
@@ -80,10 +80,10 @@ done
 [ "$results" -eq 1 ] || fail "no results table after the race"
 # A row for each of the three drivers in white, and the race's fastest lap
 # picked out in green, or in magenta as a new lap record.
-rows=$(share_of "$work/results.png" 170x60+64+84 '#FFFFFF')
+rows=$(share_of "$work/results.png" 170x54+64+132 '#FFFFFF')
 awk "BEGIN { exit !($rows > 0.03) }" || fail "no driver rows in the results ($rows)"
-fastest=$(share_of "$work/results.png" 96x60+352+84 '#55FF55')
-record=$(share_of "$work/results.png" 96x60+352+84 '#FF55FF')
+fastest=$(share_of "$work/results.png" 96x54+352+132 '#55FF55')
+record=$(share_of "$work/results.png" 96x54+352+132 '#FF55FF')
 awk "BEGIN { exit !($fastest + $record > 0.01) }" ||
     fail "no highlighted best lap in the results ($fastest, $record)"
 echo "results: rows $rows, fastest lap $fastest, record $record"
