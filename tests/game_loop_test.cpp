@@ -5,6 +5,7 @@
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"
 #include "records/profile.hpp"
+#include "sound/sound.hpp"
 #include "test_support.hpp"
 #include "ui/dialog.hpp"
 #include "ui/menu.hpp"
@@ -55,6 +56,19 @@ TEST_F(MainLoop, ScreenItemsSwitchTheMenuScreen) {
     hold(SDLK_ESCAPE);
     EXPECT_EQ(game->menuScreen, 0);
     EXPECT_EQ(cursor()->label, "HALL OF FAME");
+}
+
+TEST_F(MainLoop, TheMenuTicksAsTheCursorMovesAndSoundsEachChoice) {
+    const auto heard = [this](SDLKey key) {
+        sound::forgetStarted();
+        hold(key);
+        return sound::lastStarted(sound::kMenuChannel);
+    };
+    EXPECT_EQ(heard(SDLK_DOWN), sound::MenuMoveSample);
+    EXPECT_EQ(heard(SDLK_UP), sound::MenuMoveSample);
+    EXPECT_EQ(heard(SDLK_UP), -1) << "the cursor stood at the top";
+    EXPECT_EQ(heard(SDLK_RETURN), sound::MenuSelectSample);
+    EXPECT_EQ(heard(SDLK_ESCAPE), sound::MenuSelectSample) << "back a page";
 }
 
 TEST_F(MainLoop, LapsStepThroughTheRuleAndStopAtTheEnds) {

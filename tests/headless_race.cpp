@@ -10,6 +10,7 @@
 #include "race/positions.hpp"
 #include "race/race.hpp"
 #include "race/race_watch.hpp"
+#include "race/results.hpp"
 #include "records/profile.hpp"
 #include "scratch_dir.hpp"
 
@@ -385,6 +386,96 @@ TEST_F(HeadlessRace, FreeDrivingNeverFinishesAndLapsCountOnlyOnceTheRaceIsOn) {
     race->step(sources);
     EXPECT_FALSE(player(0).finished);
     EXPECT_EQ(race->phase(), RacePhase::Racing);
+}
+
+TEST_F(HeadlessRace, ResultsListFinishersThenTheRestWithTheRaceCounters) {
+    // The ring with a pit box and its refuel strip on the infield, where the
+    // standing cars are set down by hand.
+    Track t = ringTrack();
+    t.areas.push_back({PitBox, 500, 416, 780, 616});
+    t.areas.push_back({Refuel, 480, 396, 800, 636});
+    t.areas.push_back({Road, 480, 396, 800, 636});
+    ASSERT_TRUE(writeFileAtomically("tracks/pitring.map", encodeMap(t)));
+    makeRace(season(2), std::vector<std::int32_t>(4, Computer));
+    const std::vector<ControlSource*> none(4, nullptr); // every car stands still
+    prepare("pitring.map");
+    for (int i = 0; i < 150; ++i)
+        race->step(none);
+    ASSERT_EQ(race->phase(), RacePhase::Racing);
+    race->track()->record.time = 10000;
+
+    // Pit stops count as a car comes into the box, not for every frame in it;
+    // a full tank takes no fuel there.
+    Car& pitting = *player(1).car;
+    const auto standIn = [&](float x, float y, int frames) {
+        pitting.placeAt(x, y, 0);
+        for (int i = 0; i < frames; ++i)
+            race->step(none);
+    };
+    standIn(640, 500, 5);
+    EXPECT_TRUE(pitting.inPitBox);
+    EXPECT_FALSE(pitting.refuelling) << "the tank was full";
+    pitting.fuel = 10;
+    standIn(640, 500, 1);
+    EXPECT_TRUE(pitting.refuelling);
+    standIn(180, 560, 3);
+    EXPECT_FALSE(pitting.inPitBox);
+    EXPECT_FALSE(pitting.refuelling);
+    standIn(640, 500, 2);
+    EXPECT_EQ(player(1).pitStops, 2);
+
+    // D2 finishes, then D0 thirty frames later; D3 is out further on than D1.
+    player(2).laps = 2;
+    race->step(none);
+    const std::int32_t firstTime = player(2).raceTime;
+    for (int i = 0; i < 30; ++i)
+        race->step(none);
+    player(0).laps = 2;
+    race->step(none);
+    const std::int32_t secondTime = player(0).raceTime;
+    EXPECT_EQ(secondTime, firstTime + 31);
+    player(0).bestLap = 400;
+    player(2).bestLap = 350;
+    player(3).bestLap = 380;
+    player(3).laps = 1;
+    player(3).checkpointsPassed = 2;
+    player(1).laps = 1;
+    race->step(none);
+    pitting.fuel = 0;
+    player(3).car->fuel = 0;
+    standIn(180, 560, 1);
+    ASSERT_EQ(race->phase(), RacePhase::Over);
+    for (int i = 0; i < 20; ++i)
+        race->step(none); // the clocks run on behind the closing messages
+
+    const std::vector<ResultRow> rows = raceResults(*race);
+    ASSERT_EQ(rows.size(), 4u);
+    std::vector<std::int32_t> order;
+    for (const ResultRow& r : rows)
+        order.push_back(r.participant);
+    EXPECT_EQ(order, (std::vector<std::int32_t>{2, 0, 3, 1}));
+    EXPECT_EQ(rows[0].totalTime, firstTime) << "the time at the finish, not the clock now";
+    EXPECT_EQ(rows[1].totalTime, secondTime);
+    EXPECT_LT(rows[0].totalTime, player(2).raceTime);
+    EXPECT_EQ(rows[2].totalTime, 0) << "out: no total time";
+    EXPECT_TRUE(rows[0].finished && rows[1].finished);
+    EXPECT_TRUE(rows[2].out && rows[3].out);
+    EXPECT_EQ(rows[3].pitStops, 2);
+    EXPECT_EQ(rows[0].pitStops + rows[1].pitStops + rows[2].pitStops, 0);
+    EXPECT_EQ(rows[0].driver, "D2");
+    EXPECT_EQ(rows[0].car, cars[2 % cars.size()]->name);
+    EXPECT_EQ(rows[0].bestLap, 350);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].fastestLap, i == 0) << i;
+        EXPECT_EQ(rows[i].lapRecord, i == 0) << i << ": a new record, set by a finisher";
+    }
+
+    // The next race of the season starts its counters afresh.
+    prepare("pitring.map");
+    for (const auto& p : race->players())
+        EXPECT_EQ(p->pitStops + p->finishTime, 0) << p->name;
+    for (const ResultRow& r : raceResults(*race))
+        EXPECT_FALSE(r.fastestLap || r.lapRecord || r.finished);
 }
 
 // The computer driver's decisions, asked directly of one car on the test

@@ -5,6 +5,7 @@
 #include "driver/player.hpp"
 #include "frontend/race_display.hpp"
 #include "race/race_watch.hpp"
+#include "race/results.hpp"
 #include "records/profile.hpp"
 #include "sound/sound.hpp"
 #include "test_support.hpp"
@@ -15,6 +16,7 @@
 #include <cmath>
 #include <filesystem>
 #include <limits>
+#include <map>
 
 namespace {
 
@@ -146,6 +148,8 @@ TEST_F(RaceFlow, ASeasonAnnouncesEachRaceFor121Frames) {
         EXPECT_EQ(game->state, PreRace);
         frames(1);
         EXPECT_EQ(game->state, StartLights);
+        // ESC asks first; the RETURN held on answers OK.
+        game->messageBox.choice = 0;
         platform.fake.press(SDLK_ESCAPE);
         frames(1);
         ASSERT_EQ(game->state, MainMenu);
@@ -172,6 +176,137 @@ TEST_F(RaceFlow, EscSavesTheDriversAndLeavesTheRace) {
     frames(1);
     EXPECT_EQ(game->state, MainMenu);
     EXPECT_TRUE(std::filesystem::exists("players/D0.pl"));
+}
+
+TEST_F(RaceFlow, AfterARaceItsResultsShowUntilANewPressThenTheStandings) {
+    driver(Computer);
+    driver(Computer);
+    game->settings->lapsPerRace = 1;
+    start(RacingSeason);
+    frames(121 + 150);
+    ASSERT_EQ(game->state, Racing);
+    auto& p = game->race->players();
+    p[1]->laps = 1;
+    frames(1);
+    p[0]->laps = 1;
+    frames(1);
+    ASSERT_EQ(game->state, RaceOver);
+    frames(251);
+    ASSERT_EQ(game->state, RaceResults);
+    const std::vector<ResultRow>& rows = game->resultsScreen.rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].driver, "D1");
+    EXPECT_EQ(rows[1].driver, "D0");
+    EXPECT_EQ(rows[0].totalTime + 1, rows[1].totalTime);
+    frames(30);
+    EXPECT_EQ(game->state, RaceResults) << "the RETURN held since the race is no answer";
+    // ESC goes on as RETURN does, asking nothing, and the standings wait for
+    // a press of their own.
+    platform.fake.release(SDLK_RETURN);
+    platform.fake.press(SDLK_ESCAPE);
+    const int shown = platform.fake.screenUpdates;
+    frames(10);
+    EXPECT_EQ(platform.fake.screenUpdates - shown, 10) << "no message box";
+    EXPECT_EQ(game->state, Standings);
+    platform.fake.release(SDLK_ESCAPE);
+    platform.fake.press(SDLK_RETURN);
+    frames(1);
+    EXPECT_EQ(game->state, MainMenu);
+}
+
+TEST_F(RaceFlow, EscInASeasonAsksAndCancelGoesBackToTheRaceAsItStood) {
+    driver(Computer);
+    driver(Computer);
+    game->settings->raceCount = 2;
+    game->settings->trackNames[1] = "test.map";
+    start(RacingSeason);
+    platform.fake.release(SDLK_RETURN);
+    frames(121 + 160);
+    ASSERT_EQ(game->state, Racing);
+    const auto snapshot = [this] {
+        std::vector<float> fields;
+        for (const auto& p : game->race->players())
+            for (float f : {p->car->posX, p->car->posY, p->car->speed, p->car->fuel,
+                            float(p->lapTime), float(p->raceTime)})
+                fields.push_back(f);
+        return fields;
+    };
+    // Answers the box ESC opens: the arrow to the given side, then RETURN.
+    const auto answer = [this](SDLKey arrow) {
+        platform.at(1, [arrow](FakePlatform& f) { f.press(arrow); });
+        platform.at(4, [arrow](FakePlatform& f) {
+            f.release(arrow);
+            f.press(SDLK_RETURN);
+        });
+        platform.fake.press(SDLK_ESCAPE);
+        const int shown = platform.fake.screenUpdates;
+        frames(1);
+        platform.fake.releaseAll();
+        return platform.fake.screenUpdates - shown;
+    };
+    game->messageBox.choice = 0;
+    std::vector<float> atOpen;
+    platform.at(1, [&](FakePlatform&) { atOpen = snapshot(); });
+    EXPECT_GT(answer(SDLK_RIGHT), 4) << "the box showed";
+    EXPECT_EQ(game->state, Racing);
+    EXPECT_EQ(snapshot(), atOpen) << "nothing moved while the box showed";
+    frames(2);
+    EXPECT_EQ(game->state, Racing) << "the ESC that was answered asks no more";
+    EXPECT_NE(snapshot(), atOpen) << "and the race goes on";
+
+    EXPECT_GT(answer(SDLK_LEFT), 4);
+    EXPECT_EQ(game->state, MainMenu) << "OK leaves the season";
+    EXPECT_TRUE(std::filesystem::exists("players/D0.pl"));
+
+    // Outside a season ESC leaves at once.
+    start(TimeTrial);
+    frames(10);
+    platform.fake.press(SDLK_ESCAPE);
+    const int shown = platform.fake.screenUpdates;
+    frames(1);
+    EXPECT_EQ(platform.fake.screenUpdates - shown, 1);
+    EXPECT_EQ(game->state, MainMenu);
+}
+
+TEST_F(RaceFlow, TheCountdownBeepsAndOnlyAHeardCarIsHeardRefuelling) {
+    Track t = testTrack(30, 20);
+    t.areas.push_back({PitBox, 400, 216, 600, 416});
+    ASSERT_TRUE(writeFileAtomically("tracks/pit.map", encodeMap(t)));
+    game->settings->trackNames[0] = "pit.map";
+    driver(Human);
+    driver(Computer);
+    start(FreeDriving);
+    platform.fake.release(SDLK_RETURN);
+    frames(1); // the race is set up
+    std::map<int, int> beeps;
+    for (int frame = 0; frame < 160; ++frame) {
+        sound::forgetStarted();
+        frames(1);
+        if (sound::lastStarted(sound::kCountdownChannel) >= 0)
+            beeps[frame] = sound::lastStarted(sound::kCountdownChannel);
+    }
+    EXPECT_EQ(beeps, (std::map<int, int>{
+                         {0, sound::BeepSample}, {49, sound::BeepSample}, {99, sound::GoSample}}))
+        << "READY, STEADY, GO";
+    ASSERT_EQ(game->state, Racing);
+
+    // Both cars set down in the pit box with room in their tanks.
+    sound::forgetStarted();
+    for (const auto& p : game->race->players()) {
+        p->car->placeAt(500, 300, 0);
+        p->car->speed = 0;
+        p->car->fuel = p->car->type->tankSize - 1;
+    }
+    frames(1);
+    EXPECT_EQ(sound::lastStarted(sound::kFirstRefuelChannel), sound::RefuelSample);
+    EXPECT_EQ(sound::lastStarted(sound::kFirstRefuelChannel + 1), -1)
+        << "computers are not heard beside a human";
+    for (int i = 0; i < 30; ++i)
+        frames(1); // the tank is full
+    if (sound::available()) {
+        EXPECT_FALSE(sound::isAudible(sound::kFirstRefuelChannel));
+    }
+    sound::stopAllSounds();
 }
 
 TEST(Waypoints, TheRacingLineLoopsAndThePitLaneRejoinsNearestIn64Bits) {
@@ -261,6 +396,9 @@ TEST_F(RaceFlow, ARaceNobodyWatchesRunsFrameForFrameAsADrawnOne) {
         std::vector<std::string> lines;
         for (int frame = 0; frame < 1200 && game->state != MainMenu; ++frame) {
             game->runFrame();
+            // Only a watched race has a results table after it: the race
+            // ends where the two part.
+            if (game->state == RaceResults || game->state == MainMenu) break;
             std::string line = std::to_string(game->state);
             for (auto& p : game->race->players())
                 line += " " + std::to_string(p->car->posX) + "," + std::to_string(p->car->posY) +

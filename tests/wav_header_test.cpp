@@ -44,7 +44,9 @@ void putU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 } // namespace
 
 TEST(WavHeader, TheGamesSoundsAndPlainFilesPass) {
-    for (const char* path : {"sounds/engine.wav", "sounds/collision.wav", "sounds/skid.wav"}) {
+    for (const char* path :
+         {"sounds/engine.wav", "sounds/collision.wav", "sounds/skid.wav", "sounds/beep.wav",
+          "sounds/go.wav", "sounds/menu_move.wav", "sounds/menu_select.wav", "sounds/refuel.wav"}) {
         std::vector<std::uint8_t> bytes;
         ASSERT_TRUE(readWholeFile(path, bytes)) << path;
         std::string why;

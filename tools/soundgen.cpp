@@ -1,5 +1,5 @@
-// Synthesizes the game's three sounds and writes them as 16-bit mono WAV
-// files: gravelin_soundgen <outdir>. Every run writes the same bytes; the
+// Synthesizes the game's sounds and writes them as 16-bit mono WAV files:
+// gravelin_soundgen <outdir>. Every run writes the same bytes; the
 // noise comes from our own generator with fixed seeds, not from the library's
 // distributions, whose output differs between standard libraries.
 #include "base/bytes.hpp"
@@ -8,7 +8,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -234,6 +236,97 @@ Signal skid() {
     return s;
 }
 
+// Shapes a short sound: a linear rise over attack samples and a fall to
+// silence over release samples, so that it starts and ends without a click.
+void fadeEnds(Signal& s, int attack, int release) {
+    const int n = int(s.size());
+    for (int i = 0; i < attack && i < n; ++i)
+        s[std::size_t(i)] *= double(i) / attack;
+    for (int i = 0; i < release && i < n; ++i)
+        s[std::size_t(n - 1 - i)] *= double(i) / release;
+}
+
+// A tone of a few partials (hz times each ratio, at each amplitude) that
+// decays with the given time constant.
+Signal chime(double seconds, double hz, std::initializer_list<std::pair<double, double>> partials,
+             double decay) {
+    const int length = int(seconds * kRate);
+    Signal s(std::size_t(length), 0.0);
+    for (int n = 0; n < length; ++n) {
+        const double t = double(n) / kRate;
+        double v = 0;
+        for (const auto& [ratio, amp] : partials)
+            v += amp * std::sin(kTwoPi * hz * ratio * t);
+        s[std::size_t(n)] = v * std::exp(-t / decay);
+    }
+    return s;
+}
+
+// The countdown's READY and STEADY: a short, round beep at 660 Hz, its odd
+// partials giving it the edge of a start-light buzzer without its harshness.
+Signal beep() {
+    Signal s = chime(0.18, 660, {{1, 1.0}, {3, 0.22}, {5, 0.08}}, 0.25);
+    fadeEnds(s, kRate / 400, kRate / 40);
+    normalize(s, 0.45);
+    return s;
+}
+
+// GO: an octave up from the beep and held three times as long, with a fifth
+// above it so that it sounds like an answer to the two before.
+Signal go() {
+    Signal s = chime(0.55, 1320, {{1, 1.0}, {1.5, 0.45}, {3, 0.12}}, 0.5);
+    fadeEnds(s, kRate / 400, kRate / 15);
+    normalize(s, 0.50);
+    return s;
+}
+
+// The menu cursor's tick: 25 ms of a high, quickly dying tone, quiet enough
+// for a held key that repeats ten times a second.
+Signal menuMove() {
+    Signal s = chime(0.025, 1900, {{1, 1.0}, {2.7, 0.3}}, 0.008);
+    fadeEnds(s, kRate / 4000, kRate / 400);
+    normalize(s, 0.30);
+    return s;
+}
+
+// A menu choice: two quick rising notes, a fourth apart.
+Signal menuSelect() {
+    Signal first = chime(0.05, 880, {{1, 1.0}, {2, 0.25}}, 0.04);
+    Signal second = chime(0.08, 880 * 4.0 / 3.0, {{1, 1.0}, {2, 0.25}}, 0.05);
+    fadeEnds(first, kRate / 4000, kRate / 400);
+    fadeEnds(second, kRate / 4000, kRate / 200);
+    first.insert(first.end(), second.begin(), second.end());
+    normalize(first, 0.40);
+    return first;
+}
+
+// Fuel running into the tank, looped while a car stands in the pit box: the
+// pump's hum (100 Hz and its harmonics) under liquid, which is noise through
+// a resonance whose loudness surges with the pump's strokes. The loop is one
+// second and the hum and the strokes make whole periods in it (100 and 6),
+// and the resonance runs cyclically, so the loop point cannot be heard.
+Signal refuel() {
+    constexpr int kLength = kRate;
+    Signal noise(kLength);
+    Noise rng(0xF0E1ull);
+    for (double& v : noise)
+        v = rng.next();
+    const Signal low = resonateCyclic(noise, 420, 4);
+    const Signal high = resonateCyclic(noise, 1150, 6);
+    Signal s(kLength);
+    for (int n = 0; n < kLength; ++n) {
+        const double t = double(n) / kRate;
+        const double hum = std::sin(kTwoPi * 100 * t) + 0.5 * std::sin(kTwoPi * 200 * t) +
+                           0.25 * std::sin(kTwoPi * 300 * t + 0.4);
+        const double stroke = 0.6 + 0.4 * std::sin(kTwoPi * 6 * t);
+        s[std::size_t(n)] =
+            0.35 * hum + stroke * (5.0 * low[std::size_t(n)] + 2.5 * high[std::size_t(n)]);
+    }
+    removeDc(s);
+    normalize(s, 0.30);
+    return s;
+}
+
 bool write(const std::string& dir, const char* name, const Signal& s) {
     const std::string path = dir + "/" + name;
     if (!writeFileAtomically(path, encodeWav(s, kRate))) {
@@ -251,7 +344,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    const bool ok = write(dir, "engine.wav", engine()) &&
-                    write(dir, "collision.wav", collision()) && write(dir, "skid.wav", skid());
+    const bool ok =
+        write(dir, "engine.wav", engine()) && write(dir, "collision.wav", collision()) &&
+        write(dir, "skid.wav", skid()) && write(dir, "beep.wav", beep()) &&
+        write(dir, "go.wav", go()) && write(dir, "menu_move.wav", menuMove()) &&
+        write(dir, "menu_select.wav", menuSelect()) && write(dir, "refuel.wav", refuel());
     return ok ? 0 : 1;
 }

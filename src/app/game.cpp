@@ -33,7 +33,7 @@ Game::Game()
       driverCreation(context, roster),
       driverSelection(context, roster, keySettings, driverCreation),
       trackSelection(context, tracks), lapRecords(context, tracks), standingsScreen(context),
-      menuKeys(keyboard) {
+      resultsScreen(context), menuKeys(keyboard) {
     context.message = [this](const std::string& message, bool withCancel) {
         return showDialog(message, withCancel);
     };
@@ -160,6 +160,9 @@ void Game::runFrame() {
     case Standings:
         standingsFrame();
         break;
+    case RaceResults:
+        resultsFrame();
+        break;
     default:
         break;
     }
@@ -169,7 +172,14 @@ void Game::runFrame() {
     // A window close, Ctrl+C or SIGTERM, in whatever state or screen it came:
     // the loop ends as after the QUIT item, and run saves the same way.
     if (quitRequested()) quit = true;
-    if (keyboard.held(SDLK_ESCAPE)) {
+    // The results table answers ESC itself; and an ESC still held from a
+    // screen or box that took it asks nothing again.
+    const bool escape = keyboard.held(SDLK_ESCAPE) && state != RaceResults &&
+                        !(state != MainMenu && keyboard.usedUp(SDLK_ESCAPE));
+    if (escape && seasonUnderway() && !confirmLeavingSeason()) {
+        // Back to the race as it stood.
+        keyboard.flush();
+    } else if (escape) {
         if (state != MainMenu) saveProfiles();
         sound::stopAllSounds();
         // In the menu this ESC is still to be served: it closes a screen or
@@ -227,6 +237,9 @@ bool Game::preparePlayersDirectory() {
 
 void Game::mainMenuFrame() {
     keyboard.refresh();
+    const MenuItem* cursor = mainMenu->at(mainMenu->page, mainMenu->item);
+    const std::int32_t page = mainMenu->page, item = mainMenu->item, shown = menuScreen;
+    const std::int32_t value = cursor ? cursor->value : 0;
     copySurface(screen, titleImage);
     switch (menuScreen) {
     case MenuPages:
@@ -246,7 +259,19 @@ void Game::mainMenuFrame() {
     }
     drawBanner(context);
     menuKeys.serve(*mainMenu, menuScreen);
+    followMenuSound(page, item, shown, value);
     keyboard.takeMenuEvent();
+}
+
+void Game::followMenuSound(std::int32_t page, std::int32_t item, std::int32_t shownScreen,
+                           std::int32_t value) {
+    // A new page or screen, a race started or the game left: a choice. The
+    // cursor or a value moved on the same page: a tick.
+    const MenuItem* cursor = mainMenu->at(mainMenu->page, mainMenu->item);
+    if (mainMenu->page != page || menuScreen != shownScreen || state != MainMenu || quit)
+        sound::play(sound::kMenuChannel, sound::MenuSelectSample);
+    else if (mainMenu->item != item || (cursor && cursor->value != value))
+        sound::play(sound::kMenuChannel, sound::MenuMoveSample);
 }
 
 void Game::standingsFrame() {
@@ -254,7 +279,9 @@ void Game::standingsFrame() {
     if (race)
         standingsScreen.drawStandings(race->standings, driverCount, settings->raceIndex,
                                       settings->raceCount);
-    if (keyboard.held(SDLK_RETURN)) {
+    // A RETURN that closed the results table or a box goes on only when
+    // pressed anew.
+    if (keyboard.held(SDLK_RETURN) && !keyboard.usedUp(SDLK_RETURN)) {
         settings->raceIndex += 1;
         if (settings->raceIndex == settings->raceCount) {
             keyboard.flush();

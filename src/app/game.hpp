@@ -16,6 +16,7 @@
 #include "ui/key_settings.hpp"
 #include "ui/lap_records_screen.hpp"
 #include "ui/menu.hpp"
+#include "ui/results_screen.hpp"
 #include "ui/screen_context.hpp"
 #include "ui/settings.hpp"
 #include "ui/standings_screen.hpp"
@@ -42,6 +43,7 @@ enum GameState : std::int32_t {
     Racing = 3,
     RaceOver = 4,
     Standings = 5,
+    RaceResults = 6, // the table after a race, before the standings or the menu
 };
 
 class Game {
@@ -88,8 +90,14 @@ class Game {
     void preRaceFrame();
     void raceFrame();
     void raceOverFrame();
+    // The results table; RETURN or ESC goes on to the standings or the menu.
+    void resultsFrame();
     // The season table after a race.
     void updateStandings();
+    // ESC in a season that is not over: asks whether to leave it, with the
+    // race's sounds held while the box shows. True to leave.
+    bool seasonUnderway() const;
+    bool confirmLeavingSeason();
     PlayerProfile* findProfile(const std::string& name) const;
 
     // The cars in cars/ and the tracks in tracks/, read once at start-up;
@@ -208,6 +216,11 @@ class Game {
     SDL_Surface* pausedFrame = nullptr;
     // Shows a race set-up failure and goes back to the menu.
     void abandonRace(const std::string& why);
+    // After a race's results: the standings in a season, else the menu.
+    void leaveResults();
+    // Plays the menu's tick or choice sound for what the keys changed.
+    void followMenuSound(std::int32_t page, std::int32_t item, std::int32_t shownScreen,
+                         std::int32_t value);
 
   public:
     // The title picture: the background of every menu screen.
@@ -240,6 +253,7 @@ class Game {
     TrackSelectionScreen trackSelection;
     LapRecordsScreen lapRecords;
     StandingsScreen standingsScreen;
+    ResultsScreen resultsScreen;
     MenuKeys menuKeys;
     // P or PAUSE in a race, one action a press.
     KeyRepeat pauseKeys{keyboard};

@@ -1,6 +1,7 @@
-// The four race states, frame by frame: PreRace sets the race up (and in a
+// The race states, frame by frame: PreRace sets the race up (and in a
 // season announces it), StartLights shows READY, STEADY, GO, Racing runs
-// the race, RaceOver keeps it running behind the closing messages.
+// the race, RaceOver keeps it running behind the closing messages, and
+// RaceResults shows the table of the race that ended.
 #include "app/game.hpp"
 #include "driver/control_source.hpp"
 #include "driver/player.hpp"
@@ -9,6 +10,7 @@
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
 #include "platform/platform.hpp"
+#include "race/results.hpp"
 #include "records/profile.hpp"
 #include "sound/sound.hpp"
 #include "track/directory.hpp"
@@ -220,15 +222,65 @@ void Game::raceOverFrame() {
         }
         mainMenu->page = 0;
         mainMenu->item = 0;
-        if (settings->mode == RacingSeason) {
-            updateStandings();
-            state = Standings;
+        if (settings->mode == RacingSeason) updateStandings();
+        // Free driving has no result to show, and nobody reads the table of
+        // a race nobody watches.
+        if (settings->mode != FreeDriving && drawRace && !headless) {
+            resultsScreen.open(raceResults(*race),
+                               settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces]);
+            state = RaceResults;
         } else {
-            keyboard.flush();
-            delay(60);
-            state = MainMenu;
+            leaveResults();
         }
     }
+}
+
+void Game::resultsFrame() {
+    copySurface(screen, titleImage);
+    if (!resultsScreen.frame()) return;
+    sound::play(sound::kMenuChannel, sound::MenuSelectSample);
+    keyboard.flush();
+    leaveResults();
+}
+
+void Game::leaveResults() {
+    if (settings->mode == RacingSeason) {
+        state = Standings;
+    } else {
+        keyboard.flush();
+        delay(60);
+        state = MainMenu;
+    }
+}
+
+bool Game::seasonUnderway() const {
+    if (!race || !settings || settings->mode != RacingSeason) return false;
+    switch (state) {
+    case PreRace:
+    case StartLights:
+    case Racing:
+    case RaceOver:
+        return true;
+    case Standings:
+        // The final standings: the season is complete, nothing to lose.
+        return settings->raceIndex < settings->raceCount - 1;
+    default:
+        return false;
+    }
+}
+
+bool Game::confirmLeavingSeason() {
+    // The box is modal: the race does not step while it shows, and its
+    // engines and skids are held and go on as they were after Cancel.
+    std::vector<int> heard;
+    for (int c = 0; c < sound::kChannels; ++c)
+        if (sound::isAudible(c)) heard.push_back(c);
+    sound::stopAllSounds();
+    const bool leave = showDialog("Leave the season? Its results will be lost.", true);
+    if (!leave)
+        for (int c : heard)
+            sound::setPaused(c, false);
+    return leave;
 }
 
 void Game::updateStandings() {

@@ -62,6 +62,7 @@ void Car::resetForRace() {
     fuel = type ? type->tankSize : 0;
     reverseOn = false;
     reverseSpeed = 0;
+    inPitBox = refuelling = false;
 }
 
 void Car::placeAt(float px, float py, float angle) {
@@ -220,6 +221,10 @@ float Car::reverseTopSpeed() const {
 void Car::update(float) {
     const CarType& t = *type;
     hit = false;
+    inPitBox = refuelling = false;
+    // Refuelling is fuel gained over the whole update: a running engine
+    // burns a little even in the pit box, which the box tops up again.
+    const float fuelAtStart = fuel;
 
     // Nitro: five pixels a frame more while it lasts.
     float top = t.topSpeed;
@@ -367,6 +372,7 @@ void Car::update(float) {
 
     // Service areas.
     if (probeAreaOf(f, PitBox)) {
+        inPitBox = true;
         fuel = float(fuel + 0.07);
         if (fuel > t.tankSize) fuel = t.tankSize;
         damage = float(damage - 0.04);
@@ -380,6 +386,7 @@ void Car::update(float) {
         fuel = float(fuel + 0.06);
         if (fuel > t.tankSize) fuel = t.tankSize;
     }
+    refuelling = fuel > fuelAtStart;
 
     skidStep();
 

@@ -99,6 +99,10 @@ class Car {
     // marks: where the rear wheels left skid marks, when marking.
     bool hit = false;
     bool marking = false;
+    // inPitBox: the probe stood in the pit box. refuelling: a service area
+    // put fuel into the tank (a full tank takes none).
+    bool inPitBox = false;
+    bool refuelling = false;
     std::array<IntPoint, 4> marks{};
 
   private:

@@ -18,6 +18,8 @@ void Player::placeOnGrid(const Track& track, std::int32_t index) {
 void Player::resetForRace() {
     out = finished = false;
     laps = lapTime = bestLap = raceTime = checkpointsPassed = 0;
+    finishTime = pitStops = 0;
+    inBox = false;
     racePoints = 0;
     beforeStart = true;
     // Measured anew on every track: the last track's fuel use would plan

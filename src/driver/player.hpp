@@ -48,6 +48,12 @@ class Player {
     std::int32_t lapTime = 0; // frames in the current lap
     std::int32_t bestLap = 0; // 0: none yet
     std::int32_t raceTime = 0;
+    // raceTime when the driver finished; 0 until then.
+    std::int32_t finishTime = 0;
+    // Visits to the pit box, counted as the car comes in; inBox: it stood
+    // there in the last frame driven.
+    std::int32_t pitStops = 0;
+    bool inBox = false;
     bool beforeStart = true;
     std::int32_t checkpointsPassed = 0;
     const TrackArea* lastLine = nullptr;

@@ -10,6 +10,8 @@ void RaceSound::prepare(const Race& race) {
     engineStarted_.assign(players.size(), 0);
     skidStarted_.assign(players.size(), 0);
     pausedChannels_.clear();
+    refuelling_.assign(players.size(), 0);
+    lightShown_ = -1;
     // Decided before the first driver moves and starts any engine, so that
     // in a race with a human the computer drivers' engines never play.
     soundFollowsHumans_ = false;
@@ -18,6 +20,14 @@ void RaceSound::prepare(const Race& race) {
 }
 
 void RaceSound::afterStep(const Race& race, const RaceEvents& events) {
+    // READY and STEADY beep, GO answers higher; the lights going out
+    // (step 3) is the race starting, heard in the engines.
+    if (race.phase() == RacePhase::StartLights && race.lightStep() != lightShown_ &&
+        race.lightStep() < 3) {
+        lightShown_ = race.lightStep();
+        sound::play(sound::kCountdownChannel,
+                    lightShown_ == 2 ? sound::GoSample : sound::BeepSample);
+    }
     if (events.crash) sound::play(sound::kCollisionChannel, sound::CollisionSample);
     if (events.driversMoved) {
         const auto& players = race.players();
@@ -43,6 +53,19 @@ void RaceSound::afterStep(const Race& race, const RaceEvents& events) {
         }
     }
     if (events.go) startEngineSounds(race);
+    if (events.driversMoved) followRefuelling(race);
+}
+
+void RaceSound::followRefuelling(const Race& race) {
+    const auto& players = race.players();
+    for (std::size_t i = 0; i < players.size() && i < refuelling_.size(); ++i) {
+        const bool heard = soundFollowsHumans_ ? players[i]->isHuman() : i == 0;
+        const bool now = heard && players[i]->car->refuelling;
+        const int channel = sound::kFirstRefuelChannel + int(i);
+        if (now && !refuelling_[i]) sound::play(channel, sound::RefuelSample);
+        if (!now && refuelling_[i]) sound::setPaused(channel, true);
+        refuelling_[i] = now;
+    }
 }
 
 void RaceSound::startEngineSounds(const Race& race) {

@@ -1,7 +1,8 @@
 // The race as the player hears it: an engine and a skid channel for each
-// participant, and the crash sound. In a race with a human driver only the
-// humans' cars are heard; without one, the first car's. It reads the race
-// and what its steps report, and nothing in the race reads it.
+// participant, the crash sound, a beep for each start light and the pump
+// while a car refuels. In a race with a human driver only the humans' cars
+// are heard; without one, the first car's. It reads the race and what its
+// steps report, and nothing in the race reads it.
 #pragma once
 
 #include <cstdint>
@@ -19,8 +20,9 @@ class RaceSound {
     }
     // A new race on the track: nothing has been started yet.
     void prepare(const Race& race);
-    // After each step: engines started as their drivers first move, their
-    // pitch, the skids, the crash.
+    // After each step: a beep as each start light comes on, engines started
+    // as their drivers first move, their pitch, the skids, the crash, the
+    // refuelling of heard cars.
     void afterStep(const Race& race, const RaceEvents& events);
     // When the lights go out: the heard engines and skids, and crashes.
     void startEngineSounds(const Race& race);
@@ -33,7 +35,10 @@ class RaceSound {
     void resume();
 
   private:
+    void followRefuelling(const Race& race);
+
     bool soundFollowsHumans_ = false;
     std::vector<std::int32_t> pausedChannels_;
-    std::vector<std::uint8_t> engineStarted_, skidStarted_;
+    std::vector<std::uint8_t> engineStarted_, skidStarted_, refuelling_;
+    std::int32_t lightShown_ = -1; // the start light last beeped for
 };

@@ -43,6 +43,8 @@ void Race::driveOne(std::size_t index, ControlSource* source) {
         applyControls(car, source->controls(p, *track_, rules_));
     }
     p.passLines(*track_);
+    if (car.inPitBox && !p.inBox && !p.finished) ++p.pitStops;
+    p.inBox = car.inPitBox;
     if (++p.lapTime > 90) p.shownLapTime = p.lapTime;
     ++p.raceTime;
 }
@@ -51,6 +53,7 @@ void Race::judge(Player& p, std::size_t index) {
     p.warningsShown = 0;
     if (p.laps == rules_.laps && rules_.mode != FreeDriving && !p.finished && finishedCount < 8) {
         p.finished = true;
+        p.finishTime = p.raceTime;
         if (rules_.mode == RacingSeason && p.profile) countOne(p.profile->racesDriven);
         p.racePoints = kPointsTable[std::size_t(finishedCount)];
         p.points += p.racePoints;

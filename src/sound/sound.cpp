@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace sound {
@@ -30,6 +31,13 @@ struct State {
     bool open = false;
     std::unique_ptr<Mixer> mixer;
     std::array<std::unique_ptr<SoundSample>, kSlots> samples;
+    std::array<int, kChannels> started = filledStarted();
+
+    static std::array<int, kChannels> filledStarted() {
+        std::array<int, kChannels> none;
+        none.fill(-1);
+        return none;
+    }
 };
 
 // Never destroyed: SDL's audio thread may still run the callback while the
@@ -215,6 +223,8 @@ void setLoop(int slot, bool loop) {
 }
 
 void play(int channel, int slot) {
+    if (channel >= 0 && channel < kChannels && slotSample(slot))
+        state().started[std::size_t(channel)] = slot;
     if (!state().open) return;
     AudioLock lock;
     if (const SoundSample* sample = slotSample(slot)) state().mixer->play(channel, sample);
@@ -238,6 +248,15 @@ bool isAudible(int channel) {
     return state().mixer->isPlaying(channel) && !state().mixer->isPaused(channel);
 }
 
+int lastStarted(int channel) {
+    if (channel < 0 || channel >= kChannels) return -1;
+    return state().started[std::size_t(channel)];
+}
+
+void forgetStarted() {
+    state().started = State::filledStarted();
+}
+
 void loadGameSamples() {
     if (!loadSample(EngineSample, "sounds/engine.wav")) {
         std::printf("\ncannot load sample engine.wav!\n");
@@ -253,6 +272,14 @@ void loadGameSamples() {
         std::exit(1);
     }
     setLoop(SkidSample, true);
+    const std::pair<int, const char*> extras[] = {{BeepSample, "sounds/beep.wav"},
+                                                  {GoSample, "sounds/go.wav"},
+                                                  {MenuMoveSample, "sounds/menu_move.wav"},
+                                                  {MenuSelectSample, "sounds/menu_select.wav"},
+                                                  {RefuelSample, "sounds/refuel.wav"}};
+    for (const auto& [slot, path] : extras)
+        if (!loadSample(slot, path)) std::printf("cannot load sample %s: it stays silent\n", path);
+    setLoop(RefuelSample, true);
 }
 
 void stopAllSounds() {

@@ -2,8 +2,8 @@
 # Races with real key presses: FREE DRIVING with the shipped selection,
 # holding the accelerate key and watching the car move with its display,
 # M hiding and showing the small map; ESC back; then a one-lap season of
-# the computer drivers through the standings to the main menu, QUIT, and
-# the drivers' statistics in their files.
+# the computer drivers through its results table and the standings to the
+# main menu, QUIT, and the drivers' statistics in their files.
 #
 # usage: race_e2e.sh <runtime directory>
 source "$(dirname "$0")/lib.sh" "$1"
@@ -71,13 +71,34 @@ for _ in 1 2 3; do key Up; done
 key Return # RACE/RACING SEASON
 sleep 2
 shot announce
-for _ in $(seq 300); do # the race: wait for the standings
+# The race, then its results table (a cyan title), then the standings.
+results=0
+for _ in $(seq 300); do
     sleep 1
     shot standings
+    if [ "$results" -eq 0 ]; then
+        title=$(share_of "$work/standings.png" 640x30+0+78 '#55FFFF')
+        if awk "BEGIN { exit !($title > 0.01) }"; then
+            results=1
+            cp "$work/standings.png" "$work/results.png"
+            key Return
+            continue
+        fi
+    fi
     title=$(share_of "$work/standings.png" 640x30+0+35 '#AAFF00')
     awk "BEGIN { exit !($title > 0.01) }" && break
 done
-awk "BEGIN { exit !($title > 0.01) }" || fail "no standings after the race"
+[ "$results" -eq 1 ] || fail "no results table after the race"
+# A row for each of the three drivers in white, and the race's fastest lap
+# picked out in green, or in magenta as a new lap record.
+rows=$(share_of "$work/results.png" 170x54+64+132 '#FFFFFF')
+awk "BEGIN { exit !($rows > 0.03) }" || fail "no driver rows in the results ($rows)"
+fastest=$(share_of "$work/results.png" 96x54+352+132 '#55FF55')
+record=$(share_of "$work/results.png" 96x54+352+132 '#FF55FF')
+awk "BEGIN { exit !($fastest + $record > 0.01) }" ||
+    fail "no highlighted best lap in the results ($fastest, $record)"
+echo "results: rows $rows, fastest lap $fastest, record $record"
+awk "BEGIN { exit !($title > 0.01) }" || fail "no standings after the results"
 key Return
 sleep 0.5
 key Escape
