@@ -106,17 +106,7 @@ namespace {
 
 struct MinimapInRace : ::testing::Test {
     void SetUp() override {
-        game = initGame();
-        game->clearRace();
-        game->profiles.clear();
-        game->quit = false;
-        game->startUp();
-        game->profiles.clear();
-        game->selection.tracks.fill(-1);
-        game->selection.drivers.fill(-1);
-        game->selection.tracks[0] = 0;
-        game->settings->raceCount = 1;
-        game->settings->trackNames[0] = "test.map";
+        game = startGameForARace();
         game->showMinimap = true;
     }
     void TearDown() override {

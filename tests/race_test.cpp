@@ -22,18 +22,8 @@ namespace {
 
 struct RaceFlow : ::testing::Test {
     void SetUp() override {
-        game = initGame();
-        game->clearRace();
-        game->profiles.clear();
-        game->quit = false;
-        game->startUp();
-        game->profiles.clear();
+        game = startGameForARace();
         ASSERT_FALSE(game->cars.empty());
-        game->selection.tracks.fill(-1);
-        game->selection.drivers.fill(-1);
-        game->selection.tracks[0] = 0;
-        game->settings->raceCount = 1;
-        game->settings->trackNames[0] = "test.map";
         // Every message box closes: RETURN is always held.
         platform.fake.press(SDLK_RETURN);
     }

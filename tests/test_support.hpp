@@ -33,6 +33,23 @@ inline Game* initGame() {
     return game;
 }
 
+// The game started afresh for a race on the test track: no drivers, no
+// race, nothing selected but the first track, one race.
+inline Game* startGameForARace() {
+    Game* game = initGame();
+    game->clearRace();
+    game->profiles.clear();
+    game->quit = false;
+    game->startUp();
+    game->profiles.clear();
+    game->selection.tracks.fill(-1);
+    game->selection.drivers.fill(-1);
+    game->selection.tracks[0] = 0;
+    game->settings->raceCount = 1;
+    game->settings->trackNames[0] = "test.map";
+    return game;
+}
+
 // The game's options and selections as a fresh start has them.
 inline void defaultOptions(Game& game) {
     game.selection.tracks.fill(-1);
