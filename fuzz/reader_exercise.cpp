@@ -13,6 +13,7 @@
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 #include "records/lap_record.hpp"
+#include "records/pad_file.hpp"
 #include "records/profile.hpp"
 #include "sound/mixer.hpp"
 #include "sound/sound.hpp"
@@ -273,6 +274,27 @@ bool exerciseProfile(const Bytes& bytes) {
     return true;
 }
 
+bool exercisePad(const Bytes& bytes) {
+    PadBinding binding;
+    std::string why;
+    if (!decodePadBinding(std::string(bytes.begin(), bytes.end()), binding, why)) {
+        if (why.empty()) broken("pad", "refuses without saying why");
+        return false;
+    }
+    const std::string text = encodePadBinding(binding);
+    PadBinding again;
+    if (!decodePadBinding(text, again, why)) broken("pad", "refuses what its own writer wrote");
+    if (again != binding) broken("pad", "reads back another binding than was written");
+    PadState pad;
+    pad.connected = true;
+    for (const PadInput& input : binding)
+        if (input.bound() && !input.valid())
+            broken("pad", "reads an input out of range");
+        else
+            input.active(pad);
+    return true;
+}
+
 bool exerciseRecord(const Bytes& bytes) {
     LapRecord record;
     if (!decodeLapRecord(bytes, record)) return false;
@@ -412,17 +434,10 @@ bool exerciseCarDesc(const Bytes& bytes) {
 
 const std::vector<ReaderExercise>& readerExercises() {
     static const std::vector<ReaderExercise> all = {
-        {"map", exerciseMap},
-        {"pcx", exercisePcx},
-        {"bmp", exerciseBmp},
-        {"tile", exerciseTileFile},
-        {"car", exerciseCar},
-        {"profile", exerciseProfile},
-        {"record", exerciseRecord},
-        {"font", exerciseFont},
-        {"settings", exerciseSettings},
-        {"wav", exerciseWav},
-        {"tracksource", exerciseTrackSource},
+        {"map", exerciseMap},           {"pcx", exercisePcx}, {"bmp", exerciseBmp},
+        {"tile", exerciseTileFile},     {"car", exerciseCar}, {"profile", exerciseProfile},
+        {"record", exerciseRecord},     {"pad", exercisePad}, {"font", exerciseFont},
+        {"settings", exerciseSettings}, {"wav", exerciseWav}, {"tracksource", exerciseTrackSource},
         {"cardesc", exerciseCarDesc},
     };
     return all;

@@ -73,7 +73,7 @@ TEST_F(Participants, SourcesNumbersAndViewsFollowingTheHumansOrTheFirstCar) {
     ASSERT_EQ(game->race->players().size(), 3u);
     EXPECT_EQ(player(2).number, 3);
     EXPECT_TRUE(dynamic_cast<ComputerDriver*>(game->controlSources[0].get()));
-    EXPECT_TRUE(dynamic_cast<KeyboardControls*>(game->controlSources[1].get()));
+    EXPECT_TRUE(dynamic_cast<PadControls*>(game->controlSources[1].get()));
     EXPECT_EQ(game->drawing.sprites.size(), 3u);
     // On the grid behind the finish line, in pairs.
     EXPECT_EQ(player(1).car->posX + 35, player(0).car->posX);

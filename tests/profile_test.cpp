@@ -132,7 +132,9 @@ TEST(KeyNames, TableNamesAndCharacters) {
 // The screen on its own: no game, only its context and the keyboard seam.
 TEST(KeySettingsScreen, WrapsTakesAnyKeyButNeverTheReturnThatOpenedASlot) {
     ScreenRig rig;
-    KeySettingsScreen screen(rig.context);
+    std::vector<std::unique_ptr<PlayerProfile>> noOthers;
+    Pads pads;
+    KeySettingsScreen screen(rig.context, noOthers, pads);
     PlayerProfile ann = namedProfile("Ann");
     {
         FakePlatformScope platform;

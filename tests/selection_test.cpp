@@ -55,7 +55,8 @@ struct DriverScreen : ::testing::Test {
     std::vector<std::unique_ptr<PlayerProfile>> profiles;
     std::vector<std::unique_ptr<CarType>> cars;
     DriverRoster roster{profiles, cars, nullptr, nullptr};
-    KeySettingsScreen keySettings{rig.context};
+    Pads pads;
+    KeySettingsScreen keySettings{rig.context, profiles, pads};
     DriverCreationScreen creation{rig.context, roster};
     DriverSelectionScreen screen{rig.context, roster, keySettings, creation};
 };

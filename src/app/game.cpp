@@ -29,11 +29,12 @@ constexpr Uint32 kFrameMilliseconds = 16;
 
 Game::Game()
     : context{nullptr, nullptr, fonts, keyboard, settingsRecord, selection, nullptr},
-      messageBox(context), roster{profiles, cars, nullptr, nullptr}, keySettings(context),
-      driverCreation(context, roster),
+      messageBox(context), roster{profiles, cars, nullptr, nullptr},
+      keySettings(context, profiles, pads), driverCreation(context, roster),
       driverSelection(context, roster, keySettings, driverCreation),
       trackSelection(context, tracks), lapRecords(context, tracks), standingsScreen(context),
       resultsScreen(context), menuKeys(keyboard) {
+    keyboard.attachPads(&pads);
     context.message = [this](const std::string& message, bool withCancel) {
         return showDialog(message, withCancel);
     };
@@ -74,6 +75,7 @@ void Game::init(int, char**) {
 
     if (!sound::init(44100, sound::kChannels))
         std::printf("\nFATAL ERROR: CANNOT INITIALISE AUDIO!!\n");
+    pads.open();
 
     SDL_Surface* loaded = loadCheckedBmp("data/title.bmp");
     if (!loaded) {
@@ -141,8 +143,12 @@ void Game::runFrame() {
     const Uint32 frameStart = ticks();
     // Asked every frame, so that a loss in the menus is not taken for one
     // in the next race.
-    if (takeFocusLoss() && (state == StartLights || state == Racing || state == RaceOver))
-        pauseRace();
+    const bool inRace = state == StartLights || state == Racing || state == RaceOver;
+    if (takeFocusLoss() && inRace) pauseRace();
+    // In a race the pads drive cars; otherwise, and while paused, they work
+    // the menus, and pads plugged in meanwhile are found.
+    keyboard.setPadsAsKeys(!inRace || paused);
+    if (!inRace && state != PreRace) pads.rescanWhenDue();
     switch (state) {
     case MainMenu:
         mainMenuFrame();
@@ -204,8 +210,11 @@ void Game::shutDown() {
 }
 
 void Game::clearLeftoverSaves() {
-    const std::pair<const char*, const char*> saved[] = {
-        {".", "set.dat"}, {".", "selection.txt"}, {"players", "*.pl"}, {"tracks", "*.rec"}};
+    const std::pair<const char*, const char*> saved[] = {{".", "set.dat"},
+                                                         {".", "selection.txt"},
+                                                         {"players", "*.pl"},
+                                                         {"players", "*.pad"},
+                                                         {"tracks", "*.rec"}};
     for (const auto& [directory, pattern] : saved)
         for (const std::string& path : ::removeLeftoverTemporaries(directory, pattern))
             std::printf("Removed %s, left by a save that did not finish\n", path.c_str());

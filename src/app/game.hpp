@@ -241,6 +241,7 @@ class Game {
     // The screens keep references to what is declared above them, so the
     // order of these members is the order they must be built in.
     Fonts fonts;
+    Pads pads;
     Keyboard keyboard;
     Options options;
     Selection selection;

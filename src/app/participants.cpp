@@ -11,6 +11,7 @@
 #include "platform/platform.hpp"
 #include "records/profile.hpp"
 
+#include <algorithm>
 #include <cstdio>
 
 bool Game::setupRaceParticipants(std::string& why) {
@@ -21,6 +22,7 @@ bool Game::setupRaceParticipants(std::string& why) {
 
     std::int32_t humans[2] = {-1, -1};
     std::int32_t viewCount = 0;
+    std::uint8_t humanCount = 0;
     for (PlayerProfile* profile : raceDrivers) {
         const CarType* type = findCar(profile->carName);
         std::string carWhy;
@@ -33,8 +35,15 @@ bool Game::setupRaceParticipants(std::string& why) {
         const std::int32_t index = std::int32_t(race->players().size()) - 1;
         if (profile->type == Human) {
             if (viewCount < 2) humans[viewCount++] = index;
-            controlSources.push_back(std::make_unique<KeyboardControls>(
-                profile->controls, [this](std::int32_t code) { return keyboard.held(code); }));
+            // Without a binding of its own, the first human has the first
+            // pad, the second the second.
+            const PadBinding binding =
+                profile->padBound ? profile->pad : defaultPadBinding(humanCount);
+            humanCount = std::uint8_t(std::min(humanCount + 1, 255));
+            controlSources.push_back(std::make_unique<PadControls>(
+                KeyboardControls(profile->controls,
+                                 [this](std::int32_t code) { return keyboard.held(code); }),
+                binding, [this](std::int32_t pad) -> const PadState& { return pads.state(pad); }));
         } else {
             controlSources.push_back(std::make_unique<ComputerDriver>());
         }

@@ -3,6 +3,7 @@
 #include "app/game.hpp"
 #include "base/bytes.hpp"
 #include "car/car_type.hpp"
+#include "records/pad_file.hpp"
 #include "records/profile.hpp"
 #include "track/directory.hpp"
 
@@ -16,6 +17,25 @@ namespace {
 // has none yet the file its name would give.
 std::string fileKey(const PlayerProfile& p) {
     return p.fileName.empty() ? p.name + ".pl" : p.fileName;
+}
+
+// A pad file that cannot be read leaves the driver on the default pad
+// controls, and the file as it is until the player binds anew.
+void loadPadBinding(PlayerProfile& profile) {
+    const std::string path = padFilePath(profile.fileName);
+    struct stat info;
+    if (path.empty() || ::lstat(path.c_str(), &info) != 0) return;
+    std::vector<std::uint8_t> bytes;
+    std::string why;
+    PadBinding binding;
+    if (!readWholeFile(path, bytes, kMaxPadFile)) {
+        why = "cannot be read, or is too long";
+    } else if (decodePadBinding(std::string(bytes.begin(), bytes.end()), binding, why)) {
+        profile.pad = binding;
+        profile.padBound = true;
+        return;
+    }
+    std::fprintf(stderr, "Pad file %s is left out: %s\n", path.c_str(), why.c_str());
 }
 } // namespace
 
@@ -40,6 +60,7 @@ void Game::loadProfiles() {
             continue;
         }
         profile->fileName = fileName;
+        loadPadBinding(*profile);
         read.push_back({fileName, std::move(profile)});
     }
     // One name, one driver: a copied or renamed file must not become a
@@ -96,8 +117,16 @@ bool Game::saveProfile(PlayerProfile& profile) {
                      profile.name.c_str());
         return false;
     }
-    if (writeFileIfChanged(path, encodeProfile(profile))) return true;
-    std::fprintf(stderr, "Could not save %s: %s\n", path.c_str(), std::strerror(errno));
+    if (!writeFileIfChanged(path, encodeProfile(profile))) {
+        std::fprintf(stderr, "Could not save %s: %s\n", path.c_str(), std::strerror(errno));
+        return false;
+    }
+    const std::string padPath = padFilePath(profile.fileName);
+    if (!profile.padBound || padPath.empty()) return true;
+    const std::string text = encodePadBinding(profile.pad);
+    if (writeFileIfChanged(padPath, std::vector<std::uint8_t>(text.begin(), text.end())))
+        return true;
+    std::fprintf(stderr, "Could not save %s: %s\n", padPath.c_str(), std::strerror(errno));
     return false;
 }
 

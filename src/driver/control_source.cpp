@@ -20,3 +20,25 @@ CarControls KeyboardControls::keys() const {
 Controls KeyboardControls::controls(const Player&, const Track&, const RaceRules&) {
     return controlsFromKeys(keys());
 }
+
+CarControls PadControls::held() const {
+    CarControls c = keys_.keys();
+    const auto on = [this](const PadInput& input) {
+        return input.valid() && input.active(pads_(input.pad));
+    };
+    c.accelerate = c.accelerate || on(binding_[0]);
+    c.brake = c.brake || on(binding_[1]);
+    c.left = c.left || on(binding_[2]);
+    c.right = c.right || on(binding_[3]);
+    c.nitro = c.nitro || on(binding_[4]);
+    const PadInput& steering = binding_[2].valid() ? binding_[2] : binding_[3];
+    if (steering.valid()) {
+        c.left = c.left || on(PadInput{PadInput::Hat, steering.pad, 0, SDL_HAT_LEFT});
+        c.right = c.right || on(PadInput{PadInput::Hat, steering.pad, 0, SDL_HAT_RIGHT});
+    }
+    return c;
+}
+
+Controls PadControls::controls(const Player&, const Track&, const RaceRules&) {
+    return controlsFromKeys(held());
+}

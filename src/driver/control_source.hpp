@@ -7,6 +7,7 @@
 
 #include "car/controls.hpp"
 #include "car/race_rules.hpp"
+#include "platform/pads.hpp"
 
 #include <array>
 #include <cstdint>
@@ -37,6 +38,24 @@ class KeyboardControls : public ControlSource {
   private:
     std::array<std::int32_t, 5> codes_;
     KeyState held_;
+};
+
+// A human with the keyboard and a pad at once: a control is held when its
+// key or its pad input is, and the d-pad of the pad the driver steers with
+// steers too. A pad that is missing, or pulled out mid-race, holds nothing,
+// so the keys go on working.
+class PadControls : public ControlSource {
+  public:
+    using PadReader = std::function<const PadState&(std::int32_t pad)>;
+    PadControls(KeyboardControls keys, const PadBinding& binding, PadReader pads)
+        : keys_(std::move(keys)), binding_(binding), pads_(std::move(pads)) {}
+    Controls controls(const Player&, const Track&, const RaceRules&) override;
+    CarControls held() const;
+
+  private:
+    KeyboardControls keys_;
+    PadBinding binding_;
+    PadReader pads_;
 };
 
 // Controls from a function of the frame the source is asked in, counted

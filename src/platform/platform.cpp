@@ -87,6 +87,10 @@ void useFakePlatform(FakePlatform* f) {
     ++platformCount;
 }
 
+FakePlatform* installedFakePlatform() {
+    return fake;
+}
+
 const Uint8* Keyboard::current() const {
     return keys_ && platform_ == platformCount ? keys_ : noKeys.data();
 }
@@ -100,8 +104,42 @@ void Keyboard::refresh() {
         const Uint8* state = SDL_GetKeyState(nullptr);
         keys_ = state ? state : noKeys.data();
     }
+    if (pads_) {
+        pads_->refresh();
+        mergePadKeys();
+    }
     for (std::size_t code = 0; code < heldAtFlush_.size(); ++code)
         if (!keys_[code]) heldAtFlush_[code] = 0;
+}
+
+void Keyboard::mergePadKeys() {
+    std::array<bool, kPadMenuKeyCount> held{};
+    for (std::int32_t pad = 0; pad < kMaxPads; ++pad) {
+        const auto keys = padMenuKeys(pads_->state(pad));
+        for (std::size_t k = 0; k < held.size(); ++k)
+            held[k] = held[k] || keys[k];
+    }
+    bool any = false;
+    for (std::size_t k = 0; k < held.size(); ++k) {
+        // A button that drove a car, or bound a control, is no menu key
+        // until it has been let go.
+        if (!padsAsKeys_ || !held[k]) padKeysUsed_[k] = held[k];
+        const bool down = held[k] && !padKeysUsed_[k];
+        if (down != padKeysDown_[k]) {
+            SDL_Event e = keyEvent(down ? SDL_KEYDOWN : SDL_KEYUP, kPadMenuKeys[k]);
+            if (fake)
+                fake->events.push_back(e);
+            else
+                SDL_PushEvent(&e);
+        }
+        padKeysDown_[k] = down;
+        any = any || down;
+    }
+    if (!any) return;
+    std::copy(keys_, keys_ + SDLK_LAST, merged_.begin());
+    for (std::size_t k = 0; k < held.size(); ++k)
+        if (padKeysDown_[k]) merged_[kPadMenuKeys[k]] = 1;
+    keys_ = merged_.data();
 }
 
 bool Keyboard::held(std::int32_t key) const {

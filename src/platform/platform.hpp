@@ -11,6 +11,8 @@
 // drain of the queue can lose it.
 #pragma once
 
+#include "platform/pads.hpp"
+
 #include <SDL.h>
 
 #include <array>
@@ -53,6 +55,8 @@ struct FakePlatform {
     std::function<void(FakePlatform&)> onPump;
     int pumps = 0;
     int screenUpdates = 0;
+    // Scripted pads: Pads reads these instead of SDL's.
+    std::array<PadState, kMaxPads> pads{};
 
     void press(SDLKey key) { held[key] = 1; }
     void release(SDLKey key) { held[key] = 0; }
@@ -69,8 +73,17 @@ struct FakePlatform {
 // until the next one, so nothing reads the keys of a fake that is gone.
 class Keyboard {
   public:
-    // Reads the held keys afresh.
+    // Reads the held keys afresh, and the pads when they are attached.
     void refresh();
+    // From now on refresh reads these pads too.
+    void attachPads(Pads* pads) { pads_ = pads; }
+    // On, the pads work the menus: a pad's d-pad, stick, A and B are held
+    // as the arrows, RETURN and ESC, with a key event for each press, so
+    // that every screen takes them as it takes keys. Off in a race, where a
+    // pad drives a car instead. A pad key held when it comes on acts only
+    // after it is let go.
+    void setPadsAsKeys(bool on) { padsAsKeys_ = on; }
+    bool padsAsKeys() const { return padsAsKeys_; }
     // Non-zero while held; codes outside the key table are never held.
     bool held(std::int32_t key) const;
     // When a race, a dialog or a screen ends: drops the pending events, so
@@ -92,7 +105,13 @@ class Keyboard {
 
   private:
     const Uint8* current() const;
+    void mergePadKeys();
     const Uint8* keys_ = nullptr;
+    Pads* pads_ = nullptr;
+    bool padsAsKeys_ = true;
+    std::array<Uint8, SDLK_LAST> merged_{};
+    std::array<bool, kPadMenuKeyCount> padKeysDown_{};
+    std::array<bool, kPadMenuKeyCount> padKeysUsed_{};
     std::uint32_t platform_ = 0; // the platform the keys were read from
     std::array<Uint8, SDLK_LAST> heldAtFlush_{};
     std::uint32_t flushes_ = 0;
@@ -137,3 +156,5 @@ class KeyRepeat {
 
 // Installs the fake (nullptr goes back to SDL) and forgets any quit request.
 void useFakePlatform(FakePlatform* fake);
+// The installed fake; none when SDL is read.
+FakePlatform* installedFakePlatform();

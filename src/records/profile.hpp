@@ -4,6 +4,8 @@
 // little-endian; 60 bytes plus the two texts.
 #pragma once
 
+#include "platform/pads.hpp"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -24,6 +26,10 @@ struct PlayerProfile {
     std::int32_t fastestLaps = 0;
     std::int32_t totalLaps = 0;
     std::int32_t championshipsWon = 0;
+    // Kept in a file of its own beside the driver's (records/pad_file.hpp);
+    // unbound, the driver has the default binding of its pad.
+    bool padBound = false;
+    PadBinding pad{};
     // Not stored: the file in players/ it was read from or will be saved
     // to, which need not be its name with ".pl".
     std::string fileName;

@@ -18,6 +18,14 @@ bool MessageBox::show(const std::string& message, bool withCancel) {
     const std::int32_t x = screen->w / 2 - w / 2;
     const std::int32_t h = 4 * glyphHeight(font, 'W');
     const std::int32_t y = screen->h / 2 - h / 2;
+    // A box in a race is answered with a pad as in the menus; a button
+    // that was driving acts once it is let go.
+    struct PadsAsKeys {
+        Keyboard& keyboard;
+        bool was = keyboard.padsAsKeys();
+        ~PadsAsKeys() { keyboard.setPadsAsKeys(was); }
+    } padsAsKeys{keyboard};
+    keyboard.setPadsAsKeys(true);
     // The key that led here, RETURN above all, is not an answer; held on for
     // a quarter of a second it is, as a held key repeats.
     keyboard.refresh();

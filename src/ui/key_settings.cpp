@@ -2,6 +2,7 @@
 
 #include "gfx/font.hpp"
 #include "gfx/surface.hpp"
+#include "platform/pads.hpp"
 #include "platform/platform.hpp"
 #include "records/profile.hpp"
 
@@ -45,6 +46,40 @@ std::string keyName(std::int32_t code) {
     return c ? std::string(1, c) : std::string();
 }
 
+const PlayerProfile* keyUser(const std::vector<std::unique_ptr<PlayerProfile>>& profiles,
+                             const PlayerProfile& self, std::int32_t key) {
+    for (const auto& other : profiles)
+        if (other.get() != &self && other->type == Human)
+            for (std::int32_t code : other->controls)
+                if (code == key) return other.get();
+    return nullptr;
+}
+
+const PlayerProfile* padInputUser(const std::vector<std::unique_ptr<PlayerProfile>>& profiles,
+                                  const PlayerProfile& self, const PadInput& input) {
+    for (const auto& other : profiles)
+        if (other.get() != &self && other->type == Human && other->padBound)
+            for (const PadInput& bound : other->pad)
+                if (bound.valid() && bound == input) return other.get();
+    return nullptr;
+}
+
+void KeySettingsScreen::takeKey(PlayerProfile& profile, std::int32_t control, std::int32_t key) {
+    profile.controls[std::size_t(control)] = key;
+    if (const PlayerProfile* other = keyUser(profiles_, profile, key))
+        context_.ask(keyName(key) + " is already used by " + other->name + ".", false);
+}
+
+void KeySettingsScreen::takePadInput(PlayerProfile& profile, std::int32_t control,
+                                     const PadInput& input) {
+    // A driver's first pad control brings the rest of that pad's defaults.
+    if (!profile.padBound) profile.pad = defaultPadBinding(input.pad);
+    profile.padBound = true;
+    profile.pad[std::size_t(control)] = input;
+    if (const PlayerProfile* other = padInputUser(profiles_, profile, input))
+        context_.ask(input.name() + " is already used by " + other->name + ".", false);
+}
+
 void KeySettingsScreen::run(PlayerProfile& profile) {
     SDL_Surface* screen = context_.screen;
     Keyboard& keyboard = context_.keyboard;
@@ -57,6 +92,7 @@ void KeySettingsScreen::run(PlayerProfile& profile) {
     KeyRepeat held(keyboard, true);
     auto leave = [&] {
         waitingForKey = false;
+        keyboard.setPadsAsKeys(true);
         keyboard.flush();
     };
     for (;;) {
@@ -72,12 +108,18 @@ void KeySettingsScreen::run(PlayerProfile& profile) {
         held.update();
         if (!waitingForKey) {
             for (int i = 0; i < 5; ++i) {
+                const PadInput& pad = profile.pad[std::size_t(i)];
                 drawCentred(screen, fonts.menu,
                             std::string(kControlLabels[i]) + " : " +
-                                keyName(profile.controls[std::size_t(i)]),
+                                keyName(profile.controls[std::size_t(i)]) +
+                                (profile.padBound && pad.valid() ? "  /  " + pad.name() : ""),
                             i == selected ? kYellow : kDimYellow, y);
                 y += glyphHeight(fonts.menu, 'A') + 4;
             }
+            if (!profile.padBound)
+                drawCentred(screen, fonts.medium,
+                            "Pad: button 1 accelerates, 2 brakes, 3 nitro; stick or d-pad steers.",
+                            0xFFBFBFBF, 320);
             if (held.fired(SDLK_DOWN)) {
                 selected = (selected + 1) % 5;
                 std::printf("Selected key %d\n", selected);
@@ -88,6 +130,9 @@ void KeySettingsScreen::run(PlayerProfile& profile) {
             }
             if (held.pressed(SDLK_RETURN)) {
                 waitingForKey = true;
+                // A pad's A or B is to be bound now, not taken for RETURN
+                // or ESC.
+                keyboard.setPadsAsKeys(false);
                 // The new key is one pressed from now on: this RETURN has to
                 // be let go first.
                 held.ignoreHeld();
@@ -98,14 +143,23 @@ void KeySettingsScreen::run(PlayerProfile& profile) {
         } else {
             drawCentred(screen, fonts.menu,
                         std::string("Press key for ") + kControlLabels[selected], 0xFF00FFFF, y);
+            drawCentred(screen, fonts.medium, "or a pad button, stick or d-pad", 0xFF00FFFF,
+                        y + glyphHeight(fonts.menu, 'A') + 8);
             keyboard.pressed = 0;
             std::int32_t newKey = -1;
             for (std::int32_t code = 0; code < SDLK_LAST; ++code)
                 if (held.pressed(code)) newKey = code;
-            if (newKey != -1) {
-                profile.controls[std::size_t(selected)] = newKey;
-                keyboard.pressed = newKey;
+            const PadInput padInput = pads_.newlyPressed();
+            if (newKey != -1 || padInput.bound()) {
                 waitingForKey = false;
+                // The pad button just bound is no menu key until let go.
+                keyboard.setPadsAsKeys(true);
+                if (newKey != -1) {
+                    keyboard.pressed = newKey;
+                    takeKey(profile, selected, newKey);
+                } else {
+                    takePadInput(profile, selected, padInput);
+                }
                 // The key just taken, ESC or an arrow say, is not also a
                 // command of this screen.
                 held.ignoreHeld();
