@@ -108,18 +108,25 @@ void KeySettingsScreen::run(PlayerProfile& profile) {
         held.update();
         if (!waitingForKey) {
             for (int i = 0; i < 5; ++i) {
-                const PadInput& pad = profile.pad[std::size_t(i)];
+                const std::uint32_t colour = i == selected ? kYellow : kDimYellow;
                 drawCentred(screen, fonts.menu,
                             std::string(kControlLabels[i]) + " : " +
-                                keyName(profile.controls[std::size_t(i)]) +
-                                (profile.padBound && pad.valid() ? "  /  " + pad.name() : ""),
-                            i == selected ? kYellow : kDimYellow, y);
+                                keyName(profile.controls[std::size_t(i)]),
+                            colour, y);
                 y += glyphHeight(fonts.menu, 'A') + 4;
+                // A bound pad input under its key, in the small type: the
+                // longest would not fit beside it.
+                const PadInput& pad = profile.pad[std::size_t(i)];
+                if (profile.padBound && pad.valid()) {
+                    drawCentred(screen, fonts.medium, pad.name(), colour, y);
+                    y += glyphHeight(fonts.medium, 'A') + 2;
+                }
             }
-            if (!profile.padBound)
-                drawCentred(screen, fonts.medium,
-                            "Pad: button 1 accelerates, 2 brakes, 3 nitro; stick or d-pad steers.",
-                            0xFFBFBFBF, 320);
+            if (!profile.padBound) {
+                drawCentred(screen, fonts.medium, "Pad: button 1 accelerates, 2 brakes, 3 nitro;",
+                            0xFFBFBFBF, 290);
+                drawCentred(screen, fonts.medium, "the stick or d-pad steers.", 0xFFBFBFBF, 310);
+            }
             if (held.fired(SDLK_DOWN)) {
                 selected = (selected + 1) % 5;
                 std::printf("Selected key %d\n", selected);

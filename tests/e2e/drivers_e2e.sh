@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Plays the driver screens with real key presses: creates a driver, selects
-# it, gives it a new accelerate key, quits, and checks the bytes of its
+# it, gives it a new accelerate key and a brake key another driver has,
+# quits, and checks the bytes of its
 # profile file and the selection in set.dat.
 #
 # usage: drivers_e2e.sh <runtime directory>
@@ -35,6 +36,15 @@ key Return 30 # wait for the accelerate key
 sleep 0.2
 key q 200
 shot keys
+# Brake on w, which Player Two steers with: taken, and said so.
+key Down
+key Return 30
+sleep 0.2
+key w 200
+sleep 0.5
+dialog_open || fail "no message that w is already used"
+key Return 30
+sleep 0.5
 key Escape # end the key settings
 sleep 0.5
 key Escape # back to the menu
@@ -55,11 +65,11 @@ carlen=$((16#${hex:30:2}))
 size=$(stat -c %s players/zed.pl)
 [ "$size" -eq $((63 + carlen)) ] || fail "players/zed.pl is $size bytes, not $((63 + carlen))"
 keys_at=$(((16 + 3 + carlen) * 2))
-expected="$(hex_int 113)$(hex_int 274)$(hex_int 276)$(hex_int 275)$(hex_int 306)$(hex_int "$drivers")"
+expected="$(hex_int 113)$(hex_int 119)$(hex_int 276)$(hex_int 275)$(hex_int 306)$(hex_int "$drivers")"
 expected="$expected$(hex_int 0)$(hex_int 0)$(hex_int 0)$(hex_int 0)$(hex_int 0)"
 [ "${hex:$keys_at}" = "$expected" ] ||
     fail "players/zed.pl keys and counters are ${hex:$keys_at}, not $expected"
-echo "players/zed.pl: $size bytes, accelerate on q"
+echo "players/zed.pl: $size bytes, accelerate on q, brake on w"
 
 # The selection in set.dat (its last 32 bytes) holds the new driver.
 sel=$(hex_of set.dat | tail -c 64)

@@ -94,7 +94,14 @@ wait_for_exit() {
     [ "$status" -eq 0 ] || fail "exit status $status"
 }
 
-shot() { /usr/bin/import -window root "$work/$1.png"; }
+# GRAVELIN_E2E_SHOTS=<dir> keeps a copy of every screenshot for a person to
+# look at.
+shot() {
+    /usr/bin/import -window root "$work/$1.png"
+    if [ -n "${GRAVELIN_E2E_SHOTS:-}" ]; then
+        mkdir -p "$GRAVELIN_E2E_SHOTS" && cp "$work/$1.png" "$GRAVELIN_E2E_SHOTS/"
+    fi
+}
 
 # Fraction of pixels of a region that are exactly one colour.
 share_of() { # file geometry colour
