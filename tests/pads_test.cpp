@@ -172,6 +172,13 @@ TEST_F(PadRace, TwoPadsDriveTwoHumansAndAPulledPadLeavesItsDriverTheKeyboard) {
     EXPECT_NE(car(1).bodyAngle, angle) << "the stick steers";
     EXPECT_EQ(game->state, Racing) << "pad B is a car's brake here, not ESC";
     EXPECT_FALSE(game->keyboard.held(SDLK_RETURN));
+    for (bool pausedAfter : {true, false}) {
+        platform.fake.pads[0].buttons[kPadStartButton] = 1;
+        frames(3);
+        EXPECT_EQ(game->paused, pausedAfter) << "Start pauses and goes on, once a press";
+        platform.fake.pads[0].buttons[kPadStartButton] = 0;
+        frames(1);
+    }
 
     platform.fake.pads[1] = PadState{}; // pulled out, its button still down
     platform.fake.press(SDLK_w);

@@ -158,7 +158,7 @@ class Game {
 
     // The race stands still: no car moves, no clock runs, no fuel is used,
     // the engines are silent, and its frames show the last one drawn with
-    // PAUSED over it. P or PAUSE pauses and goes on; so does the window
+    // PAUSED over it. P or PAUSE, or a pad's Start, pauses and goes on; so does the window
     // losing the focus, and only the key goes on.
     void pauseRace();
     void resumeRace();
@@ -166,6 +166,7 @@ class Game {
     // draws the frame. True when the race is not to step this frame.
     bool racePausedFrame();
     bool paused = false;
+    bool padStartHeld = false;
 
     SDL_Surface* screen = nullptr;
     bool initialised = false;

@@ -157,6 +157,18 @@ bool Game::racePausedFrame() {
     bool pressed = false;
     for (const std::int32_t key : {SDLK_p, SDLK_PAUSE})
         if (pauseKeys.pressed(key) && !humanDrivesWith(*race, key)) pressed = true;
+    // A pad's Start does the same, unless a driver here has it for a control.
+    bool start = false;
+    for (std::uint8_t pad = 0; pad < kMaxPads; ++pad) {
+        const PadInput button{PadInput::Button, pad, kPadStartButton, 0};
+        bool bound = false;
+        for (const auto& player : race->players())
+            for (const PadInput& input : player->profile ? player->profile->pad : PadBinding{})
+                bound = bound || (player->profile->padBound && input == button);
+        start = start || (pads.active(button) && !bound);
+    }
+    if (start && !padStartHeld) pressed = true;
+    padStartHeld = start;
     if (pressed) paused ? resumeRace() : pauseRace();
     if (!paused) return false;
     if (drawRace && screen && pausedFrame) {

@@ -23,6 +23,8 @@ constexpr std::int32_t kMaxPads = 4;
 constexpr std::int32_t kPadAxes = 8;
 constexpr std::int32_t kPadButtons = 32;
 constexpr std::int32_t kPadHats = 2;
+// Start on most pads (button 8 as players count): pauses a race.
+constexpr std::uint8_t kPadStartButton = 7;
 // Half way: a stick pushed this far counts as a held direction.
 constexpr std::int32_t kPadAxisThreshold = 16384;
 
