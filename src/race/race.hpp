@@ -12,6 +12,7 @@
 // show or sound comes back as RaceEvents; the rest it reads from the state.
 #pragma once
 
+#include "car/controls.hpp"
 #include "car/race_rules.hpp"
 #include "driver/player.hpp"
 
@@ -26,6 +27,14 @@ class ControlSource;
 class Track;
 struct CarType;
 struct PlayerProfile;
+
+// Told every control a participant takes, in the order the race takes
+// them: a replay records them.
+class ControlLog {
+  public:
+    virtual ~ControlLog() = default;
+    virtual void taken(std::size_t participant, const Controls& controls) = 0;
+};
 
 // The phases of a race, numbered as the game's states that show them.
 enum class RacePhase : std::int32_t { StartLights = 2, Racing = 3, Over = 4 };
@@ -83,6 +92,9 @@ class Race {
     // the championship.
     void updateStandings(bool lastRace);
 
+    // None by default; not owned.
+    void logControls(ControlLog* log) { log_ = log; }
+
     const RaceRules& rules() const { return rules_; }
     Track* track() const { return track_.get(); }
     const std::vector<std::unique_ptr<Player>>& players() const { return players_; }
@@ -114,6 +126,7 @@ class Race {
     void endRace(RaceEvents& events);
 
     RaceRules rules_;
+    ControlLog* log_ = nullptr;
     std::unique_ptr<Track> track_;
     std::vector<std::unique_ptr<Player>> players_;
     RacePhase phase_ = RacePhase::StartLights;

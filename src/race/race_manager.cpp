@@ -40,7 +40,9 @@ void Race::driveOne(std::size_t index, ControlSource* source) {
         car.brake(0.1f);
         car.reverseOn = false;
     } else if (source) {
-        applyControls(car, source->controls(p, *track_, rules_));
+        const Controls controls = source->controls(p, *track_, rules_);
+        if (log_) log_->taken(index, controls);
+        applyControls(car, controls);
     }
     p.passLines(*track_);
     if (car.inPitBox && !p.inBox && !p.finished) ++p.pitStops;
