@@ -14,7 +14,6 @@
 
 #include <climits>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 
 namespace {

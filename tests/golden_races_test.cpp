@@ -23,12 +23,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 
 namespace {
@@ -191,15 +187,6 @@ std::vector<std::string> raceHashes(const std::string& track, FakePlatform& keys
     return lines;
 }
 
-std::uint64_t hashScreen(std::uint64_t h, SDL_Surface* s) {
-    for (std::int32_t y = 0; y < s->h; ++y) {
-        const std::uint32_t* row = pixelRow(s, y);
-        for (std::int32_t x = 0; x < s->w; ++x)
-            h = (h ^ row[x]) * 1099511628211ull;
-    }
-    return h;
-}
-
 // The humans' keys for the drawn races: flat out, weaving, nitro now and
 // then; the second human turns the other way.
 void viewKeys(FakePlatform& keys, int frame) {
@@ -231,7 +218,7 @@ std::vector<std::string> frameHashes(const std::string& track, int humans, FakeP
     for (int frame = 0; frame < 600 && game->state != MainMenu; ++frame) {
         if (game->state == Racing) viewKeys(keys, raceFrame++);
         game->runFrame();
-        hash = hashScreen(hash, game->screen);
+        hash = hashPixels(game->screen, hash);
         if (frame % 30 == 29) lines.push_back(hexLine(frame, hash));
     }
     endRace(game, keys);

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 namespace {
 
 std::vector<std::uint8_t> carFile(std::int32_t version, std::int32_t frames,

@@ -40,23 +40,7 @@ std::vector<int> barLengths(SDL_Surface* screen) {
     return lengths;
 }
 
-struct CarCard : ::testing::Test {
-    void enter() {
-        platform.fake.press(SDLK_RETURN);
-        screen.frame();
-        platform.fake.release(SDLK_RETURN);
-        screen.frame();
-    }
-
-    FakePlatformScope platform;
-    ScreenRig rig;
-    std::vector<std::unique_ptr<PlayerProfile>> profiles;
-    std::vector<std::unique_ptr<CarType>> cars;
-    DriverRoster roster{profiles, cars, nullptr, nullptr};
-    KeySettingsScreen keySettings{rig.context};
-    DriverCreationScreen creation{rig.context, roster};
-    DriverSelectionScreen screen{rig.context, roster, keySettings, creation};
-};
+struct CarCard : DriverScreenRig {};
 
 // test.map of the scratch directory, its left half of red tiles and its
 // right half of blue ones, with a racing line round a rectangle.

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <linux/capability.h>
@@ -98,14 +97,10 @@ struct StoredFiles : ::testing::Test {
         return testing::internal::GetCapturedStdout();
     }
     std::string quit() {
-        testing::internal::CaptureStdout();
-        game->shutDown();
-        return testing::internal::GetCapturedStdout();
+        return stdoutOf([&] { game->shutDown(); });
     }
     std::string create(const std::string& name, std::int32_t type = Computer) {
-        testing::internal::CaptureStdout();
-        game->createProfile(name, type);
-        return testing::internal::GetCapturedStdout();
+        return stdoutOf([&] { game->createProfile(name, type); });
     }
     std::vector<std::string> selectedNames() {
         std::vector<std::string> out;
@@ -302,9 +297,7 @@ TEST_F(StoredFiles, SavesKilledAtAnyMomentLeaveTheOldFileOrTheNew) {
     }
     EXPECT_GT(newSeen, 0) << "no kill came after a whole save";
     // What the kills left behind the next start clears away.
-    testing::internal::CaptureStdout();
-    game->clearLeftoverSaves();
-    testing::internal::GetCapturedStdout();
+    stdoutOf([&] { game->clearLeftoverSaves(); });
     EXPECT_TRUE(temporaries().empty()) << leftovers << " kills left a temporary";
 }
 
