@@ -1,6 +1,4 @@
-// The picture on its window or full screen: the command line, where the
-// picture lands, the scaled copy, F11 on the dummy video driver; and a
-// paused race, driven frame by frame through the game on the fake platform.
+// The picture on its window or full screen, and a paused race.
 #include "car/car.hpp"
 #include "driver/player.hpp"
 #include "platform/display.hpp"

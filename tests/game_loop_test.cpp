@@ -1,6 +1,4 @@
-// The main loop driven frame by frame through the keyboard and clock seams:
-// menu navigation, the settings pages, QUIT and what it saves, frame pacing,
-// the frame-rate value and the message boxes.
+// The main loop driven frame by frame through the keyboard and clock seams.
 #include "app/settings_file.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"

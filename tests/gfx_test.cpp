@@ -1,5 +1,4 @@
-// Pixel routines and picture decoding: the raw copies every screen and the
-// track are drawn with, and the PCX reader that tilesets come through.
+// Pixel routines and the PCX reader that tilesets come through.
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 #include "test_support.hpp"

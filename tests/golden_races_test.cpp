@@ -1,14 +1,7 @@
-// Golden races and golden frames, on every shipped track through the game's
-// own race frames.
-// - Races: seven computer drivers and one human on a fixed script of keys
-//   race two laps, undrawn. A running hash of every car's and driver's state
-//   is taken each frame and compared every 60 frames with the recorded one,
-//   so that a change to the handling or the race rules, however small,
-//   shows as the first frame that differs.
-// - Frames: eight drivers, one or two of them humans (one view or the split
-//   screen), drawn for 600 frames; every shown frame is hashed and the
-//   running hash compared every 30 frames. Drawing faster must draw the same.
-// Moving code about must leave them all alone.
+// Golden races and frames on every shipped track through the game's own race
+// frames: a running hash of every car's state (undrawn races) or of every
+// shown frame (drawn ones), compared with the recorded one, so that the first
+// frame that differs is named. Moving code about must leave them alone.
 //
 //     GRAVELIN_RECORD_GOLDEN=1   rewrite tests/golden/races/ and frames/
 //

@@ -1,7 +1,5 @@
-// The race on its own: built and stepped with no game, no window and no
-// sound, from control sources alone, the way the headless runner, replays
-// and the tests drive it. This program never starts SDL's video; main
-// checks that nothing did.
+// The race on its own, stepped from control sources alone. This program never
+// starts SDL's video; main checks that nothing did.
 #include "car/car.hpp"
 #include "car/car_list.hpp"
 #include "car/car_type.hpp"

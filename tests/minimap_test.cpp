@@ -1,6 +1,4 @@
-// The small map: made once a race from the drawn track, a dot in its car's
-// colour where each car is with the view's own car marked, and M showing
-// and hiding it during a race.
+// The small map of a race and M showing and hiding it.
 #include "car/car.hpp"
 #include "car/car_list.hpp"
 #include "car/sprite.hpp"

@@ -1,6 +1,4 @@
-// Race participants: made from the selected drivers with their cars,
-// control sources and views; laps counted at the finish line by the
-// checkpoint rule; human keys turned into car controls.
+// Race participants made from the selected drivers, laps and human keys.
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/computer_driver.hpp"

@@ -1,5 +1,4 @@
-// Driver profiles on disk and the screens that make and change them:
-// creation, key settings and the key names.
+// Driver profiles on disk and the screens that make and change them.
 #include "car/car_type.hpp"
 #include "records/profile.hpp"
 #include "test_support.hpp"

@@ -1,5 +1,4 @@
-// Starting a race, its frames, the race manager's rules, the season table
-// and the computer driver's choices, driven headless frame by frame.
+// Starting a race and its frames through the game, frame by frame.
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"

@@ -1,6 +1,4 @@
-// What the selection screens show of the highlighted car and track: the
-// handling bars against the other cars, the pictures read once and kept,
-// and a map that cannot be read shown as a placeholder.
+// What the selection screens show of the highlighted car and track.
 #include "car/car_list.hpp"
 #include "car/car_type.hpp"
 #include "gfx/image.hpp"

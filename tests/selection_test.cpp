@@ -1,6 +1,5 @@
 // The track and driver selection screens on their own, with no game behind
-// them: one frame and one key event at a time, as the main menu state
-// drives them, through the keyboard seam.
+// them, as the main menu state drives them.
 #include "car/car_type.hpp"
 #include "records/profile.hpp"
 #include "test_support.hpp"

@@ -1,7 +1,5 @@
-// The game's own files against the disk and the player: a players/ that is
-// missing or cannot be written, a full disk, saves killed half-way and
-// their leftovers, driver files that claim another driver's name, driver
-// files that come and go between starts, and damaged files at start.
+// The game's own files against the disk and the player: unwritable places,
+// a full disk, killed saves, clashing names and damaged files at start.
 #include "app/settings_file.hpp"
 #include "records/lap_record.hpp"
 #include "records/profile.hpp"
