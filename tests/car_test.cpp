@@ -193,6 +193,32 @@ TEST_F(Handling, FuelDamageAndNitroStayInRange) {
     EXPECT_FLOAT_EQ(car.damage, type.maxDamage);
 }
 
+TEST_F(Handling, ServiceAreasFillAtTheirOwnRatesInDoublePrecision) {
+    // From an empty tank, standing still: each frame's step is added in
+    // double precision and stored back, which differs from float steps by a
+    // bit in the third frame of the pit box.
+    car.rules.fuelConsumption = false;
+    struct Case {
+        std::vector<std::int16_t> kinds;
+        float after[3];
+    };
+    const Case cases[] = {
+        {{PitBox}, {0x1.1eb852p-4f, 0x1.1eb852p-3f, 0x1.ae147ap-3f}},       // 0.07 a frame
+        {{Refuel}, {0x1.eb851ep-5f, 0x1.eb851ep-4f, 0x1.70a3d6p-3f}},       // 0.06 a frame
+        {{PitBox, Refuel}, {0x1.0a3d7p-3f, 0x1.0a3d7p-2f, 0x1.8f5c28p-2f}}, // both, in turn
+    };
+    for (const Case& c : cases) {
+        for (std::int16_t kind : c.kinds)
+            area(kind, 0, 0, 1000, 1000);
+        car.fuel = 0;
+        for (int frame = 0; frame < 3; ++frame) {
+            car.update(1.0f);
+            EXPECT_EQ(car.fuel, c.after[frame]) << c.kinds.size() << " areas, frame " << frame;
+        }
+        track.areas.resize(1); // the road
+    }
+}
+
 TEST_F(Handling, WeavingAcrossAngleZeroIsNoDifferentFromAnyOtherAngle) {
     // Travel lagging well behind the body, as on the loosest shipped car, so
     // that body and travel often sit either side of the angle weaved about.

@@ -55,14 +55,12 @@ TEST(DisplayOptions, FlagsAreReadAndAnythingElseIsRefused) {
     EXPECT_TRUE(o.window && o.scale == 2);
     ASSERT_TRUE(parse({"--scale=8"}, o, why)) << why;
     EXPECT_EQ(o.scale, 8);
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--scale"},
-                                                {"--scale", "0"},
-                                                {"--scale", "9"},
-                                                {"--scale", "2x"},
-                                                {"--scale=99999999999"},
-                                                {"--window", "2"}}) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--scale"},       {"--scale", "0"},        {"--scale", "9"},
+        {"--scale", "2x"}, {"--scale=99999999999"}, {"--window", "2"}};
+    for (const std::vector<std::string>& args : bad) {
         why.clear();
-        EXPECT_FALSE(parse(bad, o, why) || why.empty()) << bad.back();
+        EXPECT_FALSE(parse(args, o, why) || why.empty()) << args.back();
     }
 }
 
