@@ -12,9 +12,9 @@
 
 namespace {
 
-struct MainLoop : ::testing::Test {
+struct MainLoop : GameTest {
     void SetUp() override {
-        game = initGame();
+        GameTest::SetUp();
         defaultOptions(*game);
         game->menuScreen = 0;
         game->quit = false;
@@ -38,10 +38,6 @@ struct MainLoop : ::testing::Test {
         frames(3);
     }
     MenuItem* cursor() { return game->mainMenu->at(game->mainMenu->page, game->mainMenu->item); }
-
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 } // namespace

@@ -11,16 +11,13 @@
 
 namespace {
 
-struct Drivers : ::testing::Test {
+struct Drivers : GameTest {
     void SetUp() override {
-        game = initGame();
+        GameTest::SetUp();
         game->profiles.clear();
         game->loadCarList();
     }
     void TearDown() override { game->profiles.clear(); }
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 } // namespace

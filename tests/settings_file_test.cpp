@@ -12,9 +12,9 @@
 
 namespace {
 
-struct SettingsFile : ::testing::Test {
+struct SettingsFile : GameTest {
     void SetUp() override {
-        game = initGame();
+        GameTest::SetUp();
         game->startUp();
         resetSelections();
     }
@@ -45,10 +45,6 @@ struct SettingsFile : ::testing::Test {
         return out;
     }
     MenuItem* item(int page, int slot) { return game->mainMenu->at(page, slot); }
-
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 std::vector<std::uint8_t> record(const std::string& label, std::int32_t value,

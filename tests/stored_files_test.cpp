@@ -69,9 +69,9 @@ class NoPermissionOverride {
     bool lowered_ = false;
 };
 
-struct StoredFiles : ::testing::Test {
+struct StoredFiles : GameTest {
     void SetUp() override {
-        game = initGame();
+        GameTest::SetUp();
         game->headless = true; // message boxes print their text
         game->profiles.clear();
         defaultOptions(*game);
@@ -122,9 +122,6 @@ struct StoredFiles : ::testing::Test {
         game->selection.driverCount = std::int32_t(drivers.size());
     }
 
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
     std::string warnings;
 };
 

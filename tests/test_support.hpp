@@ -224,9 +224,17 @@ struct ScreenRig {
     bool answer = true;
 };
 
-// The game started for a race on the test track, on the fake platform;
-// drivers are added with driver(), each with the first car.
-struct RaceGame : ::testing::Test {
+// A test of the one game, in a scratch directory on the fake platform.
+struct GameTest : ::testing::Test {
+    void SetUp() override { game = initGame(); }
+    ScratchDir dir;
+    FakePlatformScope platform;
+    Game* game = nullptr;
+};
+
+// The game started for a race on the test track; drivers are added with
+// driver(), each with the first car.
+struct RaceGame : GameTest {
     void SetUp() override {
         game = startGameForARace();
         ASSERT_FALSE(game->cars.empty());
@@ -252,9 +260,6 @@ struct RaceGame : ::testing::Test {
         for (int i = 0; i < n; ++i)
             game->runFrame();
     }
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 // The driver selection screen on its own roster, with no game behind it.
