@@ -92,11 +92,7 @@ std::vector<std::string> linkShippedTracks(const fs::path& runtime) {
 bool startRace(Game* game, const std::string& track, const std::string& prefix, std::int32_t mode,
                std::int32_t laps, const std::function<std::int32_t(int)>& typeOf,
                const std::function<std::array<std::int32_t, 5>(int)>& keysOf) {
-    game->clearRace();
-    game->profiles.clear();
-    game->quit = false;
-    game->startUp();
-    game->profiles.clear();
+    startGameForARace();
     for (int i = 0; i < 8; ++i) {
         auto p = std::make_unique<PlayerProfile>();
         p->name = prefix + std::to_string(i);
@@ -107,11 +103,9 @@ bool startRace(Game* game, const std::string& track, const std::string& prefix, 
     }
     const auto found = std::find(game->tracks.begin(), game->tracks.end(), track);
     if (found == game->tracks.end()) return false;
-    game->selection.tracks.fill(-1);
     game->selection.tracks[0] = std::int32_t(found - game->tracks.begin());
     game->selection.drivers = {0, 1, 2, 3, 4, 5, 6, 7};
     game->settings->trackNames[0] = track;
-    game->settings->raceCount = 1;
     game->settings->selectedDriverCount = 8;
     game->settings->lapsPerRace = laps;
     game->startRace(mode);
