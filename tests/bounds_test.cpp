@@ -1,8 +1,5 @@
-// Damaged files that asked for more than the game can give: coordinates near
-// the ends of int32, pictures and tilesets that decode to gigabytes, tracks
-// too large to draw, handling figures no car can have. Each is refused with
-// a message, and the shipped content still sits inside every bound. The
-// reproducing inputs kept under tests/data/damaged/ are read here too.
+// Files that ask for more than the game can give are refused with a message;
+// the shipped content sits inside every bound.
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "frontend/test_drive.hpp"
@@ -14,7 +11,6 @@
 
 #include <climits>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 
 namespace {

@@ -11,14 +11,10 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace {
 

@@ -1,6 +1,4 @@
-// The picture on its window or full screen: the command line, where the
-// picture lands, the scaled copy, F11 on the dummy video driver; and a
-// paused race, driven frame by frame through the game on the fake platform.
+// The picture on its window or full screen, and a paused race.
 #include "car/car.hpp"
 #include "driver/player.hpp"
 #include "platform/display.hpp"
@@ -57,14 +55,12 @@ TEST(DisplayOptions, FlagsAreReadAndAnythingElseIsRefused) {
     EXPECT_TRUE(o.window && o.scale == 2);
     ASSERT_TRUE(parse({"--scale=8"}, o, why)) << why;
     EXPECT_EQ(o.scale, 8);
-    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--scale"},
-                                                {"--scale", "0"},
-                                                {"--scale", "9"},
-                                                {"--scale", "2x"},
-                                                {"--scale=99999999999"},
-                                                {"--window", "2"}}) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--scale"},       {"--scale", "0"},        {"--scale", "9"},
+        {"--scale", "2x"}, {"--scale=99999999999"}, {"--window", "2"}};
+    for (const std::vector<std::string>& args : bad) {
         why.clear();
-        EXPECT_FALSE(parse(bad, o, why) || why.empty()) << bad.back();
+        EXPECT_FALSE(parse(args, o, why) || why.empty()) << args.back();
     }
 }
 
@@ -155,14 +151,6 @@ std::string raceState(const Game& game) {
     return s.str();
 }
 
-std::uint64_t screenHash(SDL_Surface* s) {
-    std::uint64_t h = 1469598103934665603ull;
-    for (std::int32_t y = 0; y < s->h; ++y)
-        for (std::int32_t x = 0; x < s->w; ++x)
-            h = (h ^ pixelRow(s, y)[x]) * 1099511628211ull;
-    return h;
-}
-
 // Yellow pixels in the band across the middle, where PAUSED is written.
 int yellowInTheMiddle(SDL_Surface* s) {
     int n = 0;
@@ -172,31 +160,14 @@ int yellowInTheMiddle(SDL_Surface* s) {
     return n;
 }
 
-struct Pausing : ::testing::Test {
+struct Pausing : RaceGame {
     void SetUp() override {
-        game = startGameForARace();
-        ASSERT_FALSE(game->cars.empty());
+        RaceGame::SetUp();
         game->options.showFps = false;
     }
     void TearDown() override {
-        game->clearRace();
-        game->profiles.clear();
-        game->state = MainMenu;
+        RaceGame::TearDown();
         sound::stopAllSounds();
-    }
-    void driver(std::int32_t type, std::array<std::int32_t, 5> keys = {273, 274, 276, 275, 306}) {
-        auto p = std::make_unique<PlayerProfile>();
-        p->name = "D" + std::to_string(game->profiles.size());
-        p->type = type;
-        p->controls = keys;
-        p->carName = game->cars[0]->name;
-        game->selection.drivers[game->profiles.size()] = std::int32_t(game->profiles.size());
-        game->settings->selectedDriverCount = std::int32_t(game->profiles.size()) + 1;
-        game->profiles.push_back(std::move(p));
-    }
-    void frames(int n) {
-        for (int i = 0; i < n; ++i)
-            game->runFrame();
     }
     // Down for one frame, then up for one.
     void tap(SDLKey key) {
@@ -206,10 +177,6 @@ struct Pausing : ::testing::Test {
         frames(1);
     }
     const Player& human() const { return *game->race->players()[0]; }
-
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 } // namespace
@@ -235,11 +202,11 @@ TEST_F(Pausing, NothingMovesCountsOrSoundsUntilTheSameKeyGoesOn) {
         ASSERT_TRUE(game->paused);
         EXPECT_EQ(human().lapTime, lapTimeBefore) << "the pressing frame already stands still";
         const std::string frozen = raceState(*game);
-        const std::uint64_t shown = screenHash(game->screen);
+        const std::uint64_t shown = hashPixels(game->screen);
         EXPECT_GT(yellowInTheMiddle(game->screen), 50) << "PAUSED is shown";
         frames(300); // the accelerator still held all along
         EXPECT_EQ(raceState(*game), frozen);
-        EXPECT_EQ(screenHash(game->screen), shown) << "the same picture every paused frame";
+        EXPECT_EQ(hashPixels(game->screen), shown) << "the same picture every paused frame";
         if (heard) {
             EXPECT_FALSE(sound::isAudible(RaceSound::channelOf(0))) << "the engines fall silent";
         }

@@ -1,6 +1,4 @@
-// The main loop driven frame by frame through the keyboard and clock seams:
-// menu navigation, the settings pages, QUIT and what it saves, frame pacing,
-// the frame-rate value and the message boxes.
+// The main loop driven frame by frame through the keyboard and clock seams.
 #include "app/settings_file.hpp"
 #include "car/car_type.hpp"
 #include "gfx/font.hpp"
@@ -14,9 +12,9 @@
 
 namespace {
 
-struct MainLoop : ::testing::Test {
+struct MainLoop : GameTest {
     void SetUp() override {
-        game = initGame();
+        GameTest::SetUp();
         defaultOptions(*game);
         game->menuScreen = 0;
         game->quit = false;
@@ -40,10 +38,6 @@ struct MainLoop : ::testing::Test {
         frames(3);
     }
     MenuItem* cursor() { return game->mainMenu->at(game->mainMenu->page, game->mainMenu->item); }
-
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 } // namespace
@@ -93,7 +87,7 @@ TEST_F(MainLoop, LapsStepThroughTheRuleAndStopAtTheEnds) {
     EXPECT_EQ(cursor()->text, "3");
 }
 
-TEST_F(MainLoop, OnOffItemsWrapFromOnAndStayOff) {
+TEST_F(MainLoop, OnOffItemsWrapFromOnAndStayOffAndQuitSavesThem) {
     hold(SDLK_DOWN);
     hold(SDLK_RETURN); // MISC. SETTINGS
     ASSERT_EQ(cursor()->label, "Skidmarks");
@@ -111,20 +105,15 @@ TEST_F(MainLoop, OnOffItemsWrapFromOnAndStayOff) {
     EXPECT_FALSE(rules.carDamage);
     EXPECT_TRUE(rules.fuelConsumption);
     EXPECT_FALSE(rules.unlimitedNitro);
-}
-
-TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
-    hold(SDLK_DOWN);
-    hold(SDLK_RETURN);
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 3; ++i)
         hold(SDLK_DOWN);
     ASSERT_EQ(cursor()->label, "Show FPS");
     event(SDLK_RIGHT);
     EXPECT_TRUE(game->options.showFps);
+
     hold(SDLK_ESCAPE);
-    hold(SDLK_DOWN);
-    hold(SDLK_DOWN);
-    hold(SDLK_DOWN);
+    for (int i = 0; i < 3; ++i)
+        hold(SDLK_DOWN);
     ASSERT_EQ(cursor()->label, "QUIT");
     platform.fake.press(SDLK_RETURN);
     for (int i = 0; i < 20 && !game->quit; ++i)
@@ -132,35 +121,36 @@ TEST_F(MainLoop, QuitSavesWhatWasSetAndTheNextStartShowsIt) {
     ASSERT_TRUE(game->quit);
     EXPECT_FALSE(std::filesystem::exists("set.dat")) << "nothing is written before the loop ends";
     game->shutDown();
-    game->options.showFps = false;
+    defaultOptions(*game);
     game->quit = false;
     game->startUp();
     EXPECT_TRUE(game->options.showFps);
+    EXPECT_FALSE(game->options.carDamage);
     EXPECT_EQ(game->mainMenu->at(3, 4)->text, "ON");
 }
 
 TEST_F(MainLoop, FramesArePacedTo16MillisecondsAndSlowOnesAreNotMadeUp) {
-    const Uint32 start = platform.fake.now;
+    Uint32 before = platform.fake.now;
     const std::uint32_t counter = game->frameCounter;
     frames(10);
-    EXPECT_EQ(platform.fake.now - start, 160u);
+    EXPECT_EQ(platform.fake.now - before, 160u);
     EXPECT_EQ(game->frameCounter - counter, 10u);
-    // A frame whose work already took 40 ms gets no delay at all.
-    platform.fake.onPump = [](FakePlatform& f) { f.now += 40; };
-    const Uint32 before = platform.fake.now;
-    frames(1);
-    EXPECT_EQ(platform.fake.now - before, 40u);
-}
-
-TEST_F(MainLoop, EscInTheMenuStillFlushesAndWaits) {
+    // ESC in the menu still flushes the events and waits.
     platform.fake.queueKeyDown(SDLK_DOWN);
     platform.fake.queueKeyUp(SDLK_DOWN);
     platform.fake.press(SDLK_ESCAPE);
-    const Uint32 before = platform.fake.now;
+    before = platform.fake.now;
     frames(1);
     EXPECT_TRUE(platform.fake.events.empty()) << "one event polled, the other flushed";
     EXPECT_EQ(game->state, MainMenu);
     EXPECT_EQ(platform.fake.now - before, 16u) << "the 10 ms wait falls inside the frame";
+    platform.fake.release(SDLK_ESCAPE);
+    frames(1);
+    // A frame whose work already took 40 ms gets no delay at all.
+    platform.fake.onPump = [](FakePlatform& f) { f.now += 40; };
+    before = platform.fake.now;
+    frames(1);
+    EXPECT_EQ(platform.fake.now - before, 40u);
 }
 
 TEST_F(MainLoop, StandingsReturnGoesOnOrEndsTheSeason) {

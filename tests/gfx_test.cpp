@@ -1,12 +1,9 @@
-// Pixel routines and picture decoding: the raw copies every screen and the
-// track are drawn with, and the PCX reader that tilesets come through.
+// Pixel routines and the PCX reader that tilesets come through.
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
 #include "test_support.hpp"
 
 #include <gtest/gtest.h>
-
-#include <vector>
 
 namespace {
 
@@ -57,13 +54,11 @@ TEST(PcxDecoding, DamagedDataNeverWritesPastThePicture) {
 }
 
 TEST(ImageKinds, JudgedByNameInOrderAndCaseSensitively) {
-    EXPECT_EQ(imageKind("tiles.pcx"), Pcx);
-    EXPECT_EQ(imageKind("a.pcx.bmp"), Pcx);
-    EXPECT_EQ(imageKind("a.bmp.pcx"), Pcx);
-    EXPECT_EQ(imageKind("car.bmp"), Bmp);
-    EXPECT_EQ(imageKind("a.tl"), TileFile);
-    EXPECT_EQ(imageKind("a.TL"), NoKind);
-    EXPECT_EQ(imageKind("a.png"), NoKind);
+    const std::pair<const char*, ImageKind> kinds[] = {
+        {"tiles.pcx", Pcx}, {"a.pcx.bmp", Pcx}, {"a.bmp.pcx", Pcx}, {"car.bmp", Bmp},
+        {"a.tl", TileFile}, {"a.TL", NoKind},   {"a.png", NoKind}};
+    for (auto [name, kind] : kinds)
+        EXPECT_EQ(imageKind(name), kind) << name;
 }
 
 TEST(HalfColour, HalvesChannelsAndMakesOpaque) {
@@ -123,11 +118,8 @@ TEST_F(Surfaces, DarkenRectIsExclusiveAndClipped) {
 TEST_F(Surfaces, DrawBoxLeavesTheFarCornerUndrawn) {
     SDL_Surface* s = make(32, 32, 0xFF000000);
     drawBox(s, 10, 10, 20, 20, 0xFFFFFFFF);
-    EXPECT_EQ(getPixel(s, 10, 10), 0xFFFFFFFFu);
-    EXPECT_EQ(getPixel(s, 19, 10), 0xFFFFFFFFu);
-    EXPECT_EQ(getPixel(s, 10, 19), 0xFFFFFFFFu);
-    EXPECT_EQ(getPixel(s, 20, 19), 0xFFFFFFFFu);
-    EXPECT_EQ(getPixel(s, 19, 20), 0xFFFFFFFFu);
+    for (auto [x, y] : {std::pair{10, 10}, {19, 10}, {10, 19}, {20, 19}, {19, 20}})
+        EXPECT_EQ(getPixel(s, x, y), 0xFFFFFFFFu) << x << "," << y;
     EXPECT_EQ(getPixel(s, 20, 20), 0xFF000000u);
     EXPECT_EQ(getPixel(s, 15, 15), 0xFF000000u);
     drawBox(s, -10, -10, 100, 100, 0xFF00FF00); // mostly outside: no crash
@@ -136,8 +128,7 @@ TEST_F(Surfaces, DrawBoxLeavesTheFarCornerUndrawn) {
 }
 
 TEST(BlockCopy, CopiesExactlyTheCount) {
-    for (std::size_t count : {std::size_t(0), std::size_t(1), std::size_t(63), std::size_t(64),
-                              std::size_t(65), std::size_t(2560)}) {
+    for (std::size_t count : {0u, 1u, 63u, 64u, 65u, 2560u}) {
         std::vector<std::uint8_t> src(3000), dst(3000, 0xEE);
         for (std::size_t i = 0; i < src.size(); ++i)
             src[i] = std::uint8_t(i * 7 + 1);

@@ -1,14 +1,7 @@
-// Golden races and golden frames, on every shipped track through the game's
-// own race frames.
-// - Races: seven computer drivers and one human on a fixed script of keys
-//   race two laps, undrawn. A running hash of every car's and driver's state
-//   is taken each frame and compared every 60 frames with the recorded one,
-//   so that a change to the handling or the race rules, however small,
-//   shows as the first frame that differs.
-// - Frames: eight drivers, one or two of them humans (one view or the split
-//   screen), drawn for 600 frames; every shown frame is hashed and the
-//   running hash compared every 30 frames. Drawing faster must draw the same.
-// Moving code about must leave them all alone.
+// Golden races and frames on every shipped track through the game's own race
+// frames: a running hash of every car's state (undrawn races) or of every
+// shown frame (drawn ones), compared with the recorded one, so that the first
+// frame that differs is named. Moving code about must leave them alone.
 //
 //     GRAVELIN_RECORD_GOLDEN=1   rewrite tests/golden/races/ and frames/
 //
@@ -23,12 +16,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 
 namespace {
@@ -103,11 +92,7 @@ std::vector<std::string> linkShippedTracks(const fs::path& runtime) {
 bool startRace(Game* game, const std::string& track, const std::string& prefix, std::int32_t mode,
                std::int32_t laps, const std::function<std::int32_t(int)>& typeOf,
                const std::function<std::array<std::int32_t, 5>(int)>& keysOf) {
-    game->clearRace();
-    game->profiles.clear();
-    game->quit = false;
-    game->startUp();
-    game->profiles.clear();
+    startGameForARace();
     for (int i = 0; i < 8; ++i) {
         auto p = std::make_unique<PlayerProfile>();
         p->name = prefix + std::to_string(i);
@@ -118,11 +103,9 @@ bool startRace(Game* game, const std::string& track, const std::string& prefix, 
     }
     const auto found = std::find(game->tracks.begin(), game->tracks.end(), track);
     if (found == game->tracks.end()) return false;
-    game->selection.tracks.fill(-1);
     game->selection.tracks[0] = std::int32_t(found - game->tracks.begin());
     game->selection.drivers = {0, 1, 2, 3, 4, 5, 6, 7};
     game->settings->trackNames[0] = track;
-    game->settings->raceCount = 1;
     game->settings->selectedDriverCount = 8;
     game->settings->lapsPerRace = laps;
     game->startRace(mode);
@@ -191,15 +174,6 @@ std::vector<std::string> raceHashes(const std::string& track, FakePlatform& keys
     return lines;
 }
 
-std::uint64_t hashScreen(std::uint64_t h, SDL_Surface* s) {
-    for (std::int32_t y = 0; y < s->h; ++y) {
-        const std::uint32_t* row = pixelRow(s, y);
-        for (std::int32_t x = 0; x < s->w; ++x)
-            h = (h ^ row[x]) * 1099511628211ull;
-    }
-    return h;
-}
-
 // The humans' keys for the drawn races: flat out, weaving, nitro now and
 // then; the second human turns the other way.
 void viewKeys(FakePlatform& keys, int frame) {
@@ -231,7 +205,7 @@ std::vector<std::string> frameHashes(const std::string& track, int humans, FakeP
     for (int frame = 0; frame < 600 && game->state != MainMenu; ++frame) {
         if (game->state == Racing) viewKeys(keys, raceFrame++);
         game->runFrame();
-        hash = hashScreen(hash, game->screen);
+        hash = hashPixels(game->screen, hash);
         if (frame % 30 == 29) lines.push_back(hexLine(frame, hash));
     }
     endRace(game, keys);

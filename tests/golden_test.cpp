@@ -5,8 +5,6 @@
 // is a change players see; focused tests cannot pin every rounding step.
 //
 //     GRAVELIN_RECORD_GOLDEN=1   rewrite tests/golden/*.txt from this build
-//     GRAVELIN_GOLDEN_TRACE=1    print every frame instead of comparing, to
-//                                re-aim a script
 //
 // Re-record only on purpose (a deliberate change to the model or to the
 // track a run uses) and say why in the commit.
@@ -127,11 +125,10 @@ TEST_P(GoldenDrive, MatchesTheRecordedRun) {
     const GoldenRun& run = GetParam();
     const std::string path = std::string(GRAVELIN_GOLDEN_DIR) + "/" + run.file;
     const bool record = envSet("GRAVELIN_RECORD_GOLDEN");
-    const bool trace = envSet("GRAVELIN_GOLDEN_TRACE");
 
     // The recorded frames and surface hashes, by frame.
     std::map<int, std::string> expectedCar, expectedSurface;
-    const bool compare = !record && !trace;
+    const bool compare = !record;
     if (compare) {
         std::ifstream in(path);
         ASSERT_TRUE(in) << path << " is missing; record it with GRAVELIN_RECORD_GOLDEN=1";
@@ -172,13 +169,6 @@ TEST_P(GoldenDrive, MatchesTheRecordedRun) {
                          std::uint32_t(pit) << 2 | std::uint32_t(refuel) << 3 |
                          std::uint32_t(car.skid > 0) << 4 | std::uint32_t(car.wrecked) << 5);
         lines.push_back(carLine(car));
-        if (trace)
-            std::printf("%4d  %7.1f %7.1f  body %4.2f  travel %4.2f  speed %5.2f  fuel %6.3f  "
-                        "damage %5.2f %s%s%s%s%s\n",
-                        frame, car.posX, car.posY, car.bodyAngle, car.moveAngle, car.speed,
-                        car.fuel, car.damage, car.onRoad ? "road" : "GRASS",
-                        car.crashed ? " CRASHED" : "", pit ? " PIT" : "", refuel ? " REFUEL" : "",
-                        car.skid > 0 ? " skid" : "");
         const bool hashHere = record ? frame % 50 == 0 : expectedSurface.count(frame) != 0;
         if (hashHere) surfaces[frame] = surfaceHash(trackSurface);
         if (!compare) return;
@@ -249,9 +239,6 @@ TEST_P(GoldenDrive, MatchesTheRecordedRun) {
 // start straight from the grid, left below the end of the pit wall and up
 // the pit lane the wrong way, into the pit wall, then (once the crash is
 // over) through the refuel area and the pit box, and off onto the grass.
-// To re-aim one, trace it (GRAVELIN_GOLDEN_TRACE=1 and a filter on the run's
-// name), change the span lengths, check that the places are still reached
-// and re-record.
 std::vector<Span> script(int crashFrames, int turnOut) {
     return {
         {40, "AN"},         // down the start straight, on nitro

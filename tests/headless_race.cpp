@@ -1,7 +1,5 @@
-// The race on its own: built and stepped with no game, no window and no
-// sound, from control sources alone, the way the headless runner, replays
-// and the tests drive it. This program never starts SDL's video; main
-// checks that nothing did.
+// The race on its own, stepped from control sources alone. This program never
+// starts SDL's video; main checks that nothing did.
 #include "car/car.hpp"
 #include "car/car_list.hpp"
 #include "car/car_type.hpp"
@@ -87,6 +85,11 @@ struct HeadlessRace : ::testing::Test {
         for (int i = 0; i < limit && race->phase() != RacePhase::Over; ++i)
             events.push_back(race->step(sources));
     }
+    // Through the lights to the first frame of racing.
+    void toGo() {
+        for (int i = 0; i < 150; ++i)
+            race->step(sources);
+    }
     Player& player(std::size_t i) { return *race->players()[i]; }
     ComputerDriver& computer(std::size_t i) { return *dynamic_cast<ComputerDriver*>(sources[i]); }
 
@@ -153,8 +156,7 @@ TEST_F(HeadlessRace, EightComputerDriversFinishARingInOrderWithPoints) {
 TEST_F(HeadlessRace, TheWatchCountsOffRoadFramesAndPassesAtTheLines) {
     makeRace(season(2), {Human, Human, Human}); // standing still unless moved
     prepare("ring.map");
-    for (int i = 0; i < 150; ++i)
-        race->step(sources);
+    toGo();
     ASSERT_EQ(race->phase(), RacePhase::Racing);
     RaceWatch watch;
     watch.start(3, 600);
@@ -280,8 +282,7 @@ TEST_F(HeadlessRace, ASeasonOfTwoRacesCarriesPointsAndCrownsTheChampion) {
 TEST_F(HeadlessRace, TheRuleBookFinishesScoresAndKeepsRecordsOnlyOfFinishers) {
     makeRace(season(1), {Computer, Computer, Computer});
     prepare("ring.map");
-    for (int i = 0; i < 150; ++i)
-        race->step(sources);
+    toGo();
     ASSERT_EQ(race->phase(), RacePhase::Racing);
     race->track()->record.time = 10000;
     player(2).laps = 1;
@@ -312,8 +313,7 @@ TEST_F(HeadlessRace, AHumanOutOfFuelIsWarnedForSixCyclesThenOut) {
     rules.laps = 3;
     makeRace(rules, {Human});
     prepare("ring.map");
-    for (int i = 0; i < 150; ++i)
-        race->step(sources);
+    toGo();
     Player& p = player(0);
     p.car->fuel = 0;
     p.bestLap = 300;
@@ -335,8 +335,7 @@ TEST_F(HeadlessRace, AHumanOutOfFuelIsWarnedForSixCyclesThenOut) {
 TEST_F(HeadlessRace, CareerCountersAtTheTopOfInt32StayThere) {
     makeRace(season(1), {Computer, Computer, Computer});
     prepare("test.map"); // no checkpoints: every crossing after the start is a lap
-    for (int i = 0; i < 150; ++i)
-        race->step(sources);
+    toGo();
     constexpr std::int32_t kTop = std::numeric_limits<std::int32_t>::max();
     for (auto& profile : profiles)
         profile->racesDriven = profile->racesWon = profile->fastestLaps = profile->totalLaps =
@@ -560,8 +559,7 @@ TEST_F(ComputerDriving, PitStopsArePlannedButNotInTheLastLap) {
 }
 
 TEST_F(ComputerDriving, AStuckDriverBacksOutAndDrivesOn) {
-    for (int i = 0; i < 150; ++i)
-        race->step(sources);
+    toGo();
     Car& car = *player(0).car;
     // A wall right in front of the nose, across the whole track.
     const auto y = std::int16_t(car.getY() + 16 - 30);
@@ -645,8 +643,7 @@ TEST_F(HeadlessRace, PositionsAtALapChangeGoByLapsThenCheckpointsThenDistance) {
     makeRace(season(3), {Human, Human, Human, Human}); // standing still unless moved
     prepare("ring.map");
     EXPECT_EQ(racePositions(*race), (std::vector<std::int32_t>{1, 2, 3, 4})) << "the grid";
-    for (int i = 0; i < 150; ++i)
-        race->step(sources);
+    toGo();
     // The finish line lies across the left leg at y 400..420, driven down.
     // 0: just over the line, its lap counted. 1: a few pixels short of it,
     // every checkpoint passed. 2: further back on the same lap. 3: a lap

@@ -1,6 +1,4 @@
-// The small map: made once a race from the drawn track, a dot in its car's
-// colour where each car is with the view's own car marked, and M showing
-// and hiding it during a race.
+// The small map of a race and M showing and hiding it.
 #include "car/car.hpp"
 #include "car/car_list.hpp"
 #include "car/sprite.hpp"
@@ -104,36 +102,19 @@ TEST(Minimap, IsTheTrackShrunkToFitWithEachCarsPaint) {
 
 namespace {
 
-struct MinimapInRace : ::testing::Test {
+struct MinimapInRace : RaceGame {
     void SetUp() override {
-        game = startGameForARace();
+        RaceGame::SetUp();
         game->showMinimap = true;
     }
     void TearDown() override {
-        game->clearRace();
-        game->profiles.clear();
-        game->state = MainMenu;
+        RaceGame::TearDown();
         game->showMinimap = true;
-    }
-    void driver(std::int32_t type, std::int32_t nitroKey) {
-        auto p = std::make_unique<PlayerProfile>();
-        p->name = "D" + std::to_string(game->profiles.size());
-        p->type = type;
-        p->controls = {273, 274, 276, 275, nitroKey};
-        p->carName = game->cars[0]->name;
-        game->selection.drivers[game->profiles.size()] = std::int32_t(game->profiles.size());
-        game->settings->selectedDriverCount = std::int32_t(game->profiles.size()) + 1;
-        game->profiles.push_back(std::move(p));
-    }
-    void frames(int n) {
-        for (int i = 0; i < n; ++i)
-            game->runFrame();
     }
     // The corner of the small map's frame in the one view, as last shown.
     bool mapShown() {
         const SDL_Surface* picture = game->drawing.minimap.picture;
-        if (!picture) return false;
-        return getPixel(game->screen, game->screen->w - picture->w - 7, 5) == kMapFrame;
+        return picture && getPixel(game->screen, game->screen->w - picture->w - 7, 5) == kMapFrame;
     }
     void pressM() {
         platform.fake.press(SDLK_m);
@@ -141,16 +122,13 @@ struct MinimapInRace : ::testing::Test {
         platform.fake.release(SDLK_m);
         frames(1);
     }
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 } // namespace
 
 TEST_F(MinimapInRace, MShowsAndHidesItOnceAPressUnlessADriverSteersWithIt) {
-    driver(Human, 306);
-    driver(Computer, 306);
+    driver(Human);
+    driver(Computer);
     game->startRace(FreeDriving);
     frames(10);
     ASSERT_EQ(game->state, StartLights);
@@ -164,8 +142,8 @@ TEST_F(MinimapInRace, MShowsAndHidesItOnceAPressUnlessADriverSteersWithIt) {
     game->clearRace();
     game->profiles.clear();
     game->selection.drivers.fill(-1);
-    driver(Human, SDLK_m);
-    driver(Computer, 306);
+    driver(Human, {273, 274, 276, 275, SDLK_m});
+    driver(Computer);
     game->startRace(FreeDriving);
     frames(10);
     pressM();

@@ -1,7 +1,4 @@
-// Obstacles of the shipped tracks against every shipped car: none is thin
-// enough to be jumped in one frame, a car driven into one flat out with
-// nitro is stopped on its own side, and a driver whose nose is against one
-// backs away and drives off within three seconds.
+// Obstacles of the shipped tracks against every shipped car.
 #include "car/car.hpp"
 #include "frontend/test_drive.hpp"
 #include "test_support.hpp"
@@ -13,8 +10,6 @@
 #include <sstream>
 
 namespace {
-
-constexpr double kPi = 3.1415926535;
 
 // One solid thing of a shipped track: a point on its middle line and the
 // way out of it towards the side a car comes from.
@@ -69,17 +64,10 @@ bool solid(double x, double y) {
 // nothing of a past run left in it.
 void place(Car& car, double x, double y, double angle, float speed) {
     car.resetForRace();
-    car.posX = float(x);
-    car.posY = float(y);
-    car.moveAngle = car.bodyAngle = float(angle);
+    car.placeAt(float(x), float(y), float(angle));
     car.speed = speed;
-    car.accel = 0;
-    car.steering = 0;
+    car.accel = car.steering = 0;
     car.crashFrames = 0;
-    car.frame = frameForAngle(car.bodyAngle, car.type->frameCount);
-    const IntPoint& o = car.type->frameOffsets.at(std::size_t(car.frame));
-    car.x = o.x + std::int32_t(car.posX);
-    car.y = o.y + std::int32_t(car.posY);
 }
 
 // One frame of the handling under a driver's keys; nothing drawn, which

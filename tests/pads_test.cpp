@@ -124,35 +124,17 @@ TEST(PadControls, StickDpadAndButtonsDriveBesideTheKeysAndAPulledPadLeavesTheKey
 }
 
 // A race with the game's whole frame loop, humans on scripted pads.
-struct PadRace : ::testing::Test {
-    void SetUp() override {
-        game = startGameForARace();
-        ASSERT_FALSE(game->cars.empty());
-    }
+struct PadRace : RaceGame {
     void TearDown() override {
-        game->clearRace();
-        game->profiles.clear();
-        game->state = MainMenu;
+        RaceGame::TearDown();
         sound::stopAllSounds();
     }
     PlayerProfile& human(const std::string& name) {
-        auto p = std::make_unique<PlayerProfile>();
-        p->name = name;
-        p->carName = game->cars[0]->name;
-        game->selection.drivers[game->profiles.size()] = std::int32_t(game->profiles.size());
-        game->settings->selectedDriverCount = std::int32_t(game->profiles.size()) + 1;
-        game->profiles.push_back(std::move(p));
-        return *game->profiles.back();
-    }
-    void frames(int n) {
-        for (int i = 0; i < n; ++i)
-            game->runFrame();
+        PlayerProfile& p = driver(Human);
+        p.name = name;
+        return p;
     }
     const Car& car(std::size_t i) const { return *game->race->players()[i]->car; }
-
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 TEST_F(PadRace, TwoPadsDriveTwoHumansAndAPulledPadLeavesItsDriverTheKeyboard) {

@@ -1,6 +1,4 @@
-// Race participants: made from the selected drivers with their cars,
-// control sources and views; laps counted at the finish line by the
-// checkpoint rule; human keys turned into car controls.
+// Race participants made from the selected drivers, laps and human keys.
 #include "car/car.hpp"
 #include "car/car_type.hpp"
 #include "driver/computer_driver.hpp"
@@ -13,11 +11,11 @@
 
 namespace {
 
-struct Participants : ::testing::Test {
+struct Participants : GameTest {
     void SetUp() override {
-        game = initGame();
+        GameTest::SetUp();
         settings.trackNames[0] = "test.map";
-        game->settings = &settings;
+        std::swap(game->settings, ownSettings); // the game's own back in TearDown
         game->loadCarList();
         ASSERT_FALSE(game->cars.empty());
         game->profiles.clear();
@@ -25,6 +23,7 @@ struct Participants : ::testing::Test {
     void TearDown() override {
         game->clearRace();
         game->profiles.clear();
+        std::swap(game->settings, ownSettings);
     }
     void race(std::vector<std::int32_t> types) {
         for (std::int32_t type : types) {
@@ -60,10 +59,8 @@ struct Participants : ::testing::Test {
         car.x = 100;
         game->race->updateDriver(i, game->controlSources[i].get());
     }
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
     Settings settings;
+    Settings* ownSettings = &settings;
 };
 
 } // namespace

@@ -1,12 +1,9 @@
-// Lap record files and the lap-time text, car files and the car list: the
-// small binary files that the race and the menus read and write.
+// Lap record files, the lap-time text, car files and the car list.
 #include "car/car_type.hpp"
 #include "records/lap_record.hpp"
 #include "test_support.hpp"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace {
 

@@ -1,6 +1,4 @@
-// What the selection screens show of the highlighted car and track: the
-// handling bars against the other cars, the pictures read once and kept,
-// and a map that cannot be read shown as a placeholder.
+// What the selection screens show of the highlighted car and track.
 #include "car/car_list.hpp"
 #include "car/car_type.hpp"
 #include "gfx/image.hpp"
@@ -40,24 +38,7 @@ std::vector<int> barLengths(SDL_Surface* screen) {
     return lengths;
 }
 
-struct CarCard : ::testing::Test {
-    void enter() {
-        platform.fake.press(SDLK_RETURN);
-        screen.frame();
-        platform.fake.release(SDLK_RETURN);
-        screen.frame();
-    }
-
-    FakePlatformScope platform;
-    ScreenRig rig;
-    std::vector<std::unique_ptr<PlayerProfile>> profiles;
-    std::vector<std::unique_ptr<CarType>> cars;
-    DriverRoster roster{profiles, cars, nullptr, nullptr};
-    Pads pads;
-    KeySettingsScreen keySettings{rig.context, profiles, pads};
-    DriverCreationScreen creation{rig.context, roster};
-    DriverSelectionScreen screen{rig.context, roster, keySettings, creation};
-};
+struct CarCard : DriverScreenRig {};
 
 // test.map of the scratch directory, its left half of red tiles and its
 // right half of blue ones, with a racing line round a rectangle.

@@ -1,6 +1,5 @@
 // The track and driver selection screens on their own, with no game behind
-// them: one frame and one key event at a time, as the main menu state
-// drives them, through the keyboard seam.
+// them, as the main menu state drives them.
 #include "car/car_type.hpp"
 #include "records/profile.hpp"
 #include "test_support.hpp"
@@ -24,41 +23,16 @@ struct TrackScreen : ::testing::Test {
     TrackSelectionScreen screen{rig.context, tracks};
 };
 
-struct DriverScreen : ::testing::Test {
+struct DriverScreen : DriverScreenRig {
     void addDrivers(int count, std::int32_t type) {
-        for (int i = 0; i < count; ++i) {
-            auto p = std::make_unique<PlayerProfile>();
-            p->name = (type == Human ? "H" : "C") + std::to_string(profiles.size());
-            p->type = type;
-            profiles.push_back(std::move(p));
-        }
-    }
-    void key(std::int32_t k) {
-        rig.keyboard.pressed = k;
-        screen.frame();
-        rig.keyboard.pressed = 0;
-    }
-    // RETURN held for one frame, then let go.
-    void enter() {
-        platform.fake.press(SDLK_RETURN);
-        screen.frame();
-        platform.fake.release(SDLK_RETURN);
-        screen.frame();
+        for (int i = 0; i < count; ++i)
+            profiles.push_back(std::make_unique<PlayerProfile>(
+                namedProfile((type == Human ? "H" : "C") + std::to_string(profiles.size()), type)));
     }
     std::vector<std::int32_t> chosen() const {
         const Selection& s = rig.selection;
         return {s.drivers.begin(), s.drivers.begin() + s.driverCount};
     }
-
-    FakePlatformScope platform;
-    ScreenRig rig;
-    std::vector<std::unique_ptr<PlayerProfile>> profiles;
-    std::vector<std::unique_ptr<CarType>> cars;
-    DriverRoster roster{profiles, cars, nullptr, nullptr};
-    Pads pads;
-    KeySettingsScreen keySettings{rig.context, profiles, pads};
-    DriverCreationScreen creation{rig.context, roster};
-    DriverSelectionScreen screen{rig.context, roster, keySettings, creation};
 };
 
 } // namespace

@@ -12,9 +12,9 @@
 
 namespace {
 
-struct SettingsFile : ::testing::Test {
+struct SettingsFile : GameTest {
     void SetUp() override {
-        game = initGame();
+        GameTest::SetUp();
         game->startUp();
         resetSelections();
     }
@@ -45,10 +45,6 @@ struct SettingsFile : ::testing::Test {
         return out;
     }
     MenuItem* item(int page, int slot) { return game->mainMenu->at(page, slot); }
-
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
 };
 
 std::vector<std::uint8_t> record(const std::string& label, std::int32_t value,
@@ -136,11 +132,10 @@ TEST_F(SettingsFile, NoFileMeansDefaultsAndNoSelections) {
     EXPECT_EQ(game->settings->raceCount, 0);
 }
 
-TEST_F(SettingsFile, SelectionsOfTracksAndDriversThatAreGoneAreDropped) {
+TEST_F(SettingsFile, SelectionsAreDroppedWhenGoneAndPackedToTheFront) {
     game->selection.tracks = {7, 0, -1, -1, -1, -1, -1, -1};
     game->selection.drivers = {3, 0, 0, 1, -1, -1, -1, -1};
-    const auto bytes = defaultFile();
-    writeFileAtomically("set.dat", bytes);
+    writeFileAtomically("set.dat", defaultFile());
     resetSelections();
     game->tracks = {"only.map"};
     withDrivers(2);
@@ -149,6 +144,18 @@ TEST_F(SettingsFile, SelectionsOfTracksAndDriversThatAreGoneAreDropped) {
     EXPECT_EQ(game->settings->trackNames[0], "only.map");
     EXPECT_EQ(game->selection.drivers, (std::array<std::int32_t, 8>{0, 1, -1, -1, -1, -1, -1, -1}));
     EXPECT_EQ(game->settings->selectedDriverCount, 2);
+
+    game->selection.tracks = {-1, 3, -7, 1, -1, -1, -1, -1};
+    game->selection.drivers = {-1, -1, -1, -1, -1, -1, -1, 5};
+    writeFileAtomically("set.dat", defaultFile());
+    resetSelections();
+    game->tracks = {"a.map", "b.map", "c.map", "d.map"};
+    withDrivers(6);
+    game->readSettings();
+    EXPECT_EQ(game->selection.tracks, (std::array<std::int32_t, 8>{3, 1, -1, -1, -1, -1, -1, -1}));
+    EXPECT_EQ(game->settings->trackNames[1], "b.map");
+    EXPECT_EQ(game->selection.drivers[0], 5);
+    EXPECT_EQ(game->selection.driverCount, 1);
 }
 
 TEST_F(SettingsFile, DamagedRecordsKeepTheMenusOwnValues) {
@@ -185,14 +192,10 @@ TEST_F(SettingsFile, AbsurdLengthsAreRefused) {
     // A 300-byte value text in the laps record: refused, laps keep 3.
     freshMenu();
     const auto good = defaultFile();
+    const auto laps = record("LAPS PER RACE", 2, "3");
     ByteWriter w;
-    std::size_t lapsAt = 0;
-    {
-        const auto laps = record("LAPS PER RACE", 2, "3");
-        lapsAt = std::size_t(std::search(good.begin(), good.end(), laps.begin(), laps.end()) -
-                             good.begin());
-    }
-    w.raw(good.data(), lapsAt);
+    w.raw(good.data(), std::size_t(std::search(good.begin(), good.end(), laps.begin(), laps.end()) -
+                                   good.begin()));
     w.countedString("LAPS PER RACE");
     w.i32(11);
     w.countedString(std::string(300, '9'));
@@ -212,28 +215,11 @@ TEST_F(SettingsFile, GarbageNeverStopsTheGame) {
         freshMenu();
         resetSelections();
         game->readSettings();
-        EXPECT_GE(game->settings->lapsPerRace, 1);
-        EXPECT_LE(game->settings->lapsPerRace, 30);
-        EXPECT_GE(game->selection.trackCount, 0);
-        EXPECT_LE(game->selection.trackCount, 8);
-        for (int i = 0; i < game->selection.trackCount; ++i)
-            EXPECT_GE(game->selection.tracks[i], 0);
-        for (int i = game->selection.trackCount; i < 8; ++i)
-            EXPECT_EQ(game->selection.tracks[i], -1);
+        const Selection& sel = game->selection;
+        ASSERT_TRUE(game->settings->lapsPerRace >= 1 && game->settings->lapsPerRace <= 30);
+        ASSERT_TRUE(sel.trackCount >= 0 && sel.trackCount <= 8);
+        for (int i = 0; i < 8; ++i)
+            ASSERT_TRUE(i < sel.trackCount ? sel.tracks[i] >= 0 : sel.tracks[i] == -1)
+                << round << " " << i;
     }
-}
-
-TEST_F(SettingsFile, SelectionsWithGapsArePackedToTheFront) {
-    game->selection.tracks = {-1, 3, -7, 1, -1, -1, -1, -1};
-    game->selection.drivers = {-1, -1, -1, -1, -1, -1, -1, 5};
-    writeFileAtomically("set.dat", defaultFile());
-    resetSelections();
-    game->tracks = {"a.map", "b.map", "c.map", "d.map"};
-    withDrivers(6);
-    game->readSettings();
-    EXPECT_EQ(game->selection.tracks, (std::array<std::int32_t, 8>{3, 1, -1, -1, -1, -1, -1, -1}));
-    EXPECT_EQ(game->settings->trackNames[0], "d.map");
-    EXPECT_EQ(game->settings->trackNames[1], "b.map");
-    EXPECT_EQ(game->selection.drivers[0], 5);
-    EXPECT_EQ(game->selection.driverCount, 1);
 }

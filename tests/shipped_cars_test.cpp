@@ -1,8 +1,4 @@
-// The cars the build ships: the game must read every one, draw it without
-// holes on its transparent black, find the track near it whatever way it
-// points, lay skid marks from its rear tyres, and the cars must drive
-// differently and go long enough on a tank. Also the car painter's body
-// shapes that only some of them use.
+// The cars the build ships, and the car painter's body shapes.
 #include "base/bytes.hpp"
 #include "car/car_type.hpp"
 #include "carbuild_desc.hpp"

@@ -1,7 +1,4 @@
-// The tracks the build ships, judged by the race's own rules: the start
-// grid the game computes must stand on road, laps need checkpoints and a
-// pit, and the computer drivers' waypoints must keep them on the road and
-// lead them into and out of the pit lane.
+// The tracks the build ships, judged by the race's own rules.
 #include "base/bytes.hpp"
 #include "gfx/image.hpp"
 #include "track/geometry.hpp"

@@ -5,15 +5,7 @@
 #include "sound/sound.hpp"
 #include "test_support.hpp"
 
-#include <SDL.h>
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
@@ -161,7 +153,7 @@ TEST_F(SoundApi, DummyDriverOpensAndTheGameSamplesPlay) {
     EXPECT_FALSE(sound::hasSample(sound::EngineSample));
 }
 
-TEST_F(SoundApi, MissingOrGarbageFilesAreRefused) {
+TEST_F(SoundApi, WithoutAudioCallsAreHarmlessAndBadFilesAreRefused) {
     ScratchDir dir;
     std::vector<std::uint8_t> garbage(4096);
     for (std::size_t i = 0; i < garbage.size(); ++i)
@@ -175,15 +167,12 @@ TEST_F(SoundApi, MissingOrGarbageFilesAreRefused) {
     EXPECT_FALSE(sound::loadSample(sound::EngineSample, nullptr));
     EXPECT_FALSE(sound::hasSample(sound::EngineSample));
     EXPECT_FALSE(sound::loadSample(-1, "sounds/engine.wav"));
-}
 
-TEST_F(SoundApi, WithoutAudioEveryCallIsHarmlessButFilesStillLoad) {
-    EXPECT_FALSE(sound::available());
-    sound::loadGameSamples();
-    EXPECT_TRUE(sound::hasSample(sound::SkidSample));
-    sound::setLoop(sound::CollisionSample, true);
+    // No device: the files still load and no call reaches one.
+    EXPECT_TRUE(sound::loadSample(sound::SkidSample, "sounds/skid.wav"));
+    sound::setLoop(sound::SkidSample, true);
     for (int c : {-1, 0, 15, 32}) {
-        sound::play(c, sound::CollisionSample);
+        sound::play(c, sound::SkidSample);
         sound::setPaused(c, false);
         sound::setFrequency(c, 20000);
     }

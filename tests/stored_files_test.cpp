@@ -1,7 +1,5 @@
-// The game's own files against the disk and the player: a players/ that is
-// missing or cannot be written, a full disk, saves killed half-way and
-// their leftovers, driver files that claim another driver's name, driver
-// files that come and go between starts, and damaged files at start.
+// The game's own files against the disk and the player: unwritable places,
+// a full disk, killed saves, clashing names and damaged files at start.
 #include "app/settings_file.hpp"
 #include "records/lap_record.hpp"
 #include "records/profile.hpp"
@@ -12,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <linux/capability.h>
@@ -72,9 +69,9 @@ class NoPermissionOverride {
     bool lowered_ = false;
 };
 
-struct StoredFiles : ::testing::Test {
+struct StoredFiles : GameTest {
     void SetUp() override {
-        game = initGame();
+        GameTest::SetUp();
         game->headless = true; // message boxes print their text
         game->profiles.clear();
         defaultOptions(*game);
@@ -98,14 +95,10 @@ struct StoredFiles : ::testing::Test {
         return testing::internal::GetCapturedStdout();
     }
     std::string quit() {
-        testing::internal::CaptureStdout();
-        game->shutDown();
-        return testing::internal::GetCapturedStdout();
+        return stdoutOf([&] { game->shutDown(); });
     }
     std::string create(const std::string& name, std::int32_t type = Computer) {
-        testing::internal::CaptureStdout();
-        game->createProfile(name, type);
-        return testing::internal::GetCapturedStdout();
+        return stdoutOf([&] { game->createProfile(name, type); });
     }
     std::vector<std::string> selectedNames() {
         std::vector<std::string> out;
@@ -129,9 +122,6 @@ struct StoredFiles : ::testing::Test {
         game->selection.driverCount = std::int32_t(drivers.size());
     }
 
-    ScratchDir dir;
-    FakePlatformScope platform;
-    Game* game = nullptr;
     std::string warnings;
 };
 
@@ -302,9 +292,7 @@ TEST_F(StoredFiles, SavesKilledAtAnyMomentLeaveTheOldFileOrTheNew) {
     }
     EXPECT_GT(newSeen, 0) << "no kill came after a whole save";
     // What the kills left behind the next start clears away.
-    testing::internal::CaptureStdout();
-    game->clearLeftoverSaves();
-    testing::internal::GetCapturedStdout();
+    stdoutOf([&] { game->clearLeftoverSaves(); });
     EXPECT_TRUE(temporaries().empty()) << leftovers << " kills left a temporary";
 }
 

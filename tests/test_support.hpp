@@ -11,9 +11,11 @@
 #include "records/profile.hpp"
 #include "scratch_dir.hpp"
 #include "track/track.hpp"
+#include "ui/driver_select.hpp"
 #include "ui/screen_context.hpp"
 
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -106,6 +108,23 @@ inline bool carCanBeMade(const CarType& type) {
     RaceDrawing drawing;
     std::string why;
     return race.addParticipant(nullptr, type, why) && drawing.addSprite(type, why);
+}
+
+// FNV-1a over a surface's pixels, carried on from h.
+inline std::uint64_t hashPixels(SDL_Surface* s, std::uint64_t h = 1469598103934665603ull) {
+    for (std::int32_t y = 0; y < s->h; ++y) {
+        const std::uint32_t* row = pixelRow(s, y);
+        for (std::int32_t x = 0; x < s->w; ++x)
+            h = (h ^ row[x]) * 1099511628211ull;
+    }
+    return h;
+}
+
+// What f printed on standard output.
+template <typename F> std::string stdoutOf(F f) {
+    testing::internal::CaptureStdout();
+    f();
+    return testing::internal::GetCapturedStdout();
 }
 
 // A 32-bit software surface filled with one value.
@@ -203,4 +222,67 @@ struct ScreenRig {
     ScreenContext context{screen, nullptr, fonts, keyboard, settings, selection, nullptr};
     std::vector<std::string> messages;
     bool answer = true;
+};
+
+// A test of the one game, in a scratch directory on the fake platform.
+struct GameTest : ::testing::Test {
+    void SetUp() override { game = initGame(); }
+    ScratchDir dir;
+    FakePlatformScope platform;
+    Game* game = nullptr;
+};
+
+// The game started for a race on the test track; drivers are added with
+// driver(), each with the first car.
+struct RaceGame : GameTest {
+    void SetUp() override {
+        game = startGameForARace();
+        ASSERT_FALSE(game->cars.empty());
+    }
+    void TearDown() override {
+        game->clearRace();
+        game->profiles.clear();
+        game->state = MainMenu;
+    }
+    PlayerProfile& driver(std::int32_t type,
+                          std::array<std::int32_t, 5> keys = {273, 274, 276, 275, 306}) {
+        auto p = std::make_unique<PlayerProfile>();
+        p->name = "D" + std::to_string(game->profiles.size());
+        p->type = type;
+        p->controls = keys;
+        p->carName = game->cars[0]->name;
+        game->selection.drivers[game->profiles.size()] = std::int32_t(game->profiles.size());
+        game->settings->selectedDriverCount = std::int32_t(game->profiles.size()) + 1;
+        game->profiles.push_back(std::move(p));
+        return *game->profiles.back();
+    }
+    void frames(int n) {
+        for (int i = 0; i < n; ++i)
+            game->runFrame();
+    }
+};
+
+// The driver selection screen on its own roster, with no game behind it.
+struct DriverScreenRig : ::testing::Test {
+    void key(std::int32_t k) {
+        rig.keyboard.pressed = k;
+        screen.frame();
+        rig.keyboard.pressed = 0;
+    }
+    // RETURN held for one frame, then let go.
+    void enter() {
+        platform.fake.press(SDLK_RETURN);
+        screen.frame();
+        platform.fake.release(SDLK_RETURN);
+        screen.frame();
+    }
+    FakePlatformScope platform;
+    ScreenRig rig;
+    std::vector<std::unique_ptr<PlayerProfile>> profiles;
+    std::vector<std::unique_ptr<CarType>> cars;
+    DriverRoster roster{profiles, cars, nullptr, nullptr};
+    Pads pads;
+    KeySettingsScreen keySettings{rig.context, profiles, pads};
+    DriverCreationScreen creation{rig.context, roster};
+    DriverSelectionScreen screen{rig.context, roster, keySettings, creation};
 };

@@ -1,7 +1,4 @@
-// The track builder's painter on small scenes: lamp posts and cranes reach
-// over the cells round them yet stop cars only at their pole and portal,
-// night themes light the ground round a lamp, and quays keep their stone
-// edge where water meets paving.
+// The track builder's painter on small scenes.
 #include "tilegen.hpp"
 
 #include <gtest/gtest.h>

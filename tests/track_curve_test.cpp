@@ -1,8 +1,4 @@
-// Bends of road in the track builder: a square circuit with a bend at every
-// corner must come out the same turned a quarter either way (so every
-// rotation of a bend is drawn alike), without a gap where a bend meets its
-// straights, and with the square corners trimmed to the ring. Too tight a
-// bend is refused with its line.
+// Bends of road in the track builder.
 #include "tilegen.hpp"
 #include "trackbuild_layout.hpp"
 #include "trackbuild_source.hpp"

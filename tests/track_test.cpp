@@ -1,5 +1,4 @@
-// Maps, tilesets, track geometry, the drawn track and its views: what the
-// race reads from a track and how it shows it.
+// Maps, tilesets, track geometry, the drawn track and its views.
 #include "frontend/view.hpp"
 #include "gfx/image.hpp"
 #include "test_support.hpp"

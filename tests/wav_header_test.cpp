@@ -1,6 +1,6 @@
-// The WAV layout check that runs before SDL's loader: the game's own sounds
-// pass, and every size a damaged file could declare beyond its real length
-// is refused with a reason, before anything is allocated for it.
+// The WAV layout check that runs before SDL's loader: every size a damaged
+// file could declare beyond its real length is refused with a reason, before
+// anything is allocated for it.
 #include "base/bytes.hpp"
 #include "sound/mixer.hpp"
 #include "sound/sound.hpp"
@@ -8,10 +8,6 @@
 #include "test_support.hpp"
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -43,15 +39,8 @@ void putU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
 
 } // namespace
 
-TEST(WavHeader, TheGamesSoundsAndPlainFilesPass) {
-    for (const char* path :
-         {"sounds/engine.wav", "sounds/collision.wav", "sounds/skid.wav", "sounds/beep.wav",
-          "sounds/go.wav", "sounds/menu_move.wav", "sounds/menu_select.wav", "sounds/refuel.wav"}) {
-        std::vector<std::uint8_t> bytes;
-        ASSERT_TRUE(readWholeFile(path, bytes)) << path;
-        std::string why;
-        EXPECT_TRUE(checkWavHeader(bytes, why)) << path << ": " << why;
-    }
+// The game's own sounds pass it on every load (SoundApi's tests).
+TEST(WavHeader, PlainFilesAndPaddedChunksPass) {
     std::string why;
     EXPECT_TRUE(checkWavHeader(pcmWav(100), why)) << why;
     // An odd chunk before the data, padded to an even start, and a chunk of
