@@ -8,10 +8,12 @@
 #include "carbuild_desc.hpp"
 #include "carbuild_fit.hpp"
 #include "carbuild_paint.hpp"
+#include "driver/player.hpp"
 #include "frontend/race_drawing.hpp"
 #include "gfx/font.hpp"
 #include "gfx/image.hpp"
 #include "gfx/surface.hpp"
+#include "race/replay_run.hpp"
 #include "records/lap_record.hpp"
 #include "records/pad_file.hpp"
 #include "records/profile.hpp"
@@ -292,6 +294,33 @@ bool exercisePad(const Bytes& bytes) {
             broken("pad", "reads an input out of range");
         else
             input.active(pad);
+    return true;
+}
+
+bool exerciseReplay(const Bytes& bytes) {
+    Replay replay;
+    std::string why;
+    if (!decodeReplay(bytes, replay, why)) {
+        if (why.empty()) broken("replay", "refuses without saying why");
+        return false;
+    }
+    roundTrip(
+        "replay", replay,
+        [](const Bytes& b, Replay& out) {
+            std::string ignored;
+            return decodeReplay(b, out, ignored);
+        },
+        encodeReplay);
+    // What playing it asks of each driver's controls, turn by turn.
+    const Player player;
+    const Track track;
+    for (const ReplayParticipant& p : replay.participants) {
+        ReplayControls source(p.runs);
+        source.raceStarts();
+        for (std::uint32_t turn = 0; turn < replay.frames && !source.exhausted(); ++turn)
+            if (!std::isfinite(source.controls(player, track, replay.rules).brake))
+                broken("replay", "hands a driver a brake that is no number");
+    }
     return true;
 }
 

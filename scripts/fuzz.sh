@@ -18,7 +18,7 @@ seconds="${1:-30}"
 build="${GRAVELIN_FUZZ_BUILD:-$root/build-fuzz}"
 jobs=2
 
-readers=(map pcx bmp tile car profile pad record font settings wav tracksource cardesc)
+readers=(map pcx bmp tile car profile pad replay record font settings wav tracksource cardesc)
 # Longest input a target is given, a little above its largest shipped file.
 max_len() {
     case "$1" in

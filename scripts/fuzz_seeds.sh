@@ -39,6 +39,7 @@ seeds() {
     car) echo "g:cars/*.car" ;;
     profile) echo "g:players/*.pl" ;;
     pad) echo "s:pad/*" ;;
+    replay) echo "s:replay/*" ;;
     record) echo "g:tracks/*.rec s:record/*" ;;
     font) echo "g:data/*.fnt" ;;
     settings) echo "g:set.dat" ;;
@@ -55,7 +56,7 @@ is_known() {
     [ -f "$known" ] && sed 's/#.*//' "$known" | tr -d ' \t' | grep -qxF "$1"
 }
 
-readers=(map pcx bmp tile car profile pad record font settings wav tracksource cardesc)
+readers=(map pcx bmp tile car profile pad replay record font settings wav tracksource cardesc)
 for reader in "${readers[@]}"; do
     out="$corpus/$reader"
     mkdir -p "$out"

@@ -52,6 +52,24 @@ inline Game* startGameForARace() {
     return game;
 }
 
+// The shipped tracks, seen from a scratch directory that has none of their
+// lap records, so that no record set here is kept and none set before
+// changes a race or shows on the screen.
+inline std::vector<std::string> linkShippedTracks(const std::filesystem::path& runtime) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(runtime / "tracks"))
+        if (entry.path().extension() == ".map") names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    for (const std::string& track : names) {
+        const std::string base = track.substr(0, track.size() - 4);
+        for (const std::string& file : {track, base + "_tiles.bmp", base + ".tl"})
+            if (std::filesystem::exists(runtime / "tracks" / file))
+                std::filesystem::create_symlink(runtime / "tracks" / file,
+                                                std::filesystem::path("tracks") / file);
+    }
+    return names;
+}
+
 // The game's options and selections as a fresh start has them.
 inline void defaultOptions(Game& game) {
     game.selection.tracks.fill(-1);

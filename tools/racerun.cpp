@@ -30,6 +30,7 @@
 #include "driver/player.hpp"
 #include "platform/platform.hpp"
 #include "race/race_watch.hpp"
+#include "race/replay_run.hpp"
 #include "records/lap_record.hpp"
 #include "records/profile.hpp"
 #include "track/track.hpp"
@@ -65,13 +66,74 @@ long peakMemoryKb() {
     return kb;
 }
 
+// A human as a script drives: the computer driver's line, with a wild
+// swerve off it every few seconds (into walls and off the road), nitro on
+// the straights and a stamp on the brake now and then.
+class WildDriver : public ControlSource {
+  public:
+    explicit WildDriver(std::int32_t swerve) : swerveFrames_(swerve) {}
+    void raceStarts() override {
+        line_.raceStarts();
+        frame_ = swerve_ = 0;
+    }
+    Controls controls(const Player& self, const Track& track, const RaceRules& rules) override {
+        Controls c = line_.controls(self, track, rules);
+        const std::int32_t f = frame_++;
+        // Into the scenery until the car hits something, or for as long as
+        // the track asks to reach anything.
+        if (f % 600 == 300) swerve_ = swerveFrames_;
+        if (self.car->hit) swerve_ = 0;
+        if (swerve_ > 0) {
+            --swerve_;
+            c.left = (f / 600) % 2 == 0;
+            c.right = !c.left;
+        }
+        if (f % 240 >= 150 && f % 240 < 200) c.nitro = true;
+        if (f % 700 >= 660) {
+            c.throttle = 0;
+            c.brake = 0.1f;
+        }
+        return c;
+    }
+
+  private:
+    ComputerDriver line_;
+    std::int32_t frame_ = 0;
+    std::int32_t swerve_ = 0;
+    std::int32_t swerveFrames_;
+};
+
+// Plays each replay headless against its checksums.
+int verifyReplays(Game& game, const std::vector<std::string>& files) {
+    bool failed = false;
+    for (const std::string& file : files) {
+        std::vector<std::uint8_t> bytes;
+        Replay replay;
+        std::string why;
+        if (!readWholeFile(file, bytes, kMaxReplayFile)) {
+            why = "cannot be read";
+        } else if (decodeReplay(bytes, replay, why) && verifyReplay(replay, game.cars, why)) {
+            std::printf("verified %s: %s, %zu drivers, %u frames, %zu checksums\n", file.c_str(),
+                        replay.trackFile.c_str(), replay.participants.size(), replay.frames,
+                        replay.checksums.size());
+            continue;
+        }
+        std::printf("DIFFERS: %s: %s\n", file.c_str(), why.c_str());
+        failed = true;
+    }
+    return failed ? 1 : 0;
+}
+
 const char* const kNames[] = {"Ace", "Bo", "Carla", "Dmitri", "Eve", "Finn", "Gwen", "Hiro"};
 
 int usage() {
-    std::fprintf(
-        stderr, "usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season] "
-                "[--frames LIMIT] [--stuck FRAMES] [--record DATE] [--require-pit-stops] "
-                "[--no-draw] [--max-off-road PERCENT] [--max-contacts-per-lap N] <track.map>...\n");
+    std::fprintf(stderr,
+                 "usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season] "
+                 "[--frames LIMIT] [--stuck FRAMES] [--record DATE] [--require-pit-stops] "
+                 "[--no-draw] [--max-off-road PERCENT] [--max-contacts-per-lap N] "
+                 "[--require-a-pit-stop] [--wild-human [--swerve FRAMES]] [--save-replay FILE] "
+                 "<track.map>...\n"
+                 "       gravelin_racerun --verify <replay.rpl>...\n");
     return 2;
 }
 
@@ -83,7 +145,11 @@ int main(int argc, char** argv) {
     std::int32_t laps = 3, drivers = 8, frameLimit = 60000, stuckLimit = 1800;
     std::int32_t mode = RacingSeason;
     std::string recordDate;
-    bool requirePitStops = false, draw = true;
+    bool requirePitStops = false, requireAPitStop = false, draw = true, verify = false,
+         wildHuman = false;
+    std::int32_t swerve = 90;
+    std::int32_t humanCrashes = 0, humanOffRoad = 0, humanNitro = 0;
+    std::string replayFile;
     // Clean racing: the most a driver may spend off the road (percent of
     // its racing frames) and the most contacts the field may make a lap;
     // negative: not checked.
@@ -102,8 +168,18 @@ int main(int argc, char** argv) {
             stuckLimit = std::atoi(argv[++i]);
         else if (a == "--require-pit-stops")
             requirePitStops = true;
+        else if (a == "--require-a-pit-stop")
+            requireAPitStop = true;
         else if (a == "--no-draw")
             draw = false;
+        else if (a == "--verify")
+            verify = true;
+        else if (a == "--wild-human")
+            wildHuman = true;
+        else if (a == "--swerve" && hasValue)
+            swerve = std::atoi(argv[++i]);
+        else if (a == "--save-replay" && hasValue)
+            replayFile = argv[++i];
         else if (a == "--max-off-road" && hasValue)
             maxOffRoad = std::atof(argv[++i]);
         else if (a == "--max-contacts-per-lap" && hasValue)
@@ -118,14 +194,16 @@ int main(int argc, char** argv) {
         else
             trackFiles.push_back(a);
     }
-    if (trackFiles.empty() || trackFiles.size() > 8 || drivers < 1 || drivers > 8 || laps < 1)
+    if (trackFiles.empty() ||
+        (!verify && (trackFiles.size() > 8 || drivers < 1 || drivers > 8 || laps < 1)))
         return usage();
 
     setenv("SDL_VIDEODRIVER", "dummy", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
     Game* game = Game::instance();
     game->headless = true;
-    game->drawRace = draw;
+    game->drawRace = draw && !verify;
+    game->keepReplays = false;
     game->init(argc, argv);
     // The drivers live only in memory: the runner never touches players/
     // or set.dat.
@@ -139,10 +217,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no cars\n");
         return 1;
     }
+    if (verify) return verifyReplays(*game, trackFiles);
     for (std::int32_t i = 0; i < drivers; ++i) {
         auto p = std::make_unique<PlayerProfile>();
         p->name = kNames[i];
-        p->type = Computer;
+        p->type = wildHuman && i == 0 ? Human : Computer;
         p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
         game->profiles.push_back(std::move(p));
     }
@@ -170,6 +249,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the race did not start\n");
         return 1;
     }
+    if (wildHuman) game->controlSources[0] = std::make_unique<WildDriver>(swerve);
 
     // A race run for testing leaves the lap records as it found them; only
     // --record may add a record, and only to a track that has none.
@@ -206,6 +286,12 @@ int main(int argc, char** argv) {
             for (auto& source : game->controlSources)
                 computers.push_back(dynamic_cast<const ComputerDriver*>(source.get()));
             watch.observe(*game->race, computers);
+            const Car& first = *game->race->players()[0]->car;
+            if (game->state == Racing) {
+                humanCrashes += first.hit;
+                humanOffRoad += !first.onRoad;
+                humanNitro += first.nitroOn;
+            }
             const auto& players = game->race->players();
             for (std::size_t i = 0; i < players.size(); ++i) {
                 const DriverWatch& w = watch.drivers()[i];
@@ -286,6 +372,21 @@ int main(int argc, char** argv) {
             }
             for (auto& p : players)
                 if (!p->finished || p->out) failed = true;
+            std::int32_t pitStops = 0;
+            for (const DriverWatch& w : watch.drivers())
+                pitStops += w.pitStops;
+            if (requireAPitStop && pitStops == 0) {
+                std::printf("NO PIT STOP in the race\n");
+                failed = true;
+            }
+            if (wildHuman) {
+                std::printf("  the human: %d crashes, %d frames off the road, %d on nitro\n",
+                            humanCrashes, humanOffRoad, humanNitro);
+                if (!humanCrashes || !humanOffRoad || !humanNitro) {
+                    std::printf("TOO TAME: the human must crash, leave the road and use nitro\n");
+                    failed = true;
+                }
+            }
             if (requirePitStops)
                 for (const DriverWatch& w : watch.drivers())
                     if (w.pitStops == 0) {
@@ -302,6 +403,14 @@ int main(int argc, char** argv) {
             writeFileAtomically(file, kept->second);
         else if (recordDate.empty() || failed || name != trackFiles.front())
             std::remove(file.c_str());
+    }
+    game->keepReplay();
+    if (!replayFile.empty() && !failed) {
+        if (writeFileAtomically(replayFile, encodeReplay(game->lastReplay)))
+            std::printf("replay of the last race saved in %s (%u frames)\n", replayFile.c_str(),
+                        game->lastReplay.frames);
+        else
+            failed = true;
     }
     // A track that could not be raced sends the game back to the menu early.
     if (!interrupted && racesRun < game->settings->raceCount) {

@@ -11,6 +11,7 @@
 #include "platform/display.hpp"
 #include "platform/platform.hpp"
 #include "race/race.hpp"
+#include "race/replay_run.hpp"
 #include "ui/dialog.hpp"
 #include "ui/driver_select.hpp"
 #include "ui/key_settings.hpp"
@@ -178,6 +179,14 @@ class Game {
     std::unique_ptr<Race> race;
     // Where each participant's controls come from, in grid order.
     std::vector<std::unique_ptr<ControlSource>> controlSources;
+    // Every race is recorded from its first step; when it ends or is left,
+    // the recording becomes lastReplay and, when replays are kept, the file
+    // replays/last.rpl.
+    ReplayRecorder recorder;
+    Replay lastReplay;
+    bool keepReplays = true;
+    // Ends the recording of the race, if one runs.
+    void keepReplay();
     RaceDrawing drawing;
     RaceSound raceSound;
     std::int32_t driverCount = 0;

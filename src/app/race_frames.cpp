@@ -55,6 +55,8 @@ bool Game::prepareRace() {
     for (auto& source : controlSources)
         if (source) source->raceStarts();
     raceSound.prepare(*race);
+    keepReplay(); // the season's race before this one
+    if (!recorder.begin(*race, file)) std::fprintf(stderr, "The race is not recorded\n");
     return true;
 }
 
@@ -94,6 +96,7 @@ void Game::stepRace() {
     for (auto& source : controlSources)
         sources.push_back(source.get());
     const RaceEvents events = race->step(sources);
+    recorder.afterStep(*race);
     if (events.newLapRecord && !race->track()->saveRecord()) lapRecordUnsaved = true;
     raceSound.afterStep(*race, events);
     if (drawRace) {
@@ -228,6 +231,7 @@ void Game::raceOverFrame() {
     drawCentred(screen, fonts.large, race->message(), 0xFFFFFF00, -1);
     if (++raceOverFrames > 250) {
         sound::stopAllSounds();
+        keepReplay();
         if (lapRecordUnsaved) {
             lapRecordUnsaved = false;
             showDialog("Could not save the lap record.", false);

@@ -2,10 +2,17 @@
 // the selections, pick the drivers, refuse two humans sharing a key, make
 // the participants and hand over to the race states.
 #include "app/game.hpp"
+#include "base/bytes.hpp"
 #include "driver/control_source.hpp"
 #include "records/profile.hpp"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+
 void Game::clearRace() {
+    keepReplay();
     raceDrivers.clear();
     drawing.clear();
     controlSources.clear();
@@ -76,4 +83,14 @@ void Game::startRace(std::int32_t mode) {
     raceReady = false;
     // An announcement cut short by ESC must not shorten the next one.
     preRaceFrames = 0;
+}
+
+void Game::keepReplay() {
+    if (!recorder.recording()) return;
+    lastReplay = recorder.finish();
+    if (!keepReplays) return;
+    struct stat info;
+    if (::stat("replays", &info) != 0) ::mkdir("replays", 0777);
+    if (!writeFileAtomically("replays/last.rpl", encodeReplay(lastReplay)))
+        std::fprintf(stderr, "Could not save replays/last.rpl: %s\n", std::strerror(errno));
 }

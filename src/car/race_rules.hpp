@@ -17,4 +17,5 @@ struct RaceRules {
     bool carDamage = true;
     bool fuelConsumption = true;
     bool unlimitedNitro = false;
+    bool operator==(const RaceRules&) const = default;
 };

@@ -12,8 +12,33 @@ enum RunFlags : std::uint8_t {
     RunLeft = 2,
     RunNitro = 4,
     RunReverse = 8,
-    RunBrake = 16, // a brake value follows
+    RunBrake = 16,       // a brake value follows
+    RunAlternating = 32, // the other controls follow, and alternate
 };
+
+void writeControls(ByteWriter& w, const Controls& c, std::uint8_t extra) {
+    w.u8(std::uint8_t((c.right ? RunRight : 0) | (c.left ? RunLeft : 0) | (c.nitro ? RunNitro : 0) |
+                      (c.reverse ? RunReverse : 0) | (c.brake != 0 ? RunBrake : 0) | extra));
+    w.u8(c.throttle);
+    if (c.brake != 0) w.f32(c.brake);
+}
+
+// False for what no driver could ask: a brake outside 0..1 (a NaN would
+// reach the car's position), a throttle pushed more than twice.
+bool readControls(ByteReader& r, Controls& c, bool& alternating) {
+    const std::uint8_t bits = r.u8();
+    c.throttle = r.u8();
+    c.right = bits & RunRight;
+    c.left = bits & RunLeft;
+    c.nitro = bits & RunNitro;
+    c.reverse = bits & RunReverse;
+    alternating = bits & RunAlternating;
+    if (bits & RunBrake) {
+        c.brake = r.f32();
+        if (!(c.brake > 0 && c.brake <= 1)) return false;
+    }
+    return r.ok() && bits < 64 && c.throttle <= 2;
+}
 
 void u64(ByteWriter& w, std::uint64_t v) {
     w.u32(std::uint32_t(v));
@@ -45,10 +70,32 @@ bool refuse(std::string& why, const std::string& reason) {
 } // namespace
 
 void appendControls(std::vector<ControlRun>& runs, const Controls& controls) {
-    if (!runs.empty() && runs.back().controls == controls && runs.back().count < 0xFFFFFFFFu)
-        ++runs.back().count;
-    else
-        runs.push_back({1, controls});
+    if (!runs.empty() && runs.back().count < kMaxReplayFrames) {
+        ControlRun& last = runs.back();
+        if (last.at(last.count) == controls && (last.alternating || last.controls == controls)) {
+            ++last.count;
+            return;
+        }
+        if (last.count == 1) {
+            last.alternating = true;
+            last.other = controls;
+            ++last.count;
+            return;
+        }
+    }
+    runs.push_back({1, controls, false, Controls{}});
+}
+
+ReplayChecksum replayChecksum(std::uint32_t frame, const RaceChecksum& sum) {
+    const auto fold = [](std::uint32_t h) { return std::uint8_t(h ^ h >> 8 ^ h >> 16 ^ h >> 24); };
+    ReplayChecksum c;
+    c.frame = frame;
+    c.whole = sum.whole();
+    for (std::size_t i = 0; i < kStateFields; ++i)
+        c.fields[i] = fold(sum.fields[i]);
+    for (std::uint32_t p : sum.participants)
+        c.participants.push_back(fold(p));
+    return c;
 }
 
 std::uint64_t hashBytes(const std::vector<std::uint8_t>& bytes) {
@@ -78,22 +125,17 @@ std::vector<std::uint8_t> encodeReplay(const Replay& replay) {
     for (const ReplayParticipant& p : replay.participants) {
         w.u32(std::uint32_t(p.runs.size()));
         for (const ControlRun& run : p.runs) {
-            const Controls& c = run.controls;
             runLength(w, run.count);
-            w.u8(std::uint8_t((c.right ? RunRight : 0) | (c.left ? RunLeft : 0) |
-                              (c.nitro ? RunNitro : 0) | (c.reverse ? RunReverse : 0) |
-                              (c.brake != 0 ? RunBrake : 0)));
-            w.u8(c.throttle);
-            if (c.brake != 0) w.f32(c.brake);
+            writeControls(w, run.controls, run.alternating ? RunAlternating : 0);
+            if (run.alternating) writeControls(w, run.other, 0);
         }
     }
     w.u32(std::uint32_t(replay.checksums.size()));
     for (const ReplayChecksum& c : replay.checksums) {
         w.u32(c.frame);
-        for (std::uint32_t f : c.sum.fields)
-            w.u32(f);
-        for (std::uint32_t p : c.sum.participants)
-            w.u32(p);
+        u64(w, c.whole);
+        w.raw(c.fields.data(), c.fields.size());
+        w.raw(c.participants.data(), c.participants.size());
     }
     return w.bytes();
 }
@@ -148,37 +190,32 @@ bool decodeReplay(const std::vector<std::uint8_t>& bytes, Replay& out, std::stri
         for (std::uint32_t i = 0; i < runs && r.ok(); ++i) {
             ControlRun run;
             run.count = runLength(r);
-            const std::uint8_t bits = r.u8();
-            run.controls.throttle = r.u8();
-            run.controls.right = bits & RunRight;
-            run.controls.left = bits & RunLeft;
-            run.controls.nitro = bits & RunNitro;
-            run.controls.reverse = bits & RunReverse;
-            if (bits & RunBrake) run.controls.brake = r.f32();
+            bool alternating = false, again = false;
+            bool good = readControls(r, run.controls, alternating);
+            if (alternating) {
+                run.alternating = true;
+                good = good && readControls(r, run.other, again) && !again &&
+                       !(run.other == run.controls);
+            }
             turns += run.count;
-            // Only what a driver could ask: a brake between 0 and 1 (a NaN
-            // would reach the car's position), a throttle pushed at most
-            // twice.
-            const float brake = run.controls.brake;
-            if (run.count == 0 || bits >= 32 || run.controls.throttle > 2 ||
-                ((bits & RunBrake) && !(brake > 0 && brake <= 1)) || turns > replay.frames)
+            if (!good || run.count == 0 || (run.alternating && run.count < 2) ||
+                turns > replay.frames)
                 return refuse(why, "the controls of " + p.name + " are damaged");
             p.runs.push_back(run);
         }
     }
     const std::uint32_t sums = r.u32();
-    const std::size_t sumSize = 4 * (1 + kStateFields + count);
+    const std::size_t sumSize = 4 + 8 + kStateFields + count;
     if (!r.ok() || sums > replay.frames / kChecksumFrames + 1 || sums > r.remaining() / sumSize)
         return refuse(why, "its checksums do not fit the file");
     replay.checksums.resize(sums);
     std::uint32_t last = 0;
     for (ReplayChecksum& c : replay.checksums) {
         c.frame = r.u32();
-        for (std::uint32_t& f : c.sum.fields)
-            f = r.u32();
-        c.sum.participants.resize(count);
-        for (std::uint32_t& p : c.sum.participants)
-            p = r.u32();
+        c.whole = u64(r);
+        r.take(c.fields.data(), c.fields.size());
+        c.participants.resize(count);
+        r.take(c.participants.data(), c.participants.size());
         if (c.frame > replay.frames || (c.frame <= last && &c != &replay.checksums.front()))
             return refuse(why, "its checksums are out of order");
         last = c.frame;

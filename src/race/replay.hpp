@@ -10,6 +10,7 @@
 #include "car/race_rules.hpp"
 #include "race/race_checksum.hpp"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,11 +25,18 @@ constexpr std::int32_t kChecksumFrames = 60;
 constexpr std::uint32_t kMaxReplayFrames = 2'000'000;
 constexpr std::size_t kMaxReplayFile = 64u << 20;
 
-// Controls held for a number of the participant's turns in a row.
+// A participant's controls for a number of its turns in a row: the same
+// controls every turn, or two taken by turns (a computer driver holds its
+// line by steering left and right in alternate frames).
 struct ControlRun {
     std::uint32_t count = 0;
     Controls controls;
+    bool alternating = false;
+    Controls other; // every second turn of an alternating run
     bool operator==(const ControlRun&) const = default;
+    const Controls& at(std::uint32_t turn) const {
+        return alternating && turn % 2 ? other : controls;
+    }
 };
 
 struct ReplayParticipant {
@@ -40,11 +48,16 @@ struct ReplayParticipant {
     bool operator==(const ReplayParticipant&) const = default;
 };
 
+// What a replay keeps of a RaceChecksum: the whole in 64 bits, and a byte
+// of each piece, enough to name the field and driver that went astray.
 struct ReplayChecksum {
     std::uint32_t frame = 0; // race steps taken when it was made
-    RaceChecksum sum;
+    std::uint64_t whole = 0;
+    std::array<std::uint8_t, kStateFields> fields{};
+    std::vector<std::uint8_t> participants;
     bool operator==(const ReplayChecksum&) const = default;
 };
+ReplayChecksum replayChecksum(std::uint32_t frame, const RaceChecksum& sum);
 
 struct Replay {
     std::uint32_t simulationVersion = kSimulationVersion;

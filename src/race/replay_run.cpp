@@ -38,13 +38,13 @@ void ReplayRecorder::taken(std::size_t participant, const Controls& controls) {
 void ReplayRecorder::afterStep(const Race& race) {
     if (&race != race_ || replay_.frames >= kMaxReplayFrames) return;
     if (++replay_.frames % kChecksumFrames == 0)
-        replay_.checksums.push_back({replay_.frames, checksumRace(race)});
+        replay_.checksums.push_back(replayChecksum(replay_.frames, checksumRace(race)));
 }
 
 Replay ReplayRecorder::finish() {
     if (race_) {
         if (replay_.checksums.empty() || replay_.checksums.back().frame != replay_.frames)
-            replay_.checksums.push_back({replay_.frames, checksumRace(*race_)});
+            replay_.checksums.push_back(replayChecksum(replay_.frames, checksumRace(*race_)));
         race_->logControls(nullptr);
         race_ = nullptr;
     }
@@ -54,7 +54,7 @@ Replay ReplayRecorder::finish() {
 Controls ReplayControls::controls(const Player&, const Track&, const RaceRules&) {
     if (exhausted()) return Controls{};
     const ControlRun& run = (*runs_)[run_];
-    const Controls c = run.controls;
+    const Controls c = run.at(used_);
     if (++used_ >= run.count) {
         ++run_;
         used_ = 0;
@@ -129,20 +129,17 @@ bool setUpReplay(const Replay& replay, const std::vector<std::unique_ptr<CarType
 }
 
 std::string checksumDifference(const ReplayChecksum& expected, const Race& race) {
-    const RaceChecksum now = checksumRace(race);
-    if (now == expected.sum) return std::string();
+    const ReplayChecksum now = replayChecksum(expected.frame, checksumRace(race));
+    if (now.whole == expected.whole) return std::string();
     const std::string at = "frame " + std::to_string(expected.frame) + ": ";
+    if (now.participants.size() != expected.participants.size())
+        return at + "the number of drivers differs";
     std::string field, who;
     for (std::size_t f = 0; f < kStateFields && field.empty(); ++f)
-        if (now.fields[f] != expected.sum.fields[f]) field = kStateFieldNames[f];
-    const auto& players = race.players();
+        if (now.fields[f] != expected.fields[f]) field = kStateFieldNames[f];
     for (std::size_t i = 0; i < now.participants.size() && who.empty(); ++i)
-        if (i >= expected.sum.participants.size() ||
-            now.participants[i] != expected.sum.participants[i])
-            who = players[i]->name;
-    if (now.participants.size() != expected.sum.participants.size())
-        return at + "the number of drivers differs";
-    if (field == "race" || who.empty()) return at + "the race's standing differs";
+        if (now.participants[i] != expected.participants[i]) who = race.players()[i]->name;
+    if (field.empty() || field == "race" || who.empty()) return at + "the race state differs";
     return at + field + " of " + who + " differs";
 }
 
