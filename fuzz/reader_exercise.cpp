@@ -463,10 +463,19 @@ bool exerciseCarDesc(const Bytes& bytes) {
 
 const std::vector<ReaderExercise>& readerExercises() {
     static const std::vector<ReaderExercise> all = {
-        {"map", exerciseMap},           {"pcx", exercisePcx}, {"bmp", exerciseBmp},
-        {"tile", exerciseTileFile},     {"car", exerciseCar}, {"profile", exerciseProfile},
-        {"record", exerciseRecord},     {"pad", exercisePad}, {"font", exerciseFont},
-        {"settings", exerciseSettings}, {"wav", exerciseWav}, {"tracksource", exerciseTrackSource},
+        {"map", exerciseMap},
+        {"pcx", exercisePcx},
+        {"bmp", exerciseBmp},
+        {"tile", exerciseTileFile},
+        {"car", exerciseCar},
+        {"profile", exerciseProfile},
+        {"record", exerciseRecord},
+        {"pad", exercisePad},
+        {"replay", exerciseReplay},
+        {"font", exerciseFont},
+        {"settings", exerciseSettings},
+        {"wav", exerciseWav},
+        {"tracksource", exerciseTrackSource},
         {"cardesc", exerciseCarDesc},
     };
     return all;
