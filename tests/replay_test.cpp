@@ -4,6 +4,7 @@
 #include "base/bytes.hpp"
 #include "car/car_type.hpp"
 #include "driver/player.hpp"
+#include "frontend/view.hpp"
 #include "race/replay_run.hpp"
 #include "records/profile.hpp"
 #include "test_support.hpp"
@@ -190,6 +191,49 @@ TEST_F(Replays, DamagedOrTruncatedFilesAreRefusedWithAReason) {
         EXPECT_FALSE(decodeReplay(file, out, why)) << expected;
         EXPECT_NE(why.find(expected), std::string::npos) << why;
     }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Replays, WatchingMovesFollowsAnyCarToTheEndAndEscGoesBack) {
+    ASSERT_TRUE(game->watchReplay(replay));
+    ASSERT_EQ(game->state, ReplayWatch);
+    game->runFrame();
+    const std::uint64_t first = hashPixels(game->screen);
+    for (int i = 0; i < 120; ++i)
+        game->runFrame();
+    EXPECT_NE(hashPixels(game->screen), first) << "the picture moves";
+    EXPECT_EQ(game->replayDrawing.viewPlayers[0], 0);
+    for (const std::int32_t expected : {1, 2, 0}) {
+        platform.fake.press(SDLK_RIGHT);
+        game->runFrame();
+        platform.fake.release(SDLK_RIGHT);
+        game->runFrame();
+        EXPECT_EQ(game->replayDrawing.viewPlayers[0], expected) << "RIGHT follows the next car";
+        const View& view = *game->replayDrawing.views[0];
+        const Car& car = *game->replayRace->race->players()[std::size_t(expected)]->car;
+        EXPECT_TRUE(car.x >= view.scrollX && car.x < view.scrollX + view.width &&
+                    car.y >= view.scrollY && car.y < view.scrollY + view.height)
+            << "the car is in sight";
+    }
+    platform.fake.press(SDLK_LEFT);
+    game->runFrame();
+    platform.fake.release(SDLK_LEFT);
+    EXPECT_EQ(game->replayDrawing.viewPlayers[0], 2) << "LEFT the one before, round";
+
+    for (std::uint32_t i = 0; i < replay.frames + 60; ++i)
+        game->runFrame();
+    EXPECT_EQ(game->replayFrames, replay.frames) << "it stops at its end";
+    EXPECT_EQ(game->replayRace->race->finishOrder, game->race->finishOrder);
+    platform.fake.press(SDLK_ESCAPE);
+    game->runFrame();
+    platform.fake.release(SDLK_ESCAPE);
+    game->runFrame();
+    EXPECT_EQ(game->state, Standings) << "back where it was watched from, the season kept";
+    EXPECT_FALSE(game->replayRace);
+    EXPECT_TRUE(game->race);
 }
 
 } // namespace

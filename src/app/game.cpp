@@ -42,6 +42,7 @@ Game::Game()
         createProfile(name, type);
     };
     roster.filePath = [this](const PlayerProfile& profile) { return profileFilePath(profile); };
+    lapRecords.replayPath = recordReplayPath;
 }
 Game::~Game() = default;
 
@@ -169,6 +170,9 @@ void Game::runFrame() {
     case RaceResults:
         resultsFrame();
         break;
+    case ReplayWatch:
+        replayWatchFrame();
+        break;
     default:
         break;
     }
@@ -181,6 +185,7 @@ void Game::runFrame() {
     // The results table answers ESC itself; and an ESC still held from a
     // screen or box that took it asks nothing again.
     const bool escape = keyboard.held(SDLK_ESCAPE) && state != RaceResults &&
+                        state != ReplayWatch &&
                         !(state != MainMenu && keyboard.usedUp(SDLK_ESCAPE));
     if (escape && seasonUnderway() && !confirmLeavingSeason()) {
         // Back to the race as it stood.
@@ -255,7 +260,8 @@ void Game::mainMenuFrame() {
         mainMenu->draw(screen, keyboard);
         break;
     case LapRecordsShown:
-        lapRecords.drawLapRecords();
+        if (const std::string track = lapRecords.drawLapRecords(); !track.empty())
+            watchReplayFile(recordReplayPath(track));
         break;
     case TrackSelectionShown:
         trackSelection.frame();

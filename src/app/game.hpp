@@ -45,6 +45,7 @@ enum GameState : std::int32_t {
     RaceOver = 4,
     Standings = 5,
     RaceResults = 6, // the table after a race, before the standings or the menu
+    ReplayWatch = 7, // a replay shown, from the results or HALL OF FAME
 };
 
 class Game {
@@ -185,8 +186,28 @@ class Game {
     ReplayRecorder recorder;
     Replay lastReplay;
     bool keepReplays = true;
+    // A human set the track's lap record in the race being recorded: its
+    // replay is kept as replays/<track>-record.rpl too.
+    bool recordReplayDue = false;
     // Ends the recording of the race, if one runs.
     void keepReplay();
+
+    // Shows a replay, from the state the game is in (false with a message
+    // box for one that cannot be played here); its frames step it once
+    // each, LEFT and RIGHT pick the car followed, S saves it under a name,
+    // ESC goes back.
+    bool watchReplay(const Replay& replay);
+    // The same from a file, refused with a message when it is damaged.
+    bool watchReplayFile(const std::string& path);
+    void replayWatchFrame();
+    void stopWatching();
+    void saveWatchedReplay();
+    Replay watched;
+    std::unique_ptr<ReplayRace> replayRace;
+    RaceDrawing replayDrawing;
+    std::int32_t replayFollowed = 0;
+    std::uint32_t replayFrames = 0;
+    std::int32_t replayReturnState = MainMenu;
     RaceDrawing drawing;
     RaceSound raceSound;
     std::int32_t driverCount = 0;
@@ -268,12 +289,17 @@ class Game {
     MenuKeys menuKeys;
     // P or PAUSE in a race, one action a press.
     KeyRepeat pauseKeys{keyboard};
+    KeyRepeat replayKeys{keyboard};
     // Which screen the main-menu state shows (MenuScreen).
     std::int32_t menuScreen = MenuPages;
 
   private:
     bool fontsLoaded = false;
 };
+
+// Where a human's lap record on the track (a map file name) keeps the race
+// that set it.
+std::string recordReplayPath(const std::string& trackFile);
 
 // The frame rate averaged over the run so far. Before a whole second has
 // passed it uses the milliseconds, and before any time has passed it is 0.

@@ -98,6 +98,11 @@ void Game::stepRace() {
     const RaceEvents events = race->step(sources);
     recorder.afterStep(*race);
     if (events.newLapRecord && !race->track()->saveRecord()) lapRecordUnsaved = true;
+    // A human's record keeps the race that set it, for HALL OF FAME.
+    if (events.newLapRecord) {
+        const Player* holder = race->playerAt(race->recordLapPlayer);
+        recordReplayDue = holder && holder->isHuman();
+    }
     raceSound.afterStep(*race, events);
     if (drawRace) {
         drawing.paintSkidMarks(*race);
@@ -253,7 +258,12 @@ void Game::raceOverFrame() {
 
 void Game::resultsFrame() {
     copySurface(screen, titleImage);
-    if (!resultsScreen.frame()) return;
+    const bool done = resultsScreen.frame();
+    if (resultsScreen.watchAsked() && lastReplay.frames > 0) {
+        watchReplay(lastReplay);
+        return;
+    }
+    if (!done) return;
     sound::play(sound::kMenuChannel, sound::MenuSelectSample);
     keyboard.flush();
     leaveResults();

@@ -5,11 +5,13 @@
 #include "base/bytes.hpp"
 #include "driver/control_source.hpp"
 #include "records/profile.hpp"
+#include "track/directory.hpp"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <sys/stat.h>
+#include <utility>
 
 void Game::clearRace() {
     keepReplay();
@@ -91,6 +93,15 @@ void Game::keepReplay() {
     if (!keepReplays) return;
     struct stat info;
     if (::stat("replays", &info) != 0) ::mkdir("replays", 0777);
-    if (!writeFileAtomically("replays/last.rpl", encodeReplay(lastReplay)))
-        std::fprintf(stderr, "Could not save replays/last.rpl: %s\n", std::strerror(errno));
+    const std::vector<std::uint8_t> bytes = encodeReplay(lastReplay);
+    std::vector<std::string> paths = {"replays/last.rpl"};
+    if (std::exchange(recordReplayDue, false))
+        paths.push_back(recordReplayPath(lastReplay.trackFile));
+    for (const std::string& path : paths)
+        if (!writeFileAtomically(path, bytes))
+            std::fprintf(stderr, "Could not save %s: %s\n", path.c_str(), std::strerror(errno));
+}
+
+std::string recordReplayPath(const std::string& trackFile) {
+    return "replays/" + stripExtension(trackFile) + "-record.rpl";
 }

@@ -41,7 +41,7 @@ std::uint32_t fullIsBad(float r) {
 } // namespace
 
 void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
-                     const RaceDrawing& drawing, bool showLapRecord) {
+                     const RaceDrawing& drawing, bool showLapRecord, bool followedOnly) {
     const auto& views = drawing.views;
     const auto& players = race.players();
     const Track* track = race.track();
@@ -53,7 +53,9 @@ void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
     std::size_t viewIndex = 0;
     for (std::size_t i = 0; i < players.size(); ++i) {
         const auto& p = players[i];
-        const bool shown = p->isHuman() || players.size() == 1;
+        const bool followed =
+            !drawing.viewPlayers.empty() && drawing.viewPlayers[0] == std::int32_t(i);
+        const bool shown = followedOnly ? followed : p->isHuman() || players.size() == 1;
         if (!shown) continue;
         if (viewIndex >= views.size()) break;
         const View& v = *views[viewIndex++];

@@ -9,6 +9,7 @@ class Race;
 class RaceDrawing;
 
 // One corner for each shown driver (every human, or the only driver), in
-// grid order, each in the next view.
+// grid order, each in the next view; followedOnly, for a replay, the one
+// driver the only view follows, whoever it is.
 void drawRaceDisplay(SDL_Surface* screen, const Font& font, const Race& race,
-                     const RaceDrawing& drawing, bool showLapRecord);
+                     const RaceDrawing& drawing, bool showLapRecord, bool followedOnly = false);

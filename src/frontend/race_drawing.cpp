@@ -56,6 +56,11 @@ void RaceDrawing::makeViews(const Race& race, std::int32_t w, std::int32_t h, st
         createView(0, 0, w, h)->target = carOf(first);
         viewPlayers = {first};
     }
+    // Views made on a track already drawn (a replay switching cars) scroll
+    // over all of it at once.
+    if (trackSurface)
+        for (auto& v : views)
+            v->setLimits(trackSurface->w, trackSurface->h);
 }
 
 View* RaceDrawing::createView(std::int32_t x, std::int32_t y, std::int32_t width,

@@ -91,7 +91,8 @@ bool ResultsScreen::frame() {
                                [](const ResultRow& r) { return r.fastestLap; })) {
             drawCentred(screen, font, "Fastest lap in green", kFastest, legend);
         }
-        drawCentred(screen, fonts.medium, "ENTER to continue", kHeading, 350);
+        drawCentred(screen, fonts.medium, "ENTER to continue, R to watch the race again", kHeading,
+                    350);
     }
     return keys_.pressed(SDLK_RETURN) || keys_.pressed(SDLK_ESCAPE);
 }

@@ -1,7 +1,8 @@
 // The results of a race as the player sees them after it, before the
 // season's standings or the menu: position, driver, car, best lap, total
 // time and pit stops for every participant, the race's fastest lap and a
-// new lap record picked out in colours of their own. RETURN or ESC goes on.
+// new lap record picked out in colours of their own. RETURN or ESC goes on;
+// R asks to watch the race again.
 #pragma once
 
 #include "platform/platform.hpp"
@@ -20,6 +21,8 @@ class ResultsScreen {
     // Draws the table over whatever the screen shows; true once the player
     // has pressed RETURN or ESC to go on.
     bool frame();
+    // R was pressed in the last frame: the player wants to watch the race.
+    bool watchAsked() const { return keys_.pressed(SDLK_r); }
 
     const std::vector<ResultRow>& rows() const { return rows_; }
 
