@@ -3,6 +3,7 @@
 #include "app/game.hpp"
 #include "base/bytes.hpp"
 #include "car/car_type.hpp"
+#include "driver/computer_driver.hpp"
 #include "driver/player.hpp"
 #include "frontend/view.hpp"
 #include "race/replay_run.hpp"
@@ -14,6 +15,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -234,6 +236,83 @@ TEST_F(Replays, WatchingMovesFollowsAnyCarToTheEndAndEscGoesBack) {
     EXPECT_EQ(game->state, Standings) << "back where it was watched from, the season kept";
     EXPECT_FALSE(game->replayRace);
     EXPECT_TRUE(game->race);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Replays, AGhostFollowsItsRecordedLapFrameForFrame) {
+    // Where the first car stood at every lap clock reading of every lap.
+    std::map<std::pair<std::int32_t, std::int32_t>, GhostPose> seen;
+    ReplayRace run;
+    std::string why;
+    ASSERT_TRUE(setUpReplay(replay, game->cars, run, why)) << why;
+    const Player& first = *run.race->players()[0];
+    for (std::uint32_t frame = 0; frame < replay.frames; ++frame) {
+        run.race->step(run.sourcePointers());
+        if (!first.beforeStart)
+            seen[{first.laps, first.lapTime}] = {first.car->x, first.car->y, first.car->frame};
+    }
+    GhostLap ghost;
+    ASSERT_TRUE(ghostFromReplay(replay, game->cars, first.name, ghost, why)) << why;
+    EXPECT_EQ(ghost.time, first.bestLap);
+    EXPECT_EQ(ghost.carName, first.car->type->name);
+    // The best lap is the first or the second.
+    for (std::int32_t t = 1; t <= ghost.time; ++t) {
+        const GhostPose* pose = ghost.at(t);
+        ASSERT_TRUE(pose) << t;
+        const bool inLap0 = seen.count({0, t}) && seen.at({0, t}) == *pose;
+        const bool inLap1 = seen.count({1, t}) && seen.at({1, t}) == *pose;
+        ASSERT_TRUE(inLap0 || inLap1) << "lap clock " << t;
+    }
+    EXPECT_FALSE(ghost.at(ghost.time + 1)) << "its lap over, the ghost is gone";
+    EXPECT_FALSE(ghostFromReplay(replay, game->cars, "Nobody", ghost, why));
+}
+
+TEST_F(Replays, ATimeTrialRacesBesideTheBestLapSoFarAndGHidesIt) {
+    game->clearRace();
+    game->profiles.clear();
+    driver(Human);
+    game->drawRace = true;
+    game->settings->lapsPerRace = 2;
+    const auto trial = [&] {
+        game->startRace(TimeTrial);
+        game->runFrame(); // prepares the race
+        // The human drives the computer's line.
+        game->controlSources[0] = std::make_unique<ComputerDriver>();
+        game->controlSources[0]->raceStarts();
+    };
+    trial();
+    EXPECT_EQ(game->ghost.time, 0) << "nothing driven here yet";
+    for (int frame = 0; frame < 20000 && game->race->players()[0]->laps < 2; ++frame)
+        game->runFrame();
+    const std::int32_t best = game->race->players()[0]->bestLap;
+    ASSERT_GT(best, 0);
+    EXPECT_EQ(game->ghostLaps["sprocket.map"].time, best);
+
+    // In another, slower car: the ghost drives ahead of it.
+    game->clearRace();
+    const std::string ghostCar = game->profiles[0]->carName;
+    game->profiles[0]->carName = game->cars.back()->name;
+    trial();
+    ASSERT_EQ(game->ghost.time, best) << "the lap just driven";
+    EXPECT_EQ(game->ghost.carName, ghostCar);
+    for (int frame = 0; frame < 400; ++frame)
+        game->runFrame();
+    ASSERT_FALSE(game->race->players()[0]->beforeStart);
+    // Drawn over the last frame, it changes the picture; G hides it.
+    const std::uint64_t without = hashPixels(game->screen);
+    game->drawGhost();
+    EXPECT_NE(hashPixels(game->screen), without);
+    platform.fake.press(SDLK_g);
+    game->runFrame();
+    platform.fake.release(SDLK_g);
+    EXPECT_FALSE(game->showGhost);
+    const std::uint64_t hidden = hashPixels(game->screen);
+    game->drawGhost();
+    EXPECT_EQ(hashPixels(game->screen), hidden);
+    game->showGhost = true;
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "gfx/font.hpp"
 #include "platform/display.hpp"
 #include "platform/platform.hpp"
+#include "race/ghost.hpp"
 #include "race/race.hpp"
 #include "race/replay_run.hpp"
 #include "ui/dialog.hpp"
@@ -27,12 +28,14 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 class Track;
 class Car;
+class Animation;
 class Player;
 struct PlayerProfile;
 struct CarType;
@@ -202,6 +205,20 @@ class Game {
     void replayWatchFrame();
     void stopWatching();
     void saveWatchedReplay();
+    // The time trial's ghost: chosen when the race is prepared, followed
+    // and drawn in its frames.
+    void prepareGhost(const std::string& trackFile);
+    void followGhost(const std::string& trackFile);
+    void drawGhost();
+    void toggleGhostOnKey();
+    // The human's best lap on each track since the game started.
+    std::map<std::string, GhostLap> ghostLaps;
+    GhostLap ghost;
+    GhostRecorder ghostRecorder;
+    std::unique_ptr<Animation> ghostAnimation;
+    std::int32_t ghostDriver = -1; // the participant it runs beside; -1: none
+    bool showGhost = true;
+    bool ghostKeyHeld = false;
     Replay watched;
     std::unique_ptr<ReplayRace> replayRace;
     RaceDrawing replayDrawing;

@@ -57,6 +57,10 @@ bool Game::prepareRace() {
     raceSound.prepare(*race);
     keepReplay(); // the season's race before this one
     if (!recorder.begin(*race, file)) std::fprintf(stderr, "The race is not recorded\n");
+    if (drawRace)
+        prepareGhost(file);
+    else
+        ghostDriver = -1;
     return true;
 }
 
@@ -91,12 +95,14 @@ void Game::preRaceFrame() {
 void Game::stepRace() {
     keyboard.refresh();
     toggleMinimapOnKey();
+    toggleGhostOnKey();
     if (drawRace) drawing.eraseCars();
     std::vector<ControlSource*> sources;
     for (auto& source : controlSources)
         sources.push_back(source.get());
     const RaceEvents events = race->step(sources);
     recorder.afterStep(*race);
+    followGhost(settings->trackNames[std::size_t(settings->raceIndex) % kMaxRaces]);
     if (events.newLapRecord && !race->track()->saveRecord()) lapRecordUnsaved = true;
     // A human's record keeps the race that set it, for HALL OF FAME.
     if (events.newLapRecord) {
@@ -108,6 +114,7 @@ void Game::stepRace() {
         drawing.paintSkidMarks(*race);
         drawing.drawObjects(*race, race->phase() == RacePhase::Over);
         drawing.drawViews(screen);
+        drawGhost();
         drawRaceDisplay(screen, fonts.small, *race, drawing, options.showLapRecord);
         if (showMinimap) drawMinimaps(screen, *race, drawing);
         drawWarnings();

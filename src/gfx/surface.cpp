@@ -111,6 +111,12 @@ void shadowBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, s
              [](std::uint32_t, std::uint32_t under) { return halfColour(under); });
 }
 
+void ghostBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y) {
+    maskedOp(source, destination, x, y, [](std::uint32_t in, std::uint32_t under) {
+        return (((in & 0xFEFEFEu) >> 1) + ((under & 0xFEFEFEu) >> 1)) | 0xFF000000u;
+    });
+}
+
 void maskedBlit(SDL_Surface* source, SDL_Surface* destination, SDL_Rect at) {
     maskedBlit(source, destination, at.x, at.y);
 }

@@ -35,6 +35,9 @@ void shadowBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, s
 // of a picture without alpha onto one with alpha writes, without its
 // per-blit set-up.
 void opaqueBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y);
+// Half the picture, half what lies under it, wherever the picture is not
+// black: a see-through car.
+void ghostBlit(SDL_Surface* source, SDL_Surface* destination, std::int32_t x, std::int32_t y);
 // Halves every pixel of [x1, x2) x [y1, y2); dims the picture behind panels.
 void darkenRect(SDL_Surface* surface, std::int32_t x1, std::int32_t y1, std::int32_t x2,
                 std::int32_t y2);
