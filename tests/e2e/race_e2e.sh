@@ -2,7 +2,8 @@
 # Races with real key presses: FREE DRIVING with the shipped selection,
 # holding the accelerate key and watching the car move with its display,
 # M hiding and showing the small map; ESC back; then a one-lap season of
-# the computer drivers through its results table and the standings to the
+# the computer drivers through its results table (and its replay, watched
+# from there) and the standings to the
 # main menu, QUIT, and the drivers' statistics in their files.
 #
 # usage: race_e2e.sh <runtime directory>
@@ -71,6 +72,32 @@ for _ in 1 2 3; do key Up; done
 key Return # RACE/RACING SEASON
 sleep 2
 shot announce
+# From the results, R watches the race again: the picture moves, RIGHT
+# follows another car (the name in the bottom band changes), ESC goes back
+# to the results.
+watch_replay() {
+    key r
+    sleep 1.5
+    shot replay1
+    sleep 1
+    shot replay2
+    moved=$(/usr/bin/compare -metric AE -crop 640x340+0+0 "$work/replay1.png" "$work/replay2.png" null: 2>&1 || true)
+    [ "${moved%% *}" -gt 1000 ] || fail "the replay does not move ($moved pixels differ)"
+    /usr/bin/convert "$work/replay2.png" -crop 640x26+0+356 +repage "$work/name1.png"
+    key Right
+    sleep 0.3
+    shot replay3
+    /usr/bin/convert "$work/replay3.png" -crop 640x26+0+356 +repage "$work/name2.png"
+    switched=$(/usr/bin/compare -metric AE "$work/name1.png" "$work/name2.png" null: 2>&1 || true)
+    [ "${switched%% *}" -gt 20 ] || fail "RIGHT did not switch the car followed"
+    echo "replay: $moved pixels moved in a second, RIGHT followed another car"
+    key Escape
+    sleep 0.5
+    shot back
+    title=$(share_of "$work/back.png" 640x30+0+78 '#55FFFF')
+    awk "BEGIN { exit !($title > 0.01) }" || fail "ESC did not go back to the results"
+}
+
 # The race, then its results table (a cyan title), then the standings.
 results=0
 for _ in $(seq 300); do
@@ -81,6 +108,7 @@ for _ in $(seq 300); do
         if awk "BEGIN { exit !($title > 0.01) }"; then
             results=1
             cp "$work/standings.png" "$work/results.png"
+            watch_replay
             key Return
             continue
         fi
