@@ -21,18 +21,19 @@ white=$(share_of "$work/menu.png" 640x20+0+380 '#FFFFFF')
 awk "BEGIN { exit !($white > 0.02) }" || fail "no banner at the bottom (share $white)"
 echo "main menu: $colours colours, yellow share $yellow, banner share $white"
 
-# HALL OF FAME lists every track: one white row of text a track, 12
-# pixels apart from y = 90, and nothing below the last.
+# HALL OF FAME lists every track: one row of text a track, 12 pixels apart
+# from y = 90, and nothing below the last; white, the selected one yellow.
 key Down
 key Down
 key Return
 tracks=$(ls tracks/*.map | wc -l)
 [ "$tracks" -gt 0 ] || fail "no tracks in the runtime directory"
 rows_listed() { # the number of rows from the top that hold text
-    local i row
+    local i row selected
     for i in $(seq 0 "$tracks"); do
         row=$(share_of "$work/records.png" "140x11+20+$((90 + 12 * i))" '#FFFFFF')
-        awk "BEGIN { exit !($row > 0.02) }" || break
+        selected=$(share_of "$work/records.png" "140x11+20+$((90 + 12 * i))" '#FFFF00')
+        awk "BEGIN { exit !($row + $selected > 0.02) }" || break
     done
     echo "$i"
 }
