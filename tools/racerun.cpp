@@ -35,7 +35,6 @@
 #include "records/profile.hpp"
 #include "track/track.hpp"
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -104,23 +103,6 @@ class WildDriver : public ControlSource {
     std::int32_t swerveFrames_;
 };
 
-// A human who runs the tank nearly dry: the computer driver's line, but
-// into the pit lane only once the fuel is below the margin given, so that
-// the pit box fills a tank that is almost empty.
-class DryPitter : public ControlSource {
-  public:
-    explicit DryPitter(float margin) : margin_(margin) {}
-    void raceStarts() override { line_.raceStarts(); }
-    Controls controls(const Player& self, const Track& track, const RaceRules& rules) override {
-        line_.pitMargin = margin_ - self.lapFuelUse;
-        return line_.controls(self, track, rules);
-    }
-
-  private:
-    ComputerDriver line_;
-    float margin_;
-};
-
 // Plays each replay headless against its checksums.
 int verifyReplays(Game& game, const std::vector<std::string>& files) {
     bool failed = false;
@@ -149,8 +131,7 @@ int usage() {
                  "usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season] "
                  "[--frames LIMIT] [--stuck FRAMES] [--record DATE] [--require-pit-stops] "
                  "[--no-draw] [--max-off-road PERCENT] [--max-contacts-per-lap N] "
-                 "[--require-a-pit-stop] [--wild-human [--swerve FRAMES]] [--dry-pit FUEL] "
-                "[--max-box-fuel FUEL] [--first-car N] [--save-replay FILE] "
+                 "[--require-a-pit-stop] [--wild-human [--swerve FRAMES]] [--save-replay FILE] "
                  "<track.map>...\n"
                  "       gravelin_racerun --verify <replay.rpl>...\n");
     return 2;
@@ -167,11 +148,6 @@ int main(int argc, char** argv) {
     bool requirePitStops = false, requireAPitStop = false, draw = true, verify = false,
          wildHuman = false;
     std::int32_t swerve = 90;
-    float dryPit = -1, maxBoxFuel = -1;
-    std::int32_t firstCar = 0;
-    float lastFuel = 0, boxFuel = -1;
-    bool wasInBox = false;
-    float entryFuel = -1;
     std::int32_t humanCrashes = 0, humanOffRoad = 0, humanNitro = 0;
     std::string replayFile;
     // Clean racing: the most a driver may spend off the road (percent of
@@ -202,12 +178,6 @@ int main(int argc, char** argv) {
             wildHuman = true;
         else if (a == "--swerve" && hasValue)
             swerve = std::atoi(argv[++i]);
-        else if (a == "--first-car" && hasValue)
-            firstCar = std::max(0, std::atoi(argv[++i]));
-        else if (a == "--dry-pit" && hasValue)
-            dryPit = float(std::atof(argv[++i]));
-        else if (a == "--max-box-fuel" && hasValue)
-            maxBoxFuel = float(std::atof(argv[++i]));
         else if (a == "--save-replay" && hasValue)
             replayFile = argv[++i];
         else if (a == "--max-off-road" && hasValue)
@@ -251,8 +221,8 @@ int main(int argc, char** argv) {
     for (std::int32_t i = 0; i < drivers; ++i) {
         auto p = std::make_unique<PlayerProfile>();
         p->name = kNames[i];
-        p->type = (wildHuman || dryPit >= 0) && i == 0 ? Human : Computer;
-        p->carName = game->cars[std::size_t(i + firstCar) % game->cars.size()]->name;
+        p->type = wildHuman && i == 0 ? Human : Computer;
+        p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
         game->profiles.push_back(std::move(p));
     }
     game->selection.tracks.fill(-1);
@@ -280,7 +250,6 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (wildHuman) game->controlSources[0] = std::make_unique<WildDriver>(swerve);
-    if (dryPit >= 0) game->controlSources[0] = std::make_unique<DryPitter>(dryPit);
 
     // A race run for testing leaves the lap records as it found them; only
     // --record may add a record, and only to a track that has none.
@@ -318,18 +287,6 @@ int main(int argc, char** argv) {
                 computers.push_back(dynamic_cast<const ComputerDriver*>(source.get()));
             watch.observe(*game->race, computers);
             const Car& first = *game->race->players()[0]->car;
-            // The fuel the first car came into the pit box with, the first
-            // time.
-            if (first.inPitBox && !wasInBox && boxFuel < 0) boxFuel = lastFuel;
-            wasInBox = first.inPitBox;
-            lastFuel = first.fuel;
-            // Where a driver decides to pit: the fuel it last had there.
-            const Track& track = *game->race->track();
-            if (const std::int32_t pit = track.firstPitWaypoint(); pit >= 0 && first.fuel > 0) {
-                const Waypoint& w = track.waypoints[std::size_t(pit)];
-                const double dx = double(w.x) - first.getX(), dy = double(w.y) - first.getY();
-                if (dx * dx + dy * dy < 48.0 * 48.0) entryFuel = first.fuel;
-            }
             if (game->state == Racing) {
                 humanCrashes += first.hit;
                 humanOffRoad += !first.onRoad;
@@ -429,15 +386,6 @@ int main(int argc, char** argv) {
                     std::printf("TOO TAME: the human must crash, leave the road and use nitro\n");
                     failed = true;
                 }
-            }
-            if (entryFuel >= 0)
-                std::printf("  the first car last passed the pit lane with %.3f fuel\n",
-                            double(entryFuel));
-            if (boxFuel >= 0) std::printf("  the first car came into the pit box with %.3f fuel\n", double(boxFuel));
-            if (maxBoxFuel >= 0 && (boxFuel < 0 || boxFuel > maxBoxFuel)) {
-                std::printf("NOT DRY ENOUGH: into the pit box with more than %.3f fuel\n",
-                            double(maxBoxFuel));
-                failed = true;
             }
             if (requirePitStops)
                 for (const DriverWatch& w : watch.drivers())

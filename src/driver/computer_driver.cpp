@@ -99,7 +99,7 @@ Controls ComputerDriver::driveComputer(const Player& self, const Track& track,
     }
 
     const bool freeDriving = rules.mode == FreeDriving;
-    if (self.lapFuelUse != 0 && pitState == OnTrack && car->fuel < self.lapFuelUse + pitMargin &&
+    if (self.lapFuelUse != 0 && pitState == OnTrack && car->fuel < self.lapFuelUse + 7.0f &&
         (self.laps < rules.laps - 1 || freeDriving))
         pitState = WantsPit;
 

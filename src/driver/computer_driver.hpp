@@ -23,8 +23,6 @@ class ComputerDriver : public ControlSource {
     std::int32_t waypoint = 0; // the one aimed at
     float targetAngle = 0;
     std::int32_t pitState = OnTrack;
-    // It heads for the pits with less than a lap's fuel and this much more.
-    float pitMargin = 7.0f;
     // The way out when stuck against something: frames spent barely
     // moving, then frames to spend in reverse.
     std::int32_t stuckFrames = 0, reverseFrames = 0;
