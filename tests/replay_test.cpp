@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
 
@@ -270,7 +271,7 @@ TEST_F(Replays, AGhostFollowsItsRecordedLapFrameForFrame) {
     EXPECT_FALSE(ghostFromReplay(replay, game->cars, "Nobody", ghost, why));
 }
 
-TEST_F(Replays, ATimeTrialRacesBesideTheBestLapSoFarAndGHidesIt) {
+TEST_F(Replays, AHumansRecordKeepsItsRaceForHallOfFameAndTheNextTrialRacesItsGhost) {
     game->clearRace();
     game->profiles.clear();
     driver(Human);
@@ -283,16 +284,33 @@ TEST_F(Replays, ATimeTrialRacesBesideTheBestLapSoFarAndGHidesIt) {
         game->controlSources[0] = std::make_unique<ComputerDriver>();
         game->controlSources[0]->raceStarts();
     };
+    std::remove("tracks/sprocket.rec"); // the computers' record of the set-up race
     trial();
     EXPECT_EQ(game->ghost.time, 0) << "nothing driven here yet";
-    for (int frame = 0; frame < 20000 && game->race->players()[0]->laps < 2; ++frame)
+    for (int frame = 0; frame < 20000 && game->state != RaceResults; ++frame)
         game->runFrame();
     const std::int32_t best = game->race->players()[0]->bestLap;
     ASSERT_GT(best, 0);
     EXPECT_EQ(game->ghostLaps["sprocket.map"].time, best);
 
-    // In another, slower car: the ghost drives ahead of it.
+    // A human's record keeps its race, which HALL OF FAME plays: RETURN on
+    // the track's row.
     game->clearRace();
+    std::vector<std::uint8_t> kept;
+    ASSERT_TRUE(readWholeFile("replays/sprocket-record.rpl", kept, kMaxReplayFile));
+    game->state = MainMenu;
+    game->menuScreen = LapRecordsShown;
+    game->lapRecords.selected = std::int32_t(
+        std::find(game->tracks.begin(), game->tracks.end(), "sprocket.map") - game->tracks.begin());
+    platform.fake.press(SDLK_RETURN);
+    game->runFrame();
+    platform.fake.release(SDLK_RETURN);
+    ASSERT_EQ(game->state, ReplayWatch);
+    EXPECT_EQ(encodeReplay(game->watched), kept);
+    game->stopWatching();
+    game->menuScreen = MenuPages;
+
+    // In another, slower car: the ghost drives ahead of it.
     const std::string ghostCar = game->profiles[0]->carName;
     game->profiles[0]->carName = game->cars.back()->name;
     trial();
