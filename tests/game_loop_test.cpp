@@ -319,6 +319,8 @@ TEST_F(KeyPresses, KeysOfADialogStayInTheDialog) {
     addDriver("Second");
     game->menuScreen = 5;
     game->messageBox.choice = 0;
+    // On the first driver's name, whatever another test left the cursor on.
+    game->driverSelection.column = game->driverSelection.row = 0;
     // DELETE opens the question; RIGHT there picks Cancel, RETURN closes it.
     platform.keyStroke(100, 150, SDLK_DELETE);
     platform.keyStroke(400, 450, SDLK_RIGHT);
