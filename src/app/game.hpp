@@ -157,9 +157,9 @@ class Game {
     void stepRace();
     // A human's warning in the middle of its view, while the race shows it.
     void drawWarnings();
-    // M shows or hides the small maps, once a press; not while a driver of
-    // the race has M for a control.
-    void toggleMinimapOnKey();
+    // Flips shown once a press of the key (M the small maps, G the ghost);
+    // not while a driver of the race has the key for a control.
+    void toggleOnKey(std::int32_t key, bool& keyHeld, bool& shown);
 
     // The race stands still: no car moves, no clock runs, no fuel is used,
     // the engines are silent, and its frames show the last one drawn with
@@ -210,7 +210,6 @@ class Game {
     void prepareGhost(const std::string& trackFile);
     void followGhost(const std::string& trackFile);
     void drawGhost();
-    void toggleGhostOnKey();
     // The human's best lap on each track since the game started.
     std::map<std::string, GhostLap> ghostLaps;
     GhostLap ghost;

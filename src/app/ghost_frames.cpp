@@ -7,7 +7,6 @@
 #include "car/sprite.hpp"
 #include "frontend/view.hpp"
 #include "gfx/surface.hpp"
-#include "records/profile.hpp"
 #include "track/track.hpp"
 
 #include <cstdio>
@@ -69,16 +68,4 @@ void Game::drawGhost() {
             y + frame->h <= view.y + view.height)
             ghostBlit(frame, screen, x, y);
     }
-}
-
-void Game::toggleGhostOnKey() {
-    const bool held = keyboard.held(SDLK_g);
-    const bool pressed = held && !ghostKeyHeld;
-    ghostKeyHeld = held;
-    if (!pressed || !race) return;
-    for (const auto& p : race->players())
-        if (p->isHuman() && p->profile)
-            for (std::int32_t key : p->profile->controls)
-                if (key == SDLK_g) return;
-    showGhost = !showGhost;
 }

@@ -94,8 +94,8 @@ void Game::preRaceFrame() {
 
 void Game::stepRace() {
     keyboard.refresh();
-    toggleMinimapOnKey();
-    toggleGhostOnKey();
+    toggleOnKey(SDLK_m, minimapKeyHeld, showMinimap);
+    toggleOnKey(SDLK_g, ghostKeyHeld, showGhost);
     if (drawRace) drawing.eraseCars();
     std::vector<ControlSource*> sources;
     for (auto& source : controlSources)
@@ -122,17 +122,13 @@ void Game::stepRace() {
     state = std::int32_t(race->phase());
 }
 
-void Game::toggleMinimapOnKey() {
-    const bool held = keyboard.held(SDLK_m);
-    const bool pressed = held && !minimapKeyHeld;
-    minimapKeyHeld = held;
-    if (!pressed || !race) return;
-    // A driver may steer with M; then it drives and leaves the map alone.
-    for (const auto& p : race->players())
-        if (p->isHuman() && p->profile)
-            for (std::int32_t key : p->profile->controls)
-                if (key == SDLK_m) return;
-    showMinimap = !showMinimap;
+void Game::toggleOnKey(std::int32_t key, bool& keyHeld, bool& shown) {
+    const bool held = keyboard.held(key);
+    const bool pressed = held && !keyHeld;
+    keyHeld = held;
+    // A driver may steer with the key; then it drives and leaves the switch
+    // alone.
+    if (pressed && race && !humanDrivesWith(*race, key)) shown = !shown;
 }
 
 void Game::drawWarnings() {
