@@ -13,7 +13,8 @@
 // usage: gravelin_racerun [--laps N] [--drivers N] [--mode free|trial|season]
 //                         [--frames LIMIT] [--stuck FRAMES] [--record DATE]
 //                         [--require-pit-stops] [--no-draw] [--max-off-road PERCENT]
-//                         [--max-contacts-per-lap N] <track.map>...
+//                         [--max-contacts-per-lap N] [--first-car NAME]
+//                         [--dry-pit IDLE] <track.map>...
 // A driver that drops out (out of fuel, wrecked) fails the race; with
 // --require-pit-stops so does one that never stopped in the pit; with
 // --max-off-road one off the road for more of its race than that, and with
@@ -21,7 +22,9 @@
 // --no-draw runs the race without drawing it, many times faster; the race
 // itself is the same frame for frame. Run it in the runtime directory. With
 // --record, a track that has no lap record file yet gets the best lap of
-// the race, dated DATE.
+// the race, dated DATE. --first-car gives the first driver that car;
+// --dry-pit makes the first driver idle for IDLE frames of the race before
+// it drives, so that it reaches the pit box nearly dry.
 #include "app/game.hpp"
 #include "base/bytes.hpp"
 #include "car/car.hpp"
@@ -103,6 +106,33 @@ class WildDriver : public ControlSource {
     std::int32_t swerveFrames_;
 };
 
+// A driver that comes into the pit box with its tank all but dry: it
+// idles where it stands for a set number of frames of the race, burning
+// fuel, then drives the computer line, which pits at its first chance once
+// a lap has shown it how little it has left. On a track whose box has no
+// refuel area round it, the box then fills a nearly empty tank, where
+// single and double precision sums part ways.
+class DryPitDriver : public ControlSource {
+  public:
+    explicit DryPitDriver(std::int32_t idle) : idleFrames_(idle) {}
+    void raceStarts() override {
+        line_.raceStarts();
+        frame_ = 0;
+    }
+    Controls controls(const Player& self, const Track& track, const RaceRules& rules) override {
+        if (frame_ < idleFrames_) {
+            ++frame_;
+            return Controls{};
+        }
+        return line_.controls(self, track, rules);
+    }
+
+  private:
+    ComputerDriver line_;
+    std::int32_t frame_ = 0;
+    std::int32_t idleFrames_;
+};
+
 // Plays each replay headless against its checksums.
 int verifyReplays(Game& game, const std::vector<std::string>& files) {
     bool failed = false;
@@ -132,6 +162,7 @@ int usage() {
                  "[--frames LIMIT] [--stuck FRAMES] [--record DATE] [--require-pit-stops] "
                  "[--no-draw] [--max-off-road PERCENT] [--max-contacts-per-lap N] "
                  "[--require-a-pit-stop] [--wild-human [--swerve FRAMES]] [--save-replay FILE] "
+                 "[--first-car NAME] [--dry-pit IDLE] "
                  "<track.map>...\n"
                  "       gravelin_racerun --verify <replay.rpl>...\n");
     return 2;
@@ -147,7 +178,8 @@ int main(int argc, char** argv) {
     std::string recordDate;
     bool requirePitStops = false, requireAPitStop = false, draw = true, verify = false,
          wildHuman = false;
-    std::int32_t swerve = 90;
+    std::int32_t swerve = 90, dryPitIdle = -1;
+    std::string firstCar;
     std::int32_t humanCrashes = 0, humanOffRoad = 0, humanNitro = 0;
     std::string replayFile;
     // Clean racing: the most a driver may spend off the road (percent of
@@ -178,6 +210,10 @@ int main(int argc, char** argv) {
             wildHuman = true;
         else if (a == "--swerve" && hasValue)
             swerve = std::atoi(argv[++i]);
+        else if (a == "--dry-pit" && hasValue)
+            dryPitIdle = std::atoi(argv[++i]);
+        else if (a == "--first-car" && hasValue)
+            firstCar = argv[++i];
         else if (a == "--save-replay" && hasValue)
             replayFile = argv[++i];
         else if (a == "--max-off-road" && hasValue)
@@ -225,6 +261,16 @@ int main(int argc, char** argv) {
         p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
         game->profiles.push_back(std::move(p));
     }
+    if (!firstCar.empty()) {
+        bool known = false;
+        for (auto& car : game->cars)
+            known = known || car->name == firstCar;
+        if (!known) {
+            std::fprintf(stderr, "no car %s in cars/\n", firstCar.c_str());
+            return 1;
+        }
+        game->profiles[0]->carName = firstCar;
+    }
     game->selection.tracks.fill(-1);
     game->selection.drivers.fill(-1);
     for (std::size_t i = 0; i < trackFiles.size(); ++i) {
@@ -250,6 +296,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (wildHuman) game->controlSources[0] = std::make_unique<WildDriver>(swerve);
+    if (dryPitIdle >= 0) game->controlSources[0] = std::make_unique<DryPitDriver>(dryPitIdle);
 
     // A race run for testing leaves the lap records as it found them; only
     // --record may add a record, and only to a track that has none.
@@ -263,6 +310,7 @@ int main(int argc, char** argv) {
     bool failed = false, interrupted = false;
     std::int32_t frames = 0, raceFrames = 0, racesRun = 0;
     RaceWatch watch;
+    bool firstInBox = false;
     std::int32_t raceIndex = -1;
     while (game->state != MainMenu && !failed) {
         // The runner's keyboard is a fake one; Ctrl+C and SIGTERM reach
@@ -287,6 +335,10 @@ int main(int argc, char** argv) {
                 computers.push_back(dynamic_cast<const ComputerDriver*>(source.get()));
             watch.observe(*game->race, computers);
             const Car& first = *game->race->players()[0]->car;
+            if (dryPitIdle >= 0 && first.inPitBox && !firstInBox)
+                std::printf("  dry pit: into the box with %.9g fuel at race frame %d\n",
+                            double(first.fuel), raceFrames);
+            firstInBox = first.inPitBox;
             if (game->state == Racing) {
                 humanCrashes += first.hit;
                 humanOffRoad += !first.onRoad;
