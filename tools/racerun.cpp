@@ -14,7 +14,7 @@
 //                         [--frames LIMIT] [--stuck FRAMES] [--record DATE]
 //                         [--require-pit-stops] [--no-draw] [--max-off-road PERCENT]
 //                         [--max-contacts-per-lap N] [--first-car NAME]
-//                         [--dry-pit IDLE] <track.map>...
+//                         [--dry-pit IDLE] [--car-offset N] <track.map>...
 // A driver that drops out (out of fuel, wrecked) fails the race; with
 // --require-pit-stops so does one that never stopped in the pit; with
 // --max-off-road one off the road for more of its race than that, and with
@@ -22,7 +22,9 @@
 // --no-draw runs the race without drawing it, many times faster; the race
 // itself is the same frame for frame. Run it in the runtime directory. With
 // --record, a track that has no lap record file yet gets the best lap of
-// the race, dated DATE. --first-car gives the first driver that car;
+// the race, dated DATE. Driver i drives car i + N of cars/ (--car-offset,
+// counting round; 0 by default), and --first-car gives the first driver
+// that car;
 // --dry-pit makes the first driver idle for IDLE frames of the race before
 // it drives, so that it reaches the pit box nearly dry.
 #include "app/game.hpp"
@@ -162,7 +164,7 @@ int usage() {
                  "[--frames LIMIT] [--stuck FRAMES] [--record DATE] [--require-pit-stops] "
                  "[--no-draw] [--max-off-road PERCENT] [--max-contacts-per-lap N] "
                  "[--require-a-pit-stop] [--wild-human [--swerve FRAMES]] [--save-replay FILE] "
-                 "[--first-car NAME] [--dry-pit IDLE] "
+                 "[--first-car NAME] [--dry-pit IDLE] [--car-offset N] "
                  "<track.map>...\n"
                  "       gravelin_racerun --verify <replay.rpl>...\n");
     return 2;
@@ -178,7 +180,7 @@ int main(int argc, char** argv) {
     std::string recordDate;
     bool requirePitStops = false, requireAPitStop = false, draw = true, verify = false,
          wildHuman = false;
-    std::int32_t swerve = 90, dryPitIdle = -1;
+    std::int32_t swerve = 90, dryPitIdle = -1, carOffset = 0;
     std::string firstCar;
     std::int32_t humanCrashes = 0, humanOffRoad = 0, humanNitro = 0;
     std::string replayFile;
@@ -212,6 +214,8 @@ int main(int argc, char** argv) {
             swerve = std::atoi(argv[++i]);
         else if (a == "--dry-pit" && hasValue)
             dryPitIdle = std::atoi(argv[++i]);
+        else if (a == "--car-offset" && hasValue)
+            carOffset = std::atoi(argv[++i]);
         else if (a == "--first-car" && hasValue)
             firstCar = argv[++i];
         else if (a == "--save-replay" && hasValue)
@@ -230,8 +234,8 @@ int main(int argc, char** argv) {
         else
             trackFiles.push_back(a);
     }
-    if (trackFiles.empty() ||
-        (!verify && (trackFiles.size() > 8 || drivers < 1 || drivers > 8 || laps < 1)))
+    if (trackFiles.empty() || (!verify && (trackFiles.size() > 8 || drivers < 1 || drivers > 8 ||
+                                           laps < 1 || carOffset < 0)))
         return usage();
 
     setenv("SDL_VIDEODRIVER", "dummy", 0);
@@ -258,7 +262,7 @@ int main(int argc, char** argv) {
         auto p = std::make_unique<PlayerProfile>();
         p->name = kNames[i];
         p->type = wildHuman && i == 0 ? Human : Computer;
-        p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
+        p->carName = game->cars[std::size_t(i + carOffset) % game->cars.size()]->name;
         game->profiles.push_back(std::move(p));
     }
     if (!firstCar.empty()) {
