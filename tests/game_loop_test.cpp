@@ -20,10 +20,6 @@ struct MainLoop : GameTest {
         game->quit = false;
         game->startUp();
     }
-    void frames(int n) {
-        for (int i = 0; i < n; ++i)
-            game->runFrame();
-    }
     // Held for six frames: exactly one paced action, whatever came before.
     void hold(SDLKey key) {
         platform.fake.press(key);
