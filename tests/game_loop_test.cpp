@@ -38,16 +38,6 @@ struct MainLoop : GameTest {
 
 } // namespace
 
-TEST_F(MainLoop, ScreenItemsSwitchTheMenuScreen) {
-    hold(SDLK_DOWN);
-    hold(SDLK_DOWN);
-    hold(SDLK_RETURN); // HALL OF FAME
-    EXPECT_EQ(game->menuScreen, 1);
-    hold(SDLK_ESCAPE);
-    EXPECT_EQ(game->menuScreen, 0);
-    EXPECT_EQ(cursor()->label, "HALL OF FAME");
-}
-
 TEST_F(MainLoop, TheMenuTicksAsTheCursorMovesAndSoundsEachChoice) {
     const auto heard = [this](SDLKey key) {
         sound::forgetStarted();
