@@ -8,7 +8,6 @@
 
 #include <array>
 #include <numeric>
-#include <tuple>
 #include <utility>
 
 namespace {
@@ -130,16 +129,6 @@ TEST(DamagedFontFile, OversizedGlyphRecordEmptiesItAndTheRest) {
         EXPECT_FALSE(font.decode(bytes)) << w << "x" << h;
         expectDamagedFrom(std::move(font), source, 'B');
     }
-}
-
-TEST(FontEncoding, DecodeGivesBackEveryField) {
-    Font source, back;
-    source.glyphs['a'] = Glyph{3, 2, 7, -9, -1, 4, {255, 0, 255, 0, 255, 255}};
-    ASSERT_TRUE(back.decode(source.encode()));
-    const auto fields = [](const Glyph& g) {
-        return std::tie(g.width, g.height, g.spare1, g.spare2, g.xOffset, g.yOffset, g.pixels);
-    };
-    EXPECT_EQ(fields(back.glyphs['a']), fields(source.glyphs['a']));
 }
 
 // -------------------------------------------------------------- text rules

@@ -20,10 +20,6 @@ struct MainLoop : GameTest {
         game->quit = false;
         game->startUp();
     }
-    void frames(int n) {
-        for (int i = 0; i < n; ++i)
-            game->runFrame();
-    }
     // Held for six frames: exactly one paced action, whatever came before.
     void hold(SDLKey key) {
         platform.fake.press(key);
@@ -41,16 +37,6 @@ struct MainLoop : GameTest {
 };
 
 } // namespace
-
-TEST_F(MainLoop, ScreenItemsSwitchTheMenuScreen) {
-    hold(SDLK_DOWN);
-    hold(SDLK_DOWN);
-    hold(SDLK_RETURN); // HALL OF FAME
-    EXPECT_EQ(game->menuScreen, 1);
-    hold(SDLK_ESCAPE);
-    EXPECT_EQ(game->menuScreen, 0);
-    EXPECT_EQ(cursor()->label, "HALL OF FAME");
-}
 
 TEST_F(MainLoop, TheMenuTicksAsTheCursorMovesAndSoundsEachChoice) {
     const auto heard = [this](SDLKey key) {

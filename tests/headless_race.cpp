@@ -220,35 +220,6 @@ TEST_F(HeadlessRace, ACrashIsReportedOnceAndDamagesByTheRules) {
     }
 }
 
-TEST_F(HeadlessRace, AComputerDriverShortOfFuelPitsAndLeavesWithAFullTank) {
-    // The shipped track with a pit lane, seen from the scratch directory.
-    for (const char* file : {"sprocket.map", "sprocket_tiles.bmp"})
-        std::filesystem::create_symlink(dir.original() / "tracks" / file,
-                                        std::filesystem::path("tracks") / file);
-    makeRace(season(10), {Computer});
-    prepare("sprocket.map");
-    Player& p = player(0);
-    ComputerDriver& d = computer(0);
-    for (int i = 0; i < 6000 && p.laps < 1; ++i)
-        race->step(sources);
-    ASSERT_EQ(p.laps, 1);
-    ASSERT_GT(p.lapFuelUse, 0.0f) << "measured over the first lap";
-    p.car->fuel = p.lapFuelUse + 5.0f;
-    bool inBox = false, leaving = false;
-    for (int i = 0; i < 6000 && !(leaving && d.pitState == OnTrack); ++i) {
-        race->step(sources);
-        inBox = inBox || d.pitState == InBox;
-        if (d.pitState == Leaving && !leaving) {
-            leaving = true;
-            EXPECT_EQ(p.car->fuel, p.car->type->tankSize) << "it leaves with a full tank";
-        }
-    }
-    EXPECT_TRUE(inBox);
-    EXPECT_TRUE(leaving);
-    EXPECT_EQ(d.pitState, OnTrack) << "back on the racing line";
-    EXPECT_FALSE(p.out);
-}
-
 TEST_F(HeadlessRace, ASeasonOfTwoRacesCarriesPointsAndCrownsTheChampion) {
     makeRace(season(1), {Computer, Computer, Computer});
     for (int round = 0; round < 2; ++round) {

@@ -87,11 +87,8 @@ TEST_F(CarCard, BarsRunFromTheWeakestCarToTheStrongest) {
     cars.push_back(car("Middle", 3.0f, 0.05f, 56.0f));
     const auto slow = handlingBars(*cars[0], cars);
     const auto quick = handlingBars(*cars[1], cars);
-    const auto middle = handlingBars(*cars[2], cars);
     EXPECT_FLOAT_EQ(slow[0], 0.1f) << "the slowest keeps a stub";
     EXPECT_FLOAT_EQ(quick[0], 1.0f);
-    EXPECT_FLOAT_EQ(middle[0], 0.55f);
-    EXPECT_FLOAT_EQ(middle[3], 0.46f) << "the tank, on its own scale";
     EXPECT_FLOAT_EQ(slow[2], 1.0f) << "a grip they all share fills the bar";
     // A car beyond the others is held to the ends of the bar.
     const auto beyond = handlingBars(*car("Rocket", 9.0f, 0.05f, 10.0f), cars);
@@ -109,7 +106,8 @@ TEST_F(CarCard, BarsRunFromTheWeakestCarToTheStrongest) {
     EXPECT_EQ(barLengths(rig.screen), (std::vector<int>{100, 100, 100, 100, 100}));
     SDL_FillRect(rig.screen, nullptr, 0);
     enter();
-    EXPECT_EQ(barLengths(rig.screen), (std::vector<int>{55, 100, 100, 46, 100}));
+    EXPECT_EQ(barLengths(rig.screen), (std::vector<int>{55, 100, 100, 46, 100}))
+        << "the middle car halfway on speed, the tank on its own scale";
 }
 
 TEST_F(CarCard, PicturesAreReadOnceAndAMissingOneIsNoHarm) {

@@ -1,5 +1,4 @@
-// The mixer on known input, the sound calls on SDL's dummy audio driver, and
-// the generated sounds as the game will play them.
+// The mixer on known input and the sound calls on SDL's dummy audio driver.
 #include "base/bytes.hpp"
 #include "sound/mixer.hpp"
 #include "sound/sound.hpp"
@@ -200,41 +199,4 @@ TEST_F(SoundApi, AMissingGameSampleEndsTheProgramNamingIt) {
             sound::loadGameSamples();
         },
         ::testing::ExitedWithCode(1), "\ncannot load sample collision\\.wav\n");
-}
-
-// ---------------------------------------------------------- generated sounds
-
-TEST(GeneratedSounds, LoopsJoinSeamlesslyAndOneShotsEndInSilence) {
-    // The jump from the last frame back to the first is an ordinary step, and
-    // so is the bend (second difference) across it.
-    for (const char* path : {"sounds/engine.wav", "sounds/refuel.wav"}) {
-        SCOPED_TRACE(path);
-        SoundSample s;
-        ASSERT_TRUE(sound::decodeWav(path, s));
-        std::vector<int> x;
-        for (std::size_t i = 0; i < s.frames.size(); i += 2)
-            x.push_back(s.frames[i]);
-        const std::size_t n = x.size();
-        ASSERT_GT(n, 100u);
-        std::vector<int> steps, bends;
-        for (std::size_t i = 0; i + 2 < n; ++i) {
-            steps.push_back(std::abs(x[i + 1] - x[i]));
-            bends.push_back(std::abs(x[i + 2] - 2 * x[i + 1] + x[i]));
-        }
-        std::sort(steps.begin(), steps.end());
-        std::sort(bends.begin(), bends.end());
-        EXPECT_LE(std::abs(x.front() - x.back()), steps[steps.size() * 99 / 100]);
-        EXPECT_LE(std::abs(x[0] - 2 * x[n - 1] + x[n - 2]), bends[bends.size() * 99 / 100]);
-    }
-    // A sound played once starts and stops without a click, and is heard.
-    for (const char* path :
-         {"sounds/beep.wav", "sounds/go.wav", "sounds/menu_move.wav", "sounds/menu_select.wav"}) {
-        SCOPED_TRACE(path);
-        SoundSample s;
-        ASSERT_TRUE(sound::decodeWav(path, s));
-        ASSERT_GT(s.frames.size(), 200u);
-        EXPECT_LT(std::abs(s.frames.front()), 100);
-        EXPECT_LT(std::abs(s.frames.back()), 100);
-        EXPECT_GT(*std::max_element(s.frames.begin(), s.frames.end()), 5000);
-    }
 }

@@ -245,6 +245,10 @@ struct ScreenRig {
 // A test of the one game, in a scratch directory on the fake platform.
 struct GameTest : ::testing::Test {
     void SetUp() override { game = initGame(); }
+    void frames(int n) {
+        for (int i = 0; i < n; ++i)
+            game->runFrame();
+    }
     ScratchDir dir;
     FakePlatformScope platform;
     Game* game = nullptr;
@@ -273,10 +277,6 @@ struct RaceGame : GameTest {
         game->settings->selectedDriverCount = std::int32_t(game->profiles.size()) + 1;
         game->profiles.push_back(std::move(p));
         return *game->profiles.back();
-    }
-    void frames(int n) {
-        for (int i = 0; i < n; ++i)
-            game->runFrame();
     }
 };
 
