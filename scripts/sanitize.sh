@@ -20,7 +20,7 @@ cmake -S . -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDe
     -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
     -DGRAVELIN_FUZZ=ON -DGRAVELIN_GAME_DATA_FROM="$PWD/build/game" >/dev/null
 cmake --build "$build" -j"$(nproc)" --target gravelin_tests gravelin_headless_race_tests gravelin_racerun \
-    gravelin_trackbuild gravelin_carbuild gravelin_fuzzers
+    gravelin_trackbuild gravelin_carbuild gravelin_fuzzers golden_tracks
 
 # Leaks count as reports too; the sanitizers stop the program at the first.
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1
