@@ -5,10 +5,10 @@
 # target for a while on its seeds and the damaged inputs. Any sanitizer
 # report fails the job.
 #
-# usage: scripts/sanitize.sh [fuzz seconds per target, default 30]
+# usage: scripts/sanitize.sh [fuzz seconds per target, default 25]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-seconds=${1:-30}
+seconds=${1:-25}
 build=build-asan
 
 # The content tools are slow under the sanitizers: this build takes the game
