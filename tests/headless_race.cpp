@@ -57,6 +57,10 @@ struct HeadlessRace : ::testing::Test {
     void makeRace(
         const RaceRules& rules, const std::vector<std::int32_t>& types,
         ScriptedControls::Script script = [](std::int32_t) { return Controls{}; }) {
+        profiles.clear();
+        owned.clear();
+        sources.clear();
+        events.clear();
         race = std::make_unique<Race>(rules);
         for (std::int32_t type : types) {
             auto p = std::make_unique<PlayerProfile>();
@@ -77,7 +81,7 @@ struct HeadlessRace : ::testing::Test {
         std::string why;
         ASSERT_TRUE(race->prepareRace(track, why)) << why;
         for (ControlSource* s : sources)
-            s->raceStarts();
+            if (s) s->raceStarts();
     }
     // Steps until the race is over or the frames run out; the events of
     // every frame are kept.
@@ -85,11 +89,12 @@ struct HeadlessRace : ::testing::Test {
         for (int i = 0; i < limit && race->phase() != RacePhase::Over; ++i)
             events.push_back(race->step(sources));
     }
-    // Through the lights to the first frame of racing.
-    void toGo() {
-        for (int i = 0; i < 150; ++i)
+    void steps(int n) {
+        for (int i = 0; i < n; ++i)
             race->step(sources);
     }
+    // Through the lights to the first frame of racing.
+    void toGo() { steps(150); }
     Player& player(std::size_t i) { return *race->players()[i]; }
     ComputerDriver& computer(std::size_t i) { return *dynamic_cast<ComputerDriver*>(sources[i]); }
 
@@ -103,10 +108,7 @@ struct HeadlessRace : ::testing::Test {
 };
 
 RaceRules season(std::int32_t laps) {
-    RaceRules r;
-    r.mode = RacingSeason;
-    r.laps = laps;
-    return r;
+    return {.mode = RacingSeason, .laps = laps};
 }
 
 } // namespace
@@ -172,18 +174,13 @@ TEST_F(HeadlessRace, TheWatchCountsOffRoadFramesAndPassesAtTheLines) {
     EXPECT_EQ(watch.drivers()[0].offRoadFrames, 0);
     EXPECT_DOUBLE_EQ(RaceWatch::offRoadShare(watch.drivers()[2]), 1.0);
     // From the grid nobody is ahead: reaching the first line passes no one.
-    player(0).checkpointsPassed = 1;
-    frame();
-    player(1).checkpointsPassed = 1;
-    frame();
-    // The second car reaches the next line first: it passes the first.
-    player(1).checkpointsPassed = 2;
-    frame();
-    player(0).checkpointsPassed = 2;
-    frame();
-    EXPECT_EQ(watch.drivers()[0].overtakes, 0);
-    EXPECT_EQ(watch.drivers()[1].overtakes, 1);
-    EXPECT_EQ(watch.drivers()[2].overtakes, 0);
+    // Then the second car reaches the next line first: it passes the first.
+    for (auto [car, line] : {std::pair{0, 1}, {1, 1}, {1, 2}, {0, 2}}) {
+        player(std::size_t(car)).checkpointsPassed = line;
+        frame();
+    }
+    const auto& w = watch.drivers();
+    EXPECT_EQ((std::array{w[0].overtakes, w[1].overtakes, w[2].overtakes}), (std::array{0, 1, 0}));
 }
 
 TEST_F(HeadlessRace, ACrashIsReportedOnceAndDamagesByTheRules) {
@@ -195,17 +192,8 @@ TEST_F(HeadlessRace, ACrashIsReportedOnceAndDamagesByTheRules) {
     ASSERT_TRUE(writeFileAtomically("tracks/wall.map", encodeMap(t)));
     for (bool damage : {true, false}) {
         SCOPED_TRACE(damage);
-        RaceRules rules;
-        rules.carDamage = damage;
-        profiles.clear();
-        owned.clear();
-        sources.clear();
-        events.clear();
-        makeRace(rules, {Human}, [](std::int32_t) {
-            Controls c;
-            c.throttle = 1;
-            return c;
-        });
+        makeRace({.carDamage = damage}, {Human},
+                 [](std::int32_t) { return Controls{.throttle = 1}; });
         prepare("wall.map");
         const Car& car = *player(0).car;
         int crashes = 0;
@@ -263,10 +251,8 @@ TEST_F(HeadlessRace, TheRuleBookFinishesScoresAndKeepsRecordsOnlyOfFinishers) {
     player(1).car->fuel = 0; // a computer out of fuel drops out at once
     player(0).bestLap = 500;
     const RaceEvents last = race->step(sources);
-    EXPECT_EQ(race->finishOrder[0], 3);
-    EXPECT_EQ(race->finishOrder[1], 1);
-    EXPECT_EQ(player(2).racePoints, 10);
-    EXPECT_EQ(player(0).racePoints, 6);
+    EXPECT_EQ(std::pair(race->finishOrder[0], race->finishOrder[1]), std::pair(3, 1));
+    EXPECT_EQ(std::pair(player(2).racePoints, player(0).racePoints), std::pair(10, 6));
     EXPECT_TRUE(player(1).out);
     EXPECT_EQ(race->phase(), RacePhase::Over);
     EXPECT_TRUE(last.over);
@@ -279,10 +265,7 @@ TEST_F(HeadlessRace, TheRuleBookFinishesScoresAndKeepsRecordsOnlyOfFinishers) {
 }
 
 TEST_F(HeadlessRace, AHumanOutOfFuelIsWarnedForSixCyclesThenOut) {
-    RaceRules rules;
-    rules.mode = TimeTrial;
-    rules.laps = 3;
-    makeRace(rules, {Human});
+    makeRace({.mode = TimeTrial, .laps = 3}, {Human});
     prepare("ring.map");
     toGo();
     Player& p = player(0);
@@ -342,14 +325,11 @@ TEST_F(HeadlessRace, StandingsAddFastestLapsAndKeepGridOrderOnEqualPoints) {
 TEST_F(HeadlessRace, FreeDrivingNeverFinishesAndLapsCountOnlyOnceTheRaceIsOn) {
     makeRace(RaceRules{}, {Human, Human}); // standing still on the grid
     prepare("ring.map");
-    for (int i = 0; i < 101; ++i)
-        race->step(sources);
+    steps(101);
     player(0).bestLap = 400;
-    for (int i = 0; i < 10; ++i)
-        race->step(sources);
+    steps(10);
     EXPECT_EQ(race->fastestLapTime, 10000) << "no candidates before the race is on";
-    for (int i = 0; i < 50; ++i)
-        race->step(sources);
+    steps(50);
     ASSERT_EQ(race->phase(), RacePhase::Racing);
     EXPECT_EQ(race->fastestLapTime, 400);
     player(0).laps = 0; // 0 laps: no limit in free driving
@@ -367,10 +347,9 @@ TEST_F(HeadlessRace, ResultsListFinishersThenTheRestWithTheRaceCounters) {
     t.areas.push_back({Road, 480, 396, 800, 636});
     ASSERT_TRUE(writeFileAtomically("tracks/pitring.map", encodeMap(t)));
     makeRace(season(2), std::vector<std::int32_t>(4, Computer));
-    const std::vector<ControlSource*> none(4, nullptr); // every car stands still
+    sources.assign(4, nullptr); // every car stands still
     prepare("pitring.map");
-    for (int i = 0; i < 150; ++i)
-        race->step(none);
+    toGo();
     ASSERT_EQ(race->phase(), RacePhase::Racing);
     race->track()->record.time = 10000;
 
@@ -379,8 +358,7 @@ TEST_F(HeadlessRace, ResultsListFinishersThenTheRestWithTheRaceCounters) {
     Car& pitting = *player(1).car;
     const auto standIn = [&](float x, float y, int frames) {
         pitting.placeAt(x, y, 0);
-        for (int i = 0; i < frames; ++i)
-            race->step(none);
+        steps(frames);
     };
     standIn(640, 500, 5);
     EXPECT_TRUE(pitting.inPitBox);
@@ -396,12 +374,11 @@ TEST_F(HeadlessRace, ResultsListFinishersThenTheRestWithTheRaceCounters) {
 
     // D2 finishes, then D0 thirty frames later; D3 is out further on than D1.
     player(2).laps = 2;
-    race->step(none);
+    steps(1);
     const std::int32_t firstTime = player(2).raceTime;
-    for (int i = 0; i < 30; ++i)
-        race->step(none);
+    steps(30);
     player(0).laps = 2;
-    race->step(none);
+    steps(1);
     const std::int32_t secondTime = player(0).raceTime;
     EXPECT_EQ(secondTime, firstTime + 31);
     player(0).bestLap = 400;
@@ -410,20 +387,18 @@ TEST_F(HeadlessRace, ResultsListFinishersThenTheRestWithTheRaceCounters) {
     player(3).laps = 1;
     player(3).checkpointsPassed = 2;
     player(1).laps = 1;
-    race->step(none);
+    steps(1);
     pitting.fuel = 0;
     player(3).car->fuel = 0;
     standIn(180, 560, 1);
     ASSERT_EQ(race->phase(), RacePhase::Over);
-    for (int i = 0; i < 20; ++i)
-        race->step(none); // the clocks run on behind the closing messages
+    steps(20); // the clocks run on behind the closing messages
 
     const std::vector<ResultRow> rows = raceResults(*race);
     ASSERT_EQ(rows.size(), 4u);
-    std::vector<std::int32_t> order;
-    for (const ResultRow& r : rows)
-        order.push_back(r.participant);
-    EXPECT_EQ(order, (std::vector<std::int32_t>{2, 0, 3, 1}));
+    EXPECT_EQ((std::array{rows[0].participant, rows[1].participant, rows[2].participant,
+                          rows[3].participant}),
+              (std::array{2, 0, 3, 1}));
     EXPECT_EQ(rows[0].totalTime, firstTime) << "the time at the finish, not the clock now";
     EXPECT_EQ(rows[1].totalTime, secondTime);
     EXPECT_LT(rows[0].totalTime, player(2).raceTime);
@@ -474,12 +449,14 @@ TEST_F(ComputerDriving, AimsByQuadrantAndTurnsTheShortWay) {
         aimAt(dx, dy, 0);
         return computer(0).targetAngle;
     };
-    EXPECT_NEAR(target(100, -100), kPi / 4, 1e-5);
-    EXPECT_NEAR(target(100, 100), 3 * kPi / 4, 1e-5);
-    EXPECT_NEAR(target(-100, 100), 5 * kPi / 4, 1e-5);
-    EXPECT_NEAR(target(-100, -100), 7 * kPi / 4, 1e-5);
-    EXPECT_NEAR(target(100, 0), kPi / 2, 1e-5);
-    EXPECT_NEAR(target(0, 300), 0.0, 1e-5) << "straight below counts as 0";
+    // Straight below counts as 0.
+    for (auto [dx, dy, quarters] : {std::tuple{100, -100, 1},
+                                    {100, 100, 3},
+                                    {-100, 100, 5},
+                                    {-100, -100, 7},
+                                    {100, 0, 2},
+                                    {0, 300, 0}})
+        EXPECT_NEAR(target(dx, dy), quarters * kPi / 4, 1e-5) << dx << "," << dy;
     // 1/11 rounds differently in float and double, and the difference
     // survives into the stored angle.
     EXPECT_EQ(target(1, 11), 3.05093265f);
@@ -496,20 +473,16 @@ TEST_F(ComputerDriving, ThrottleAndBrakeFollowTheAngleStillToTurn) {
     };
     // At 3 pixels a frame: throttle and nitro below pi/6, coast between,
     // brake above pi/3.
-    Controls c = at(3.0f, 0.4);
-    EXPECT_TRUE(c.throttle == 1 && c.nitro && c.brake == 0);
-    c = at(3.0f, 0.8);
-    EXPECT_TRUE(c.throttle == 0 && !c.nitro && c.brake == 0);
-    c = at(3.0f, 1.2);
-    EXPECT_TRUE(c.throttle == 0 && c.brake == 0.01f);
+    const Controls full = at(3.0f, 0.4), coast = at(3.0f, 0.8), brake = at(3.0f, 1.2);
+    EXPECT_TRUE(full.throttle == 1 && full.nitro && full.brake == 0);
+    EXPECT_TRUE(coast.throttle == 0 && !coast.nitro && coast.brake == 0);
+    EXPECT_TRUE(brake.throttle == 0 && brake.brake == 0.01f);
     EXPECT_EQ(at(0.5f, 1.4).throttle, 1) << "below speed 1 it accelerates under pi/2";
     EXPECT_EQ(at(0.0f, 0.1).throttle, 2) << "from a standstill it pushes twice";
 }
 
 TEST_F(ComputerDriving, PitStopsArePlannedButNotInTheLastLap) {
-    RaceRules rules;
-    rules.mode = TimeTrial;
-    rules.laps = 3;
+    const RaceRules rules{.mode = TimeTrial, .laps = 3};
     Player& p = player(0);
     ComputerDriver& d = computer(0);
     p.lapFuelUse = 10;
