@@ -248,21 +248,18 @@ TEST_F(PadRace, BindingsAreMadeByPressingSavedBesideTheDriverAndClashesNamed) {
                                               "pad 1 button 1 is already used by Bob."}));
 
     ASSERT_TRUE(game->saveProfile(ann));
+    PadBinding again;
     std::string why;
-    PlayerProfile again = ann;
-    std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(readWholeFile("players/Ann.pad", bytes, kMaxPadFile));
-    ASSERT_TRUE(decodePadBinding(std::string(bytes.begin(), bytes.end()), again.pad, why)) << why;
-    EXPECT_EQ(again.pad, ann.pad);
+    ASSERT_TRUE(decodePadBinding(textOf("players/Ann.pad"), again, why)) << why;
+    EXPECT_EQ(again, ann.pad);
 }
 
 TEST_F(PadRace, ADamagedPadFileLeavesTheDriverOnTheDefaultsAndStaysAsItWas) {
-    writeFileAtomically("players/Cy.pl", encodeProfile(namedProfile("Cy")));
-    writeFileAtomically("players/Dee.pl", encodeProfile(namedProfile("Dee")));
+    writeDriver(namedProfile("Cy"));
+    writeDriver(namedProfile("Dee"));
     const std::string damaged = "gravelin pad 1\nbrake pad 9 button 1\n";
-    const std::string good = "gravelin pad 1\nbrake pad 2 button 5\n";
-    writeFileAtomically("players/Cy.pad", {damaged.begin(), damaged.end()});
-    writeFileAtomically("players/Dee.pad", {good.begin(), good.end()});
+    writeText("players/Cy.pad", damaged);
+    writeText("players/Dee.pad", "gravelin pad 1\nbrake pad 2 button 5\n");
     game->profiles.clear();
     game->loadProfiles();
     ASSERT_EQ(game->profiles.size(), 2u);
@@ -270,9 +267,7 @@ TEST_F(PadRace, ADamagedPadFileLeavesTheDriverOnTheDefaultsAndStaysAsItWas) {
     EXPECT_TRUE(game->profiles[1]->padBound);
     EXPECT_EQ(game->profiles[1]->pad[ControlBrake], (PadInput{PadInput::Button, 1, 4, 0}));
     game->saveProfiles();
-    std::vector<std::uint8_t> bytes;
-    ASSERT_TRUE(readWholeFile("players/Cy.pad", bytes, kMaxPadFile));
-    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), damaged);
+    EXPECT_EQ(textOf("players/Cy.pad"), damaged);
 }
 
 } // namespace

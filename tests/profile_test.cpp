@@ -168,8 +168,7 @@ TEST_F(Drivers, AnOrdinaryKeyPressTypesOneCharacter) {
 
 TEST_F(Drivers, ANewDriverLeavesTheSavedSelectionOnTheSameDrivers) {
     for (const char* name : {"Bob", "Cy", "Dee"})
-        writeFileAtomically(std::string("players/") + name + ".pl",
-                            encodeProfile(namedProfile(name)));
+        writeDriver(namedProfile(name));
     game->quit = false;
     game->startUp();
     ASSERT_EQ(profileNames(*game), (std::vector<std::string>{"Bob", "Cy", "Dee"}));

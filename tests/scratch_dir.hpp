@@ -11,6 +11,24 @@
 #include <unistd.h>
 #include <vector>
 
+// A tile file of plain square tiles, each of its side and colour.
+struct PlainTile {
+    int side;
+    std::uint32_t colour;
+};
+inline std::vector<std::uint8_t> tileFile(const std::vector<PlainTile>& tiles) {
+    ByteWriter out;
+    out.i32(0);
+    out.i32(std::int32_t(tiles.size()));
+    for (const PlainTile& t : tiles) {
+        out.i32(t.side);
+        out.i32(t.side);
+        for (int p = 0; p < t.side * t.side; ++p)
+            out.u32(t.colour);
+    }
+    return out.bytes();
+}
+
 // A tile file of count plain tiles of one size, tile i filled with colour
 // 0xFF000000 + i + 1 (never black).
 inline std::vector<std::uint8_t> tileFile(int count, int w, int h) {
@@ -24,6 +42,12 @@ inline std::vector<std::uint8_t> tileFile(int count, int w, int h) {
             out.u32(0xFF000000u + std::uint32_t(i + 1));
     }
     return out.bytes();
+}
+
+// The four bytes at `at` set to a little-endian value.
+inline void putI32(std::vector<std::uint8_t>& bytes, std::size_t at, std::int64_t value) {
+    for (std::size_t i = 0; i < 4; ++i)
+        bytes[at + i] = std::uint8_t(std::uint64_t(value) >> (8 * i));
 }
 
 // A small raceable map: columns x rows of tile 0 on layer 0, a road over

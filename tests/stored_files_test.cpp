@@ -24,8 +24,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-void writeDriver(const std::string& fileName, const PlayerProfile& p) {
-    ASSERT_TRUE(writeFileAtomically("players/" + fileName, encodeProfile(p)));
+// The driver a file holds, as name, races driven and laps.
+std::tuple<std::string, std::int32_t, std::int32_t> storedDriver(const std::string& path) {
+    PlayerProfile p;
+    EXPECT_TRUE(decodeProfile(bytesOf(path), p)) << path;
+    return {p.name, p.racesDriven, p.totalLaps};
 }
 
 // Every plain file under the working directory, by path, except what the
@@ -151,7 +154,7 @@ TEST_F(StoredFiles, APlayersDirectoryThatIsMissingIsMadeOneThatCannotBeWrittenIs
     // changed is quiet, a changed driver is reported and its file kept.
     fs::remove("players");
     fs::create_directory("players");
-    writeDriver("Ann.pl", namedProfile("Ann"));
+    writeDriver(namedProfile("Ann"));
     const auto ann = bytesOf("players/Ann.pl");
     fs::permissions("players", fs::perms::owner_read | fs::perms::owner_exec);
     {
@@ -181,7 +184,7 @@ TEST_F(StoredFiles, APlayersDirectoryThatIsMissingIsMadeOneThatCannotBeWrittenIs
 }
 
 TEST_F(StoredFiles, AFullDiskKeepsTheOldFilesWholeAndSaysSo) {
-    writeDriver("Ann.pl", namedProfile("Ann"));
+    writeDriver(namedProfile("Ann"));
     start();
     game->selection.tracks[0] = 0;
     quit();
@@ -225,13 +228,11 @@ TEST_F(StoredFiles, AFullDiskKeepsTheOldFilesWholeAndSaysSo) {
 
     // With room again the same saves go through.
     EXPECT_EQ(quit().find("Could not"), std::string::npos);
-    PlayerProfile back;
-    ASSERT_TRUE(decodeProfile(bytesOf("players/Ann.pl"), back));
-    EXPECT_EQ(back.totalLaps, 12);
+    EXPECT_EQ(storedDriver("players/Ann.pl"), std::tuple("Ann", 0, 12));
 }
 
 TEST_F(StoredFiles, SavesKilledAtAnyMomentLeaveTheOldFileOrTheNew) {
-    writeDriver("Ann.pl", namedProfile("Ann"));
+    writeDriver(namedProfile("Ann"));
     start();
     PlayerProfile& ann = named("Ann");
     // Two versions of every file, of different lengths.
@@ -297,7 +298,7 @@ TEST_F(StoredFiles, SavesKilledAtAnyMomentLeaveTheOldFileOrTheNew) {
 }
 
 TEST_F(StoredFiles, AStartClearsTheLeftoversOfItsOwnSavesAndNothingElse) {
-    writeDriver("Ann.pl", namedProfile("Ann"));
+    writeDriver(namedProfile("Ann"));
     const std::vector<std::string> ours = {"set.dat.tmp", "selection.txt.tmp", "players/Ann.pl.tmp",
                                            "players/New One.pl.tmp", "tracks/test.rec.tmp"};
     const std::vector<std::string> theirs = {
@@ -330,13 +331,13 @@ TEST_F(StoredFiles, AStartClearsTheLeftoversOfItsOwnSavesAndNothingElse) {
 TEST_F(StoredFiles, ADriverIsSavedOnlyToItsOwnFileNeverOverAnother) {
     PlayerProfile one = namedProfile("Player One");
     one.totalLaps = 5;
-    writeDriver("Player One.pl", one);
+    writeDriver(one);
     PlayerProfile copy = one;
     copy.totalLaps = 99;
-    writeDriver("A copy.pl", copy); // before the real file in file order
-    writeDriver("odd.pl", copy);    // after it
-    writeDriver("Bob.pl", namedProfile("Carl"));
-    writeDriver("a.pl", namedProfile("Ann"));
+    writeDriver(copy, "A copy.pl"); // before the real file in file order
+    writeDriver(copy, "odd.pl");    // after it
+    writeDriver(namedProfile("Carl"), "Bob.pl");
+    writeDriver(namedProfile("Ann"), "a.pl");
     auto damaged = encodeProfile(namedProfile("Zed"));
     damaged.resize(damaged.size() / 2);
     writeFileAtomically("players/Zed.pl", damaged);
@@ -359,14 +360,9 @@ TEST_F(StoredFiles, ADriverIsSavedOnlyToItsOwnFileNeverOverAnother) {
     quit();
     for (const char* untouched : {"players/A copy.pl", "players/odd.pl", "players/Zed.pl"})
         EXPECT_EQ(bytesOf(untouched), kept.at(untouched)) << untouched;
-    PlayerProfile back;
-    ASSERT_TRUE(decodeProfile(bytesOf("players/Bob.pl"), back));
-    EXPECT_EQ(back.name, "Carl");
-    EXPECT_EQ(back.racesDriven, 3);
-    ASSERT_TRUE(decodeProfile(bytesOf("players/a.pl"), back));
-    EXPECT_EQ(std::make_pair(back.name, back.racesDriven), std::make_pair(std::string("Ann"), 3));
-    ASSERT_TRUE(decodeProfile(bytesOf("players/Player One.pl"), back));
-    EXPECT_EQ(std::make_pair(back.totalLaps, back.racesDriven), std::make_pair(5, 3));
+    EXPECT_EQ(storedDriver("players/Bob.pl"), std::tuple("Carl", 3, 0));
+    EXPECT_EQ(storedDriver("players/a.pl"), std::tuple("Ann", 3, 0));
+    EXPECT_EQ(storedDriver("players/Player One.pl"), std::tuple("Player One", 3, 5));
     for (const char* made : {"players/Zed 2.pl", "players/Bob 2.pl", "players/a 2.pl"})
         EXPECT_TRUE(fs::exists(made)) << made;
     EXPECT_FALSE(fs::exists("players/Ann.pl"));
@@ -405,9 +401,8 @@ TEST(SelectionFile, LinesRoundTripAndAnythingElseCountsAsAbsent) {
                                                        "driver  spaced \n");
     SavedSelection back;
     ASSERT_TRUE(decodeSelection(bytes, back));
-    EXPECT_EQ(back.drivers, s.drivers);
-    EXPECT_EQ(back.tracks, s.tracks);
-    EXPECT_EQ(back.driverPositions, s.driverPositions);
+    EXPECT_EQ(std::tie(back.drivers, back.tracks, back.driverPositions, back.trackPositions),
+              std::tie(s.drivers, s.tracks, s.driverPositions, s.trackPositions));
 
     auto decodes = [](const std::string& text) {
         SavedSelection out;
@@ -440,8 +435,7 @@ TEST(SelectionFile, LinesRoundTripAndAnythingElseCountsAsAbsent) {
 
 TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     for (const char* name : {"Bob", "Cy", "Dee", "Eve"})
-        writeDriver(std::string(name) + ".pl",
-                    namedProfile(name, name[0] == 'E' ? Human : Computer));
+        writeDriver(namedProfile(name, name[0] == 'E' ? Human : Computer));
     writeFileAtomically("tracks/b.map", bytesOf("tracks/test.map"));
     start();
     select({"Eve", "Cy", "Dee"});
@@ -453,7 +447,7 @@ TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     };
 
     // A driver file added by hand before them all.
-    writeDriver("Al.pl", namedProfile("Al", Human));
+    writeDriver(namedProfile("Al", Human));
     restart();
     EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Eve", "Cy", "Dee"}));
     // One damaged, one removed: neither selected.
@@ -461,9 +455,9 @@ TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     fs::remove("players/Al.pl");
     restart();
     EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Eve", "Cy", "Dee"}));
-    EXPECT_EQ(game->settings->trackNames[0], "test.map");
-    EXPECT_EQ(game->settings->trackNames[1], "b.map");
-    EXPECT_EQ(game->settings->trackNames[2], "test.map");
+    const auto& names = game->settings->trackNames;
+    EXPECT_EQ((std::array{names[0], names[1], names[2]}),
+              (std::array<std::string, 3>{"test.map", "b.map", "test.map"}));
     // A selected driver removed: only it drops out, in a set.dat written
     // with the positions of now.
     fs::remove("players/Cy.pl");
@@ -480,7 +474,7 @@ TEST_F(StoredFiles, TheSelectionKeepsItsDriversWhenDriverFilesComeAndGo) {
     game->selection.drivers = {0, -1, -1, -1, -1, -1, -1, -1};
     writeFileAtomically("set.dat", encodeSettings(*game->mainMenu, game->selection.tracks,
                                                   game->selection.drivers));
-    writeDriver("Abe.pl", namedProfile("Abe"));
+    writeDriver(namedProfile("Abe"));
     restart();
     EXPECT_EQ(selectedNames(), (std::vector<std::string>{"Abe"}));
 }
@@ -508,8 +502,7 @@ int runGame(const std::string& binary, std::string& errors) {
         kill(child, SIGTERM);
         waitpid(child, &status, 0);
     }
-    std::vector<std::uint8_t> text = bytesOf("game.err");
-    errors.assign(text.begin(), text.end());
+    errors = textOf("game.err");
     fs::remove("game.out");
     fs::remove("game.err");
     if (running) return -1;
@@ -540,8 +533,8 @@ TEST_F(StoredFiles, DamagedFilesAtStartLoseNothing) {
             SCOPED_TRACE(kind + " " + damage);
             ScratchDir scratch;
             game->profiles.clear();
-            writeDriver("Ann.pl", namedProfile("Ann"));
-            writeDriver("Bob.pl", namedProfile("Bob", Computer));
+            writeDriver(namedProfile("Ann"));
+            writeDriver(namedProfile("Bob", Computer));
             writeFileAtomically("tracks/test.rec",
                                 encodeLapRecord({900, "Bob", "Comet", "01-02-03"}));
             ownCopyOf("cars");

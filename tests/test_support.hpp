@@ -83,6 +83,13 @@ inline std::vector<std::uint8_t> bytesOf(const std::string& path) {
     readWholeFile(path, bytes);
     return bytes;
 }
+inline std::string textOf(const std::string& path) {
+    const std::vector<std::uint8_t> bytes = bytesOf(path);
+    return {bytes.begin(), bytes.end()};
+}
+inline bool writeText(const std::string& path, const std::string& text) {
+    return writeFileAtomically(path, {text.begin(), text.end()});
+}
 
 inline PlayerProfile namedProfile(const std::string& name, std::int32_t type = Human) {
     PlayerProfile p;
@@ -90,6 +97,12 @@ inline PlayerProfile namedProfile(const std::string& name, std::int32_t type = H
     p.type = type;
     p.carName = "Comet";
     return p;
+}
+
+// A driver's file in players/, named after the driver unless told otherwise.
+inline void writeDriver(const PlayerProfile& p, const std::string& file = "") {
+    ASSERT_TRUE(
+        writeFileAtomically("players/" + (file.empty() ? p.name + ".pl" : file), encodeProfile(p)));
 }
 
 // The game's drivers by name, in its order.
@@ -249,6 +262,13 @@ struct GameTest : ::testing::Test {
         for (int i = 0; i < n; ++i)
             game->runFrame();
     }
+    // Held for some frames, then up for one.
+    void tap(SDLKey key, int held = 1) {
+        platform.fake.press(key);
+        frames(held);
+        platform.fake.release(key);
+        frames(1);
+    }
     ScratchDir dir;
     FakePlatformScope platform;
     Game* game = nullptr;
@@ -261,10 +281,17 @@ struct RaceGame : GameTest {
         game = startGameForARace();
         ASSERT_FALSE(game->cars.empty());
     }
-    void TearDown() override {
+    void TearDown() override { newField(); }
+    // No race and no drivers, back in the menu.
+    void newField() {
         game->clearRace();
         game->profiles.clear();
+        game->selection.drivers.fill(-1);
         game->state = MainMenu;
+    }
+    void drivers(std::initializer_list<std::int32_t> types) {
+        for (std::int32_t type : types)
+            driver(type);
     }
     PlayerProfile& driver(std::int32_t type,
                           std::array<std::int32_t, 5> keys = {273, 274, 276, 275, 306}) {
