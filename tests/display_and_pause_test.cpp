@@ -169,22 +169,13 @@ struct Pausing : RaceGame {
         RaceGame::TearDown();
         sound::stopAllSounds();
     }
-    // Down for one frame, then up for one.
-    void tap(SDLKey key) {
-        platform.fake.press(key);
-        frames(1);
-        platform.fake.release(key);
-        frames(1);
-    }
     const Player& human() const { return *game->race->players()[0]; }
 };
 
 } // namespace
 
 TEST_F(Pausing, NothingMovesCountsOrSoundsUntilTheSameKeyGoesOn) {
-    driver(Human);
-    driver(Computer);
-    driver(Computer);
+    drivers({Human, Computer, Computer});
     game->startRace(FreeDriving);
     platform.fake.press(SDLK_UP);
     frames(200);

@@ -21,11 +21,9 @@ struct MainLoop : GameTest {
         game->startUp();
     }
     // Held for six frames: exactly one paced action, whatever came before.
-    void hold(SDLKey key) {
-        platform.fake.press(key);
-        frames(6);
-        platform.fake.release(key);
-        frames(1);
+    void hold(SDLKey key, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            tap(key, 6);
     }
     // A key event, seen by the menu in the frame after it is polled.
     void event(SDLKey key) {
@@ -53,8 +51,7 @@ TEST_F(MainLoop, TheMenuTicksAsTheCursorMovesAndSoundsEachChoice) {
 
 TEST_F(MainLoop, LapsStepThroughTheRuleAndStopAtTheEnds) {
     hold(SDLK_RETURN);
-    for (int i = 0; i < 5; ++i)
-        hold(SDLK_DOWN);
+    hold(SDLK_DOWN, 5);
     ASSERT_EQ(cursor()->label, "LAPS PER RACE");
     std::vector<std::string> seen;
     for (int i = 0; i < 12; ++i) {
@@ -91,15 +88,13 @@ TEST_F(MainLoop, OnOffItemsWrapFromOnAndStayOffAndQuitSavesThem) {
     EXPECT_FALSE(rules.carDamage);
     EXPECT_TRUE(rules.fuelConsumption);
     EXPECT_FALSE(rules.unlimitedNitro);
-    for (int i = 0; i < 3; ++i)
-        hold(SDLK_DOWN);
+    hold(SDLK_DOWN, 3);
     ASSERT_EQ(cursor()->label, "Show FPS");
     event(SDLK_RIGHT);
     EXPECT_TRUE(game->options.showFps);
 
     hold(SDLK_ESCAPE);
-    for (int i = 0; i < 3; ++i)
-        hold(SDLK_DOWN);
+    hold(SDLK_DOWN, 3);
     ASSERT_EQ(cursor()->label, "QUIT");
     platform.fake.press(SDLK_RETURN);
     for (int i = 0; i < 20 && !game->quit; ++i)
@@ -163,12 +158,7 @@ TEST(FrameRate, SensibleBeforeTheFirstWholeSecond) {
 namespace {
 // The message box on its own: no game, only its context and the keyboard.
 struct Dialogs : ::testing::Test {
-    int updatesAtOpen = 0;
-    bool open(const std::string& text, bool cancel) {
-        updatesAtOpen = platform.fake.screenUpdates;
-        return box.show(text, cancel);
-    }
-    int framesShown() const { return platform.fake.screenUpdates - updatesAtOpen; }
+    bool open(const std::string& text, bool cancel) { return box.show(text, cancel); }
 
     FakePlatformScope platform;
     ScreenRig rig;
@@ -190,31 +180,21 @@ TEST_F(Dialogs, TheReturnThatOpenedTheBoxClosesItOnlyWhenHeldOn) {
 }
 
 TEST_F(Dialogs, TheChoiceCarriesToTheNextDialog) {
-    platform.fake.onPump = [this](FakePlatform& f) {
-        const int shown = framesShown();
-        if (shown == 2) f.press(SDLK_RIGHT);
-        if (shown == 8) {
-            f.release(SDLK_RIGHT);
-            f.press(SDLK_RETURN);
-        }
+    // An arrow held from one shown frame of the box to another, then RETURN.
+    const auto choose = [this](SDLKey arrow, int from, int to) {
+        platform.release(0, SDLK_RETURN);
+        platform.press(from, arrow);
+        platform.release(to, arrow);
+        platform.press(to, SDLK_RETURN);
     };
+    choose(SDLK_RIGHT, 2, 8);
     EXPECT_FALSE(open("Delete driver X?", true));
     EXPECT_EQ(box.choice, 1);
-    platform.fake.onPump = [this](FakePlatform& f) {
-        f.release(SDLK_RETURN);
-        if (framesShown() == 4) f.press(SDLK_RETURN);
-    };
+    platform.release(0, SDLK_RETURN);
+    platform.press(4, SDLK_RETURN);
     EXPECT_FALSE(open("Delete driver Y?", true)) << "opens on Cancel";
     // LEFT brings it back to OK, not below.
-    platform.fake.release(SDLK_RETURN);
-    platform.fake.onPump = [this](FakePlatform& f) {
-        const int shown = framesShown();
-        if (shown == 1) f.press(SDLK_LEFT);
-        if (shown == 20) {
-            f.release(SDLK_LEFT);
-            f.press(SDLK_RETURN);
-        }
-    };
+    choose(SDLK_LEFT, 1, 20);
     EXPECT_TRUE(open("Delete driver Z?", true));
     EXPECT_EQ(box.choice, 0);
 }

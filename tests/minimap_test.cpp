@@ -108,36 +108,27 @@ struct MinimapInRace : RaceGame {
         const SDL_Surface* picture = game->drawing.minimap.picture;
         return picture && getPixel(game->screen, game->screen->w - picture->w - 7, 5) == kMapFrame;
     }
-    void pressM() {
-        platform.fake.press(SDLK_m);
-        frames(3);
-        platform.fake.release(SDLK_m);
-        frames(1);
-    }
 };
 
 } // namespace
 
 TEST_F(MinimapInRace, MShowsAndHidesItOnceAPressUnlessADriverSteersWithIt) {
-    driver(Human);
-    driver(Computer);
+    drivers({Human, Computer});
     game->startRace(FreeDriving);
     frames(10);
     ASSERT_EQ(game->state, StartLights);
     EXPECT_TRUE(mapShown());
-    pressM();
+    tap(SDLK_m, 3);
     EXPECT_FALSE(game->showMinimap) << "held three frames: one toggle";
     EXPECT_FALSE(mapShown());
-    pressM();
+    tap(SDLK_m, 3);
     EXPECT_TRUE(mapShown());
 
-    game->clearRace();
-    game->profiles.clear();
-    game->selection.drivers.fill(-1);
+    newField();
     driver(Human, {273, 274, 276, 275, SDLK_m});
     driver(Computer);
     game->startRace(FreeDriving);
     frames(10);
-    pressM();
+    tap(SDLK_m, 3);
     EXPECT_TRUE(mapShown()) << "M is this driver's nitro";
 }

@@ -25,7 +25,9 @@ struct Participants : GameTest {
         game->profiles.clear();
         std::swap(game->settings, ownSettings);
     }
+    // A new race of new drivers of the given types.
     void race(std::vector<std::int32_t> types) {
+        game->clearRace();
         for (std::int32_t type : types) {
             auto p = std::make_unique<PlayerProfile>();
             p->name = "D" + std::to_string(game->profiles.size());
@@ -49,15 +51,18 @@ struct Participants : GameTest {
         areas.push_back({FinishLine, 0, 316, 960, 336});
         areas.push_back({Checkpoint, 0, 416, 960, 436});
     }
-    // Moves the car so that its probe point stands at row y, and runs the
-    // participant's part of a frame.
-    void probeAt(std::size_t i, std::int32_t y) {
-        Car& car = *player(i).car;
-        car.bodyAngle = 0;
-        car.frame = 0;
-        car.y = y + car.type->frameOffsets[0].y - car.type->frameOffsets[1].y - car.type->pivot.y;
-        car.x = 100;
-        game->race->updateDriver(i, game->controlSources[i].get());
+    // Moves the first car so that its probe point stands at each row in
+    // turn, and runs the participant's part of a frame there.
+    void probeAt(std::initializer_list<std::int32_t> rows) {
+        Car& car = *player(0).car;
+        for (std::int32_t y : rows) {
+            car.bodyAngle = 0;
+            car.frame = 0;
+            car.y =
+                y + car.type->frameOffsets[0].y - car.type->frameOffsets[1].y - car.type->pivot.y;
+            car.x = 100;
+            game->race->updateDriver(0, game->controlSources[0].get());
+        }
     }
     Settings settings;
     Settings* ownSettings = &settings;
@@ -74,12 +79,10 @@ TEST_F(Participants, SourcesNumbersAndViewsFollowingTheHumansOrTheFirstCar) {
     EXPECT_EQ(game->drawing.sprites.size(), 3u);
     // On the grid behind the finish line, in pairs.
     EXPECT_EQ(player(1).car->posX + 35, player(0).car->posX);
-    game->clearRace();
     race({Computer, Computer});
     ASSERT_EQ(game->drawing.views.size(), 1u);
     EXPECT_EQ(view(0).target, player(0).car.get()) << "no human: the first car";
     // Two humans split the screen, one fills it.
-    game->clearRace();
     race({Computer, Human, Computer, Human});
     ASSERT_EQ(game->drawing.views.size(), 2u);
     EXPECT_EQ(std::make_tuple(view(0).x, view(0).y, view(0).width, view(0).height),
@@ -88,7 +91,6 @@ TEST_F(Participants, SourcesNumbersAndViewsFollowingTheHumansOrTheFirstCar) {
     EXPECT_EQ(view(0).target, player(1).car.get());
     EXPECT_EQ(view(1).target, player(3).car.get());
     EXPECT_EQ(view(0).maxScrollY, 640 - 1 - 199);
-    game->clearRace();
     race({Computer, Human});
     ASSERT_EQ(game->drawing.views.size(), 1u);
     EXPECT_EQ(view(0).height, 400);
@@ -100,34 +102,28 @@ TEST_F(Participants, LapsCountOnlyAfterEveryCheckpoint) {
     bands();
     Player& p = player(0);
     game->profiles[0]->totalLaps = 0;
-    probeAt(0, 310); // the start crossing
+    probeAt({310}); // the start crossing
     EXPECT_FALSE(p.beforeStart);
     EXPECT_EQ(p.laps, 0);
     const float startFuel = p.car->fuel;
-    probeAt(0, 410);
-    probeAt(0, 210);
+    probeAt({410, 210});
     p.car->fuel = startFuel - 2.5f;
     for (int i = 0; i < 30; ++i)
-        probeAt(0, 280); // between the lines
-    probeAt(0, 310);
+        probeAt({280}); // between the lines
+    probeAt({310});
     EXPECT_EQ(p.laps, 1);
     EXPECT_EQ(p.bestLap, 33) << "every update since the start crossing";
     EXPECT_FLOAT_EQ(p.lapFuelUse, 2.5f) << "measured at the first crossing after the start";
     EXPECT_EQ(game->profiles[0]->totalLaps, 1);
     // Backwards over the line right after: still the last line entered.
-    probeAt(0, 280);
-    probeAt(0, 310);
+    probeAt({280, 310});
     EXPECT_EQ(p.laps, 1);
     // A missed checkpoint: no lap, and the time runs on into the next one.
-    probeAt(0, 410);
-    probeAt(0, 310);
+    probeAt({410, 310});
     EXPECT_EQ(p.laps, 1);
     EXPECT_GT(p.lapTime, 3);
     // Staying inside a checkpoint counts it once.
-    probeAt(0, 410);
-    probeAt(0, 412);
-    probeAt(0, 210);
-    probeAt(0, 310);
+    probeAt({410, 412, 210, 310});
     EXPECT_EQ(p.laps, 2);
 }
 

@@ -101,8 +101,7 @@ TEST_F(RaceFlow, FramesFromTheStartToTheLightsAndTheEnd) {
 }
 
 TEST_F(RaceFlow, ASeasonAnnouncesEachRaceFor121Frames) {
-    driver(Computer);
-    driver(Computer);
+    drivers({Computer, Computer});
     // The second time after ESC cut the first announcement short.
     for (int season = 0; season < 2; ++season) {
         start(RacingSeason);
@@ -131,8 +130,7 @@ TEST_F(RaceFlow, NoControlsBeforeGo) {
 }
 
 TEST_F(RaceFlow, AfterARaceItsResultsShowUntilANewPressThenTheStandings) {
-    driver(Computer);
-    driver(Computer);
+    drivers({Computer, Computer});
     game->settings->lapsPerRace = 1;
     start(RacingSeason);
     frames(121 + 150);
@@ -167,8 +165,7 @@ TEST_F(RaceFlow, AfterARaceItsResultsShowUntilANewPressThenTheStandings) {
 }
 
 TEST_F(RaceFlow, EscInASeasonAsksAndCancelGoesBackToTheRaceAsItStood) {
-    driver(Computer);
-    driver(Computer);
+    drivers({Computer, Computer});
     game->settings->raceCount = 2;
     game->settings->trackNames[1] = "test.map";
     start(RacingSeason);
@@ -227,8 +224,7 @@ TEST_F(RaceFlow, TheCountdownBeepsAndOnlyAHeardCarIsHeardRefuelling) {
     t.areas.push_back({PitBox, 400, 216, 600, 416});
     ASSERT_TRUE(writeFileAtomically("tracks/pit.map", encodeMap(t)));
     game->settings->trackNames[0] = "pit.map";
-    driver(Human);
-    driver(Computer);
+    drivers({Human, Computer});
     start(FreeDriving);
     platform.fake.release(SDLK_RETURN);
     frames(1); // the race is set up
@@ -316,9 +312,7 @@ TEST_F(RaceFlow, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
     EXPECT_GT(yellowBottom, 0);
 
     // A lone computer driver gets the display too.
-    game->clearRace();
-    game->profiles.clear();
-    game->selection.drivers.fill(-1);
+    newField();
     driver(Computer);
     start(TimeTrial);
     frames(1);
@@ -328,8 +322,7 @@ TEST_F(RaceFlow, TheDisplayShowsEachHumanInItsOwnViewAndALoneComputer) {
 }
 
 TEST_F(RaceFlow, ARaceNobodyWatchesRunsFrameForFrameAsADrawnOne) {
-    for (int i = 0; i < 4; ++i)
-        driver(Computer);
+    drivers({Computer, Computer, Computer, Computer});
     game->settings->lapsPerRace = 1;
     auto trace = [&](bool draw) {
         game->drawRace = draw;
@@ -363,8 +356,7 @@ TEST_F(RaceFlow, ALapRecordThatCannotBeSavedIsSaidAfterTheRace) {
     // The same race twice, the second with the record file's place taken by
     // a directory: only then does a message box follow the race.
     auto raceWithRecord = [&](bool blocked) {
-        for (int i = 0; i < 2; ++i)
-            driver(Computer);
+        drivers({Computer, Computer});
         game->settings->lapsPerRace = 1;
         start(RacingSeason);
         frames(121 + 150);
@@ -382,9 +374,7 @@ TEST_F(RaceFlow, ALapRecordThatCannotBeSavedIsSaidAfterTheRace) {
         const int before = platform.fake.screenUpdates;
         frames(251);
         const int shown = platform.fake.screenUpdates - before;
-        game->clearRace();
-        game->profiles.clear();
-        game->state = MainMenu;
+        newField();
         return shown;
     };
     const int plain = raceWithRecord(false);
