@@ -121,10 +121,8 @@ TEST(DamagedFontFile, OversizedGlyphRecordEmptiesItAndTheRest) {
     for (const auto& [w, h] : {std::pair{kMaxGlyphSide + 1, 1}, std::pair{1, kMaxGlyphSide + 1},
                                std::pair{-6, 7}, std::pair{INT32_MAX, 2}}) {
         std::vector<std::uint8_t> bytes = source.encode();
-        for (int i = 0; i < 4; ++i) {
-            bytes[b + i] = std::uint8_t(std::uint32_t(w) >> (8 * i));
-            bytes[b + 4 + i] = std::uint8_t(std::uint32_t(h) >> (8 * i));
-        }
+        putI32(bytes, b, w);
+        putI32(bytes, b + 4, h);
         Font font;
         EXPECT_FALSE(font.decode(bytes)) << w << "x" << h;
         expectDamagedFrom(std::move(font), source, 'B');

@@ -20,6 +20,14 @@ struct Surfaces : ::testing::Test {
     std::vector<SDL_Surface*> owned;
 };
 
+using Pixels = std::vector<std::uint32_t>;
+Pixels pixels(SDL_Surface* s, std::initializer_list<std::pair<int, int>> places) {
+    Pixels out;
+    for (auto [x, y] : places)
+        out.push_back(getPixel(s, x, y));
+    return out;
+}
+
 } // namespace
 
 TEST(PcxDecoding, LiteralsRunsTheByte192BoundaryAndOnePixel) {
@@ -62,9 +70,8 @@ TEST(ImageKinds, JudgedByNameInOrderAndCaseSensitively) {
 }
 
 TEST(HalfColour, HalvesChannelsAndMakesOpaque) {
-    EXPECT_EQ(halfColour(0x00FFFFFF), 0xFF7F7F7Fu);
-    EXPECT_EQ(halfColour(0xFF010101), 0xFF000000u);
-    EXPECT_EQ(halfColour(0xFFFFFF00), 0xFF7F7F00u);
+    EXPECT_EQ((Pixels{halfColour(0x00FFFFFF), halfColour(0xFF010101), halfColour(0xFFFFFF00)}),
+              (Pixels{0xFF7F7F7F, 0xFF000000, 0xFF7F7F00}));
 }
 
 TEST_F(Surfaces, MaskedBlitSkipsBlackWhateverItsAlpha) {
@@ -73,8 +80,7 @@ TEST_F(Surfaces, MaskedBlitSkipsBlackWhateverItsAlpha) {
     pixelRow(src, 0)[0] = 0xFF000000; // black with alpha: transparent
     pixelRow(src, 0)[1] = 0x00000001; // not black: copied as it is
     maskedBlit(src, dst, SDL_Rect{1, 1, 0, 0});
-    EXPECT_EQ(getPixel(dst, 1, 1), 0xFF123456u);
-    EXPECT_EQ(getPixel(dst, 2, 1), 0x00000001u);
+    EXPECT_EQ(pixels(dst, {{1, 1}, {2, 1}}), (Pixels{0xFF123456, 0x00000001}));
 }
 
 TEST_F(Surfaces, BlitsPastAnyEdgeAreClipped) {
@@ -87,21 +93,16 @@ TEST_F(Surfaces, BlitsPastAnyEdgeAreClipped) {
         shadowBlit(src, dst, SDL_Rect{Sint16(-at), at, 0, 0});
     }
     maskedBlit(src, dst, SDL_Rect{-2, -2, 0, 0});
-    EXPECT_EQ(getPixel(dst, 0, 0), 0xFFFFFFFFu);
-    EXPECT_EQ(getPixel(dst, 3, 3), 0xFFFFFFFFu);
+    EXPECT_EQ(pixels(dst, {{0, 0}, {3, 3}}), (Pixels{0xFFFFFFFF, 0xFFFFFFFF}));
     SDL_Surface* dark = make(4, 4, 0xFF808080);
     shadowBlit(src, dark, SDL_Rect{2, 2, 0, 0});
-    EXPECT_EQ(getPixel(dark, 1, 1), 0xFF808080u);
-    EXPECT_EQ(getPixel(dark, 2, 2), 0xFF404040u);
-    EXPECT_EQ(getPixel(dark, 3, 3), 0xFF404040u);
+    EXPECT_EQ(pixels(dark, {{1, 1}, {2, 2}, {3, 3}}), (Pixels{0xFF808080, 0xFF404040, 0xFF404040}));
 }
 
 TEST_F(Surfaces, DarkenRectIsExclusiveAndClipped) {
     SDL_Surface* s = make(4, 4, 0xFF808080);
     darkenRect(s, 1, 1, 3, 3);
-    EXPECT_EQ(getPixel(s, 0, 0), 0xFF808080u);
-    EXPECT_EQ(getPixel(s, 1, 1), 0xFF404040u);
-    EXPECT_EQ(getPixel(s, 3, 3), 0xFF808080u);
+    EXPECT_EQ(pixels(s, {{0, 0}, {1, 1}, {3, 3}}), (Pixels{0xFF808080, 0xFF404040, 0xFF808080}));
     darkenRect(s, 3, 3, 3, 9); // empty: nothing
     EXPECT_EQ(getPixel(s, 3, 3), 0xFF808080u);
     darkenRect(s, -50, -50, 500, 500); // whole surface, nothing outside
@@ -110,9 +111,8 @@ TEST_F(Surfaces, DarkenRectIsExclusiveAndClipped) {
     // opaque whatever the alpha was.
     SDL_Surface* d = make(4, 4, 0x12F1C37Bu);
     dimRect(d, -9, 1, 2, 99);
-    EXPECT_EQ(getPixel(d, 0, 0), 0x12F1C37Bu);
-    EXPECT_EQ(getPixel(d, 1, 3), halfColour(halfColour(0x12F1C37Bu)));
-    EXPECT_EQ(getPixel(d, 2, 1), 0x12F1C37Bu);
+    EXPECT_EQ(pixels(d, {{0, 0}, {1, 3}, {2, 1}}),
+              (Pixels{0x12F1C37Bu, halfColour(halfColour(0x12F1C37Bu)), 0x12F1C37Bu}));
 }
 
 TEST_F(Surfaces, DrawBoxLeavesTheFarCornerUndrawn) {
@@ -120,8 +120,7 @@ TEST_F(Surfaces, DrawBoxLeavesTheFarCornerUndrawn) {
     drawBox(s, 10, 10, 20, 20, 0xFFFFFFFF);
     for (auto [x, y] : {std::pair{10, 10}, {19, 10}, {10, 19}, {20, 19}, {19, 20}})
         EXPECT_EQ(getPixel(s, x, y), 0xFFFFFFFFu) << x << "," << y;
-    EXPECT_EQ(getPixel(s, 20, 20), 0xFF000000u);
-    EXPECT_EQ(getPixel(s, 15, 15), 0xFF000000u);
+    EXPECT_EQ(pixels(s, {{20, 20}, {15, 15}}), (Pixels{0xFF000000, 0xFF000000}));
     drawBox(s, -10, -10, 100, 100, 0xFF00FF00); // mostly outside: no crash
     fillBox(s, 30, 30, 90, 90, 0xFF0000FF);
     EXPECT_EQ(getPixel(s, 31, 31), 0xFF0000FFu);
@@ -144,9 +143,7 @@ TEST_F(Surfaces, CopySurfaceLaysTheSourceAtTheCorner) {
     SDL_Surface* src = make(3, 2, 0xFF112233);
     SDL_Surface* dst = make(5, 5, 0xFF000000);
     copySurface(dst, src);
-    EXPECT_EQ(getPixel(dst, 2, 1), 0xFF112233u);
-    EXPECT_EQ(getPixel(dst, 3, 1), 0xFF000000u);
-    EXPECT_EQ(getPixel(dst, 0, 2), 0xFF000000u);
+    EXPECT_EQ(pixels(dst, {{2, 1}, {3, 1}, {0, 2}}), (Pixels{0xFF112233, 0xFF000000, 0xFF000000}));
     SDL_Surface* big = make(9, 9, 0xFFABCDEF);
     copySurface(dst, big); // larger than the destination: clipped
     EXPECT_EQ(getPixel(dst, 4, 4), 0xFFABCDEFu);

@@ -44,9 +44,8 @@ TEST(LapRecordFile, LayoutAndRoundTrip) {
     LapRecord back;
     const LapRecord full{3719, "Ann", "Comet GT", "06-12-26"};
     ASSERT_TRUE(decodeLapRecord(encodeLapRecord(full), back));
-    EXPECT_EQ(back.time, 3719);
-    EXPECT_EQ(back.car, "Comet GT");
-    EXPECT_EQ(back.date, "06-12-26");
+    EXPECT_EQ(std::tie(back.time, back.driver, back.car, back.date),
+              std::tie(full.time, full.driver, full.car, full.date));
 }
 
 TEST(LapRecordFile, MissingEmptyAndDamagedFiles) {
@@ -54,13 +53,10 @@ TEST(LapRecordFile, MissingEmptyAndDamagedFiles) {
     ScratchDir dir;
     // The screen's own default for a track without a record file.
     const LapRecord none = readLapRecord("test.map");
-    EXPECT_EQ(none.time, 3600);
-    EXPECT_EQ(none.driver, "K.R.T");
-    EXPECT_EQ(none.date, "11-04-83");
+    EXPECT_EQ(std::tie(none.time, none.driver, none.date), std::tuple(3600, "K.R.T", "11-04-83"));
     writeFileAtomically("tracks/test.rec", encodeLapRecord({500, "Bo", "", ""}));
     const LapRecord shown = readLapRecord("test.map");
-    EXPECT_EQ(shown.date, "N/A") << "the screen shows an empty date as N/A";
-    EXPECT_EQ(shown.car, "");
+    EXPECT_EQ(std::tie(shown.date, shown.car), std::tuple("N/A", "")) << "an empty date shows N/A";
     Track track;
     track.loadRecord("tracks/test.rec");
     EXPECT_EQ(track.record.date, "") << "the race keeps it empty";
@@ -97,19 +93,14 @@ TEST(CarFile, VersionsTwoAndOne) {
     CarType t;
     std::string why;
     ASSERT_TRUE(decodeCarType(carFile(2, 72, "cars/a.bmp", "Arrow"), t, why)) << why;
-    EXPECT_EQ(t.frameCount, 72);
-    EXPECT_EQ(t.frameOffsets[1], (IntPoint{-11, -17}));
-    EXPECT_EQ(t.pivot, (IntPoint{12, 15}));
-    EXPECT_FLOAT_EQ(t.grip, 0.07f);
-    EXPECT_FLOAT_EQ(t.tankSize, 55.0f);
-    EXPECT_FLOAT_EQ(t.maxDamage, 80.0f);
+    EXPECT_EQ(std::tie(t.frameCount, t.frameOffsets[1], t.pivot, t.grip, t.tankSize, t.maxDamage),
+              std::tuple(72, IntPoint{-11, -17}, IntPoint{12, 15}, 0.07f, 55.0f, 80.0f));
     auto v1 = carFile(1, 36, "cars/b.bmp", "Bolt");
     v1.insert(v1.end(), {1, 2, 3, 4, 5, 6, 7, 8}); // ignored after the name
     ASSERT_TRUE(decodeCarType(v1, t, why)) << why;
-    EXPECT_EQ(t.name, "Bolt");
-    EXPECT_FLOAT_EQ(t.tankSize, 40.0f);
-    EXPECT_FLOAT_EQ(t.consumption, 10.0f);
-    EXPECT_FLOAT_EQ(t.maxDamage, 100.0f);
+    EXPECT_EQ(std::tie(t.name, t.tankSize, t.consumption, t.maxDamage),
+              std::tuple("Bolt", 40.0f, 10.0f, 100.0f))
+        << "version 1 holds no tank, consumption or damage: the defaults";
     ASSERT_TRUE(decodeCarType(carFile(2, 2, std::string("pic\0junk", 8), ""), t, why)) << why;
     EXPECT_EQ(t.picture, "pic") << "a text ends at its first zero byte";
     EXPECT_EQ(t.name, "");
@@ -120,8 +111,7 @@ TEST(CarFile, DamagedFilesAreRefused) {
     std::string why;
     for (std::int32_t frames : {0, 1, 129, -5}) {
         auto bytes = carFile(2, 2, "p", "n");
-        for (int i = 0; i < 4; ++i)
-            bytes[64 + std::size_t(i)] = std::uint8_t(frames >> (8 * i));
+        putI32(bytes, 64, frames);
         EXPECT_FALSE(decodeCarType(bytes, t, why)) << frames;
     }
     EXPECT_FALSE(decodeCarType(carFile(2, 72, std::string(80, 'p'), "n"), t, why));

@@ -43,16 +43,7 @@ struct CarCard : DriverScreenRig {};
 // test.map of the scratch directory, its left half of red tiles and its
 // right half of blue ones, with a racing line round a rectangle.
 void writeTwoColourTrack() {
-    ByteWriter tiles;
-    tiles.i32(0);
-    tiles.i32(2);
-    for (std::uint32_t colour : {0xFFFF0000u, 0xFF0000FFu}) {
-        tiles.i32(32);
-        tiles.i32(32);
-        for (int p = 0; p < 32 * 32; ++p)
-            tiles.u32(colour);
-    }
-    writeFileAtomically("tracks/test.tl", tiles.bytes());
+    writeFileAtomically("tracks/test.tl", tileFile({{32, 0xFFFF0000u}, {32, 0xFF0000FFu}}));
     Track t = testTrack(30, 20);
     for (int y = 0; y < 20; ++y)
         for (int x = 15; x < 30; ++x)

@@ -34,9 +34,16 @@ struct SettingsFile : GameTest {
             game->profiles.push_back(std::make_unique<PlayerProfile>());
     }
     void TearDown() override { game->profiles.clear(); }
+    std::vector<std::uint8_t> encoded() {
+        return encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers);
+    }
+    bool decode(const std::vector<std::uint8_t>& bytes) {
+        return decodeSettings(bytes, *game->mainMenu, game->selection.tracks,
+                              game->selection.drivers);
+    }
     std::vector<std::uint8_t> defaultFile() {
         freshMenu();
-        return encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers);
+        return encoded();
     }
     std::vector<std::string> labels() {
         std::vector<std::string> out;
@@ -45,6 +52,11 @@ struct SettingsFile : GameTest {
         return out;
     }
     MenuItem* item(int page, int slot) { return game->mainMenu->at(page, slot); }
+    // A value as the menu sets it, its action run.
+    void set(int page, int slot, std::int32_t value) {
+        item(page, slot)->value = value;
+        item(page, slot)->action(*item(page, slot));
+    }
 };
 
 std::vector<std::uint8_t> record(const std::string& label, std::int32_t value,
@@ -92,25 +104,20 @@ TEST_F(SettingsFile, HoldsSixteenByteExactRecordsInSlotOrderThenTheSelections) {
 
 TEST_F(SettingsFile, WriteThenReadGivesTheSameMenuAndSelections) {
     freshMenu();
-    item(1, 5)->value = 11;
-    item(3, 0)->value = 0;
-    item(3, 4)->value = 1;
-    item(1, 5)->action(*item(1, 5));
-    item(3, 0)->action(*item(3, 0));
-    item(3, 4)->action(*item(3, 4));
+    set(1, 5, 11);
+    set(3, 0, 0);
+    set(3, 4, 1);
     game->selection.tracks = {0, 0, 1, -1, -1, -1, -1, -1};
     game->selection.drivers = {3, 0, -1, -1, -1, -1, -1, -1};
     game->tracks = {"a.map", "b.map"};
     withDrivers(4);
     game->writeSettings();
-    const auto written =
-        encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers);
+    const auto written = encoded();
 
     freshMenu();
     resetSelections();
     game->readSettings();
-    EXPECT_EQ(encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers),
-              written);
+    EXPECT_EQ(encoded(), written);
     EXPECT_EQ(item(1, 5)->text, "30");
     EXPECT_EQ(game->settings->lapsPerRace, 30);
     EXPECT_FALSE(game->options.skidmarks);
@@ -162,17 +169,13 @@ TEST_F(SettingsFile, DamagedRecordsKeepTheMenusOwnValues) {
     // Show FPS ON in an otherwise good file, then cut it at every length:
     // whatever could be read is applied, the rest keeps the menu's values.
     freshMenu();
-    item(3, 4)->value = 1;
-    item(3, 4)->action(*item(3, 4));
+    set(3, 4, 1);
     game->selection.drivers[0] = 2;
-    const auto good =
-        encodeSettings(*game->mainMenu, game->selection.tracks, game->selection.drivers);
+    const auto good = encoded();
     for (std::size_t cut = 0; cut < good.size(); ++cut) {
         freshMenu();
         resetSelections();
-        std::vector<std::uint8_t> part(good.begin(), good.begin() + std::ptrdiff_t(cut));
-        EXPECT_FALSE(
-            decodeSettings(part, *game->mainMenu, game->selection.tracks, game->selection.drivers));
+        EXPECT_FALSE(decode({good.begin(), good.begin() + std::ptrdiff_t(cut)}));
         EXPECT_EQ(labels().size(), 16u);
         EXPECT_EQ(game->selection.drivers[0], -1) << "selections are taken only when whole";
         EXPECT_TRUE(item(3, 4)->text == "ON" || item(3, 4)->text == "OFF");
@@ -185,8 +188,7 @@ TEST_F(SettingsFile, AbsurdLengthsAreRefused) {
         ByteWriter w;
         w.i32(length);
         w.raw("DRIVE OPTIONS", 13);
-        EXPECT_FALSE(decodeSettings(w.bytes(), *game->mainMenu, game->selection.tracks,
-                                    game->selection.drivers));
+        EXPECT_FALSE(decode(w.bytes()));
         EXPECT_EQ(item(0, 0)->label, "DRIVE OPTIONS");
     }
     // A 300-byte value text in the laps record: refused, laps keep 3.
@@ -199,8 +201,7 @@ TEST_F(SettingsFile, AbsurdLengthsAreRefused) {
     w.countedString("LAPS PER RACE");
     w.i32(11);
     w.countedString(std::string(300, '9'));
-    EXPECT_FALSE(decodeSettings(w.bytes(), *game->mainMenu, game->selection.tracks,
-                                game->selection.drivers));
+    EXPECT_FALSE(decode(w.bytes()));
     EXPECT_EQ(item(1, 5)->text, "3");
     EXPECT_EQ(game->settings->lapsPerRace, 3);
 }

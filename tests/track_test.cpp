@@ -63,8 +63,7 @@ TEST(MapFile, DamagedMapsAreRefusedWhereverTheyBreak) {
     }
     auto patched = [&](std::size_t at, std::int32_t value) {
         std::vector<std::uint8_t> b = good;
-        for (int i = 0; i < 4; ++i)
-            b[at + std::size_t(i)] = std::uint8_t(value >> (8 * i));
+        putI32(b, at, value);
         Track t;
         std::string why;
         const bool ok = decodeMap(b, t, why);
@@ -105,16 +104,7 @@ TEST(Tilesets, APictureIsCutIntoWholeTiles) {
 
 TEST(Tilesets, TileFilesSetThePitchFromTheirFirstTile) {
     ScratchDir dir;
-    ByteWriter mixed;
-    mixed.i32(0);
-    mixed.i32(2);
-    for (int size : {16, 8}) {
-        mixed.i32(size);
-        mixed.i32(size);
-        for (int p = 0; p < size * size; ++p)
-            mixed.u32(0xFF123456);
-    }
-    writeFileAtomically("mixed.tl", mixed.bytes());
+    writeFileAtomically("mixed.tl", tileFile({{16, 0xFF123456}, {8, 0xFF123456}}));
     Track t;
     t.tileWidth = 32;
     ASSERT_TRUE(t.loadTileFile("mixed.tl"));
@@ -170,14 +160,13 @@ TEST(Geometry, StartGridStandsBehindTheLine) {
         const GridPlace p = gridPlace(line, index, index + 1);
         return std::make_tuple(p.x, p.y);
     };
-    EXPECT_EQ(at(wide, 0), std::make_tuple(164.0f, 440.0f));
-    EXPECT_EQ(at(wide, 1), std::make_tuple(129.0f, 440.0f));
-    EXPECT_EQ(at(wide, 2), std::make_tuple(164.0f, 380.0f));
-    EXPECT_FLOAT_EQ(gridPlace(wide, 7, 8).angle, 3.1415927f);
     const TrackArea tall{FinishLine, 280, 200, 300, 500};
-    EXPECT_EQ(at(tall, 0), std::make_tuple(305.0f, 232.0f));
-    EXPECT_EQ(at(tall, 1), std::make_tuple(305.0f, 197.0f));
-    EXPECT_EQ(at(tall, 2), std::make_tuple(365.0f, 232.0f));
+    using Places = std::vector<std::tuple<float, float>>;
+    EXPECT_EQ((Places{at(wide, 0), at(wide, 1), at(wide, 2)}),
+              (Places{{164.0f, 440.0f}, {129.0f, 440.0f}, {164.0f, 380.0f}}));
+    EXPECT_EQ((Places{at(tall, 0), at(tall, 1), at(tall, 2)}),
+              (Places{{305.0f, 232.0f}, {305.0f, 197.0f}, {365.0f, 232.0f}}));
+    EXPECT_FLOAT_EQ(gridPlace(wide, 7, 8).angle, 3.1415927f);
     EXPECT_FLOAT_EQ(gridPlace(tall, 0, 1).angle, 4.712389f);
     const TrackArea square{FinishLine, 0, 0, 40, 40};
     EXPECT_FLOAT_EQ(gridPlace(square, 0, 1).x, 45.0f) << "a square line uses the tall rule";
@@ -233,9 +222,9 @@ TEST(Views, ATrackSmallerThanTheViewIsCopiedOnlyWhereItIs) {
 
 TEST_F(OnTestTrack, PrepareRaceDrawsTheWholeMap) {
     ASSERT_TRUE(prepare("test.map"));
-    EXPECT_EQ(race.track()->pixelWidth(), 30 * 32);
-    EXPECT_EQ(race.track()->pixelHeight(), 20 * 32);
-    EXPECT_EQ(drawing.trackSurface->w, 30 * 32);
+    EXPECT_EQ(std::tuple(race.track()->pixelWidth(), race.track()->pixelHeight(),
+                         drawing.trackSurface->w),
+              std::tuple(30 * 32, 20 * 32, 30 * 32));
     EXPECT_EQ(getPixel(drawing.trackSurface, 959, 639), 0xFF000001u);
     EXPECT_EQ(race.track()->record.time, kNoRecordTime) << "no record file yet";
 }

@@ -32,11 +32,6 @@ std::vector<std::uint8_t> pcmWav(std::uint32_t frames, std::uint32_t rate = 2205
     return w.bytes();
 }
 
-void putU32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + std::size_t(i)] = std::uint8_t(v >> (8 * i));
-}
-
 } // namespace
 
 // The game's own sounds pass it on every load (SoundApi's tests).
@@ -51,7 +46,7 @@ TEST(WavHeader, PlainFilesAndPaddedChunksPass) {
     extra.u32(3);
     extra.raw("abc\0", 4);
     padded.insert(padded.begin() + 36, extra.bytes().begin(), extra.bytes().end());
-    putU32(padded, 4, std::uint32_t(padded.size() - 8));
+    putI32(padded, 4, std::uint32_t(padded.size() - 8));
     EXPECT_TRUE(checkWavHeader(padded, why)) << why;
     SoundSample s;
     EXPECT_TRUE(sound::decodeWavBytes(padded, s, why)) << why;
@@ -65,16 +60,16 @@ TEST(WavHeader, SizesBeyondTheFileAreRefusedWithAReason) {
         const char* reason;
     };
     const std::vector<Damage> damages = {
-        {"3 GB of data", [](auto& b) { putU32(b, 40, 0xC0000000u); }, "chunk 'data' at byte 36"},
-        {"data one byte long", [](auto& b) { putU32(b, 40, 201); }, "declares 201 bytes, only 200"},
-        {"huge format chunk", [](auto& b) { putU32(b, 16, 0x7FFFFFF0u); }, "chunk 'fmt '"},
-        {"RIFF beyond the file", [](auto& b) { putU32(b, 4, 0xFFFFFFF0u); }, "RIFF size"},
-        {"RIFF cutting the data", [](auto& b) { putU32(b, 4, 100); }, "chunk 'data'"},
-        {"short format", [](auto& b) { putU32(b, 16, 8); }, "only 8 bytes"},
+        {"3 GB of data", [](auto& b) { putI32(b, 40, 0xC0000000u); }, "chunk 'data' at byte 36"},
+        {"data one byte long", [](auto& b) { putI32(b, 40, 201); }, "declares 201 bytes, only 200"},
+        {"huge format chunk", [](auto& b) { putI32(b, 16, 0x7FFFFFF0u); }, "chunk 'fmt '"},
+        {"RIFF beyond the file", [](auto& b) { putI32(b, 4, 0xFFFFFFF0u); }, "RIFF size"},
+        {"RIFF cutting the data", [](auto& b) { putI32(b, 4, 100); }, "chunk 'data'"},
+        {"short format", [](auto& b) { putI32(b, 16, 8); }, "only 8 bytes"},
         {"no channels", [](auto& b) { b[22] = 0; }, "0 channels"},
-        {"rate zero", [](auto& b) { putU32(b, 24, 0); }, "rate of 0 Hz"},
+        {"rate zero", [](auto& b) { putI32(b, 24, 0); }, "rate of 0 Hz"},
         {"no block size", [](auto& b) { b[32] = 0; }, "block size"},
-        {"empty data", [](auto& b) { putU32(b, 40, 0); }, "data chunk is empty"},
+        {"empty data", [](auto& b) { putI32(b, 40, 0); }, "data chunk is empty"},
         {"no data chunk", [](auto& b) { b[36] = 'x'; }, "no data chunk"},
         {"not WAVE", [](auto& b) { b[8] = 'A'; }, "not a RIFF WAVE"},
         {"cut header", [](auto& b) { b.resize(10); }, "not a RIFF WAVE"},
@@ -91,7 +86,7 @@ TEST(WavHeader, SizesBeyondTheFileAreRefusedWithAReason) {
 TEST(WavHeader, ADamagedSoundFileIsRefusedBeforeSdlReadsIt) {
     ScratchDir dir;
     auto bytes = pcmWav(100);
-    putU32(bytes, 40, 0xC0000000u);
+    putI32(bytes, 40, 0xC0000000u);
     ASSERT_TRUE(writeFileAtomically("huge.wav", bytes));
     SoundSample s;
     EXPECT_FALSE(sound::decodeWav("huge.wav", s));
