@@ -24,40 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Eight drivers on the track, each with the car of the list in turn, the
-// kind and keys given; then the race is started. False for a track the
-// game does not list.
-bool startRace(Game* game, const std::string& track, const std::string& prefix, std::int32_t mode,
-               std::int32_t laps, const std::function<std::int32_t(int)>& typeOf,
-               const std::function<std::array<std::int32_t, 5>(int)>& keysOf) {
-    startGameForARace();
-    for (int i = 0; i < 8; ++i) {
-        auto p = std::make_unique<PlayerProfile>();
-        p->name = prefix + std::to_string(i);
-        p->type = typeOf(i);
-        p->controls = keysOf(i);
-        p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
-        game->profiles.push_back(std::move(p));
-    }
-    const auto found = std::find(game->tracks.begin(), game->tracks.end(), track);
-    if (found == game->tracks.end()) return false;
-    game->selection.tracks[0] = std::int32_t(found - game->tracks.begin());
-    game->selection.drivers = {0, 1, 2, 3, 4, 5, 6, 7};
-    game->settings->trackNames[0] = track;
-    game->settings->selectedDriverCount = 8;
-    game->settings->lapsPerRace = laps;
-    game->startRace(mode);
-    return true;
-}
-
-void endRace(Game* game, FakePlatform& keys) {
-    keys.releaseAll();
-    game->drawRace = true;
-    game->clearRace();
-    game->profiles.clear();
-    game->state = MainMenu;
-}
-
 // Records the lines (GRAVELIN_RECORD_GOLDEN set) or compares them with the
 // recorded ones, naming the first that differs.
 void recordOrCompare(const std::string& path, const std::vector<std::string>& lines) {
@@ -78,12 +44,6 @@ void recordOrCompare(const std::string& path, const std::vector<std::string>& li
     EXPECT_EQ(lines.size(), expected.size());
 }
 
-std::string hexLine(int frame, std::uint64_t hash) {
-    std::ostringstream line;
-    line << frame << ' ' << std::hex << hash;
-    return line.str();
-}
-
 // The humans' keys for the drawn races: flat out, weaving, nitro now and
 // then; the second human turns the other way.
 void viewKeys(FakePlatform& keys, int frame) {
@@ -95,20 +55,30 @@ void viewKeys(FakePlatform& keys, int frame) {
     if (frame % 200 >= 150) keys.press(SDLK_RCTRL);
 }
 
-// The running hash of the shown frames of a drawn race, every 30 frames.
+// The running hash of the shown frames of a free drive of eight, every 30
+// frames: the first `humans` drivers on the keys above, the rest computers,
+// each with the car of the list in turn.
 std::vector<std::string> frameHashes(const std::string& track, int humans, FakePlatform& keys) {
-    Game* game = initGame();
+    Game* game = startGameForARace();
     game->options.showFps = false;
-    if (!startRace(
-            game, track, "F", FreeDriving, 0,
-            [humans](int i) { return i < humans ? Human : Computer; },
-            [](int i) {
-                return i == 0 ? std::array<std::int32_t, 5>{SDLK_UP, SDLK_DOWN, SDLK_LEFT,
-                                                            SDLK_RIGHT, SDLK_RCTRL}
-                              : std::array<std::int32_t, 5>{SDLK_w, SDLK_s, SDLK_a, SDLK_d,
-                                                            SDLK_LSHIFT};
-            }))
-        return {"no track " + track};
+    const auto found = std::find(game->tracks.begin(), game->tracks.end(), track);
+    if (found == game->tracks.end()) return {"no track " + track};
+    for (int i = 0; i < 8; ++i) {
+        auto p = std::make_unique<PlayerProfile>(
+            namedProfile("F" + std::to_string(i), i < humans ? Human : Computer));
+        p->controls =
+            i == 0
+                ? std::array<std::int32_t, 5>{SDLK_UP, SDLK_DOWN, SDLK_LEFT, SDLK_RIGHT, SDLK_RCTRL}
+                : std::array<std::int32_t, 5>{SDLK_w, SDLK_s, SDLK_a, SDLK_d, SDLK_LSHIFT};
+        p->carName = game->cars[std::size_t(i) % game->cars.size()]->name;
+        game->profiles.push_back(std::move(p));
+    }
+    game->selection.tracks[0] = std::int32_t(found - game->tracks.begin());
+    game->selection.drivers = {0, 1, 2, 3, 4, 5, 6, 7};
+    game->settings->trackNames[0] = track;
+    game->settings->selectedDriverCount = 8;
+    game->settings->lapsPerRace = 0;
+    game->startRace(FreeDriving);
     std::vector<std::string> lines;
     std::uint64_t hash = 1469598103934665603ull;
     int raceFrame = 0;
@@ -116,9 +86,14 @@ std::vector<std::string> frameHashes(const std::string& track, int humans, FakeP
         if (game->state == Racing) viewKeys(keys, raceFrame++);
         game->runFrame();
         hash = hashPixels(game->screen, hash);
-        if (frame % 30 == 29) lines.push_back(hexLine(frame, hash));
+        std::ostringstream line;
+        line << frame << ' ' << std::hex << hash;
+        if (frame % 30 == 29) lines.push_back(line.str());
     }
-    endRace(game, keys);
+    keys.releaseAll();
+    game->clearRace();
+    game->profiles.clear();
+    game->state = MainMenu;
     return lines;
 }
 
