@@ -34,11 +34,6 @@ struct Handling : ::testing::Test {
         place(500, 500, 0);
     }
     void TearDown() override { SDL_FreeSurface(trackSurface); }
-    // One update, its skid marks painted as a drawn race paints them.
-    void update() {
-        car.update(1.0f);
-        paintSkidMarks(trackSurface, car);
-    }
     // Frames of the handling under a driver's keys.
     void drive(int frames, CarControls keys) {
         for (int i = 0; i < frames; ++i) {
@@ -204,22 +199,16 @@ TEST_F(Handling, WeavingAcrossAngleZeroIsNoDifferentFromAnyOtherAngle) {
 }
 
 TEST_F(Handling, BrakeHeldAtAStandstillReversesAtAThirdOfTopSpeed) {
-    place(500, 500, 0);
     car.speed = 2.0f;
-    int frames = 0;
-    for (; car.speed > 0 && frames < 100; ++frames) {
-        applyKeys(car, {.brake = true});
-        car.update(1.0f);
-        if (car.speed > 0) {
-            EXPECT_EQ(car.reverseSpeed, 0.0f) << "braking, not reversing yet";
-        }
+    for (int frame = 0; car.speed > 0 && frame < 100; ++frame) {
+        drive(1, {.brake = true});
+        EXPECT_TRUE(car.speed == 0 || car.reverseSpeed == 0) << "braking, not reversing yet";
     }
     ASSERT_EQ(car.speed, 0.0f);
     float y = car.posY, fastest = 0;
     for (int i = 0; i < 60; ++i) {
         y = car.posY;
-        applyKeys(car, {.brake = true});
-        car.update(1.0f);
+        drive(1, {.brake = true});
         fastest = std::max(fastest, car.reverseSpeed);
         EXPECT_EQ(car.speed, 0.0f);
     }
@@ -258,12 +247,10 @@ TEST_F(Handling, BackingIntoAnObstacleStopsTheCarWithoutACrash) {
     // shipped cars; the tail is felt 16 pixels behind.
     type.pivot = {10, 0};
     area(Obstacle, 0, 530, 1000, 600);
-    place(500, 500, 0);
     bool stopped = false;
     for (int i = 0; i < 100; ++i) {
         const float before = car.reverseSpeed;
-        applyKeys(car, {.brake = true});
-        car.update(1.0f);
+        drive(1, {.brake = true});
         stopped |= before > 0 && car.reverseSpeed == 0;
         EXPECT_LT(car.posY + 16, 530.0f) << "the tail never enters it, frame " << i;
         EXPECT_FALSE(car.crashed);
@@ -340,7 +327,8 @@ TEST_F(Handling, MarksArePlacedWithTheFrameShownBeforeTheUpdate) {
         car.speed = 0.05f;
         car.accel = 0.05f;
         car.steering = 0.06f;
-        update();
+        car.update(1.0f);
+        paintSkidMarks(trackSurface, car); // as a drawn race paints them
         EXPECT_EQ(car.frame, 35);
         EXPECT_GT(car.skid, 1.0f);
         return marks();

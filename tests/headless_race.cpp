@@ -60,7 +60,6 @@ struct HeadlessRace : ::testing::Test {
         profiles.clear();
         owned.clear();
         sources.clear();
-        events.clear();
         race = std::make_unique<Race>(rules);
         for (std::int32_t type : types) {
             auto p = std::make_unique<PlayerProfile>();
@@ -83,12 +82,6 @@ struct HeadlessRace : ::testing::Test {
         for (ControlSource* s : sources)
             if (s) s->raceStarts();
     }
-    // Steps until the race is over or the frames run out; the events of
-    // every frame are kept.
-    void runUntilOver(int limit) {
-        for (int i = 0; i < limit && race->phase() != RacePhase::Over; ++i)
-            events.push_back(race->step(sources));
-    }
     void steps(int n) {
         for (int i = 0; i < n; ++i)
             race->step(sources);
@@ -104,7 +97,6 @@ struct HeadlessRace : ::testing::Test {
     std::vector<std::unique_ptr<ControlSource>> owned;
     std::vector<ControlSource*> sources;
     std::unique_ptr<Race> race;
-    std::vector<RaceEvents> events;
 };
 
 RaceRules season(std::int32_t laps) {
@@ -118,6 +110,7 @@ TEST_F(HeadlessRace, EightComputerDriversFinishARingInOrderWithPoints) {
     prepare("ring.map");
     RaceWatch watch;
     watch.start(8, 600);
+    std::vector<RaceEvents> events;
     std::vector<const ComputerDriver*> drivers;
     for (std::size_t i = 0; i < 8; ++i)
         drivers.push_back(&computer(i));
@@ -217,7 +210,8 @@ TEST_F(HeadlessRace, ASeasonOfTwoRacesCarriesPointsAndCrownsTheChampion) {
             EXPECT_FALSE(p->finished);
             EXPECT_EQ(p->lapFuelUse, 0.0f) << "pit stops are planned with this track's fuel use";
         }
-        runUntilOver(12000);
+        for (int i = 0; i < 12000 && race->phase() != RacePhase::Over; ++i)
+            race->step(sources);
         ASSERT_EQ(race->phase(), RacePhase::Over);
         race->updateStandings(round == 1);
         std::int32_t total = 0;
