@@ -230,9 +230,7 @@ TEST_F(Pausing, LosingTheFocusPausesTheRaceNotTheMenuAndAKeyOfTheCarNeverPauses)
     frames(2); // seen at the end of one frame, acted on at the start of the next
     ASSERT_TRUE(game->paused);
     const std::string frozen = raceState(*game);
-    platform.fake.press(SDLK_p);
-    frames(200);
-    platform.fake.release(SDLK_p);
+    tap(SDLK_p, 200);
     EXPECT_EQ(raceState(*game), frozen) << "the lights stand still; P does not go on";
     EXPECT_TRUE(game->paused);
 
@@ -249,9 +247,7 @@ TEST_F(Pausing, LosingTheFocusPausesTheRaceNotTheMenuAndAKeyOfTheCarNeverPauses)
     platform.fake.release(SDLK_p);
     tap(SDLK_PAUSE);
     ASSERT_TRUE(game->paused);
-    platform.fake.press(SDLK_ESCAPE);
-    frames(1);
-    platform.fake.release(SDLK_ESCAPE);
+    tap(SDLK_ESCAPE);
     ASSERT_EQ(game->state, MainMenu);
     game->startRace(FreeDriving);
     frames(5);

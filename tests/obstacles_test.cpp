@@ -210,12 +210,11 @@ TEST_F(Obstacles, ADriverWithTheNoseAgainstOneBacksOutAndDrivesOffWithinThreeSec
                 // until the nose is clear and the car drives away.
                 int freed = -1;
                 for (int frame = 0; frame < 180 && freed < 0; ++frame) {
-                    CarControls keys;
-                    keys.brake = frame < 30;
-                    keys.accelerate = frame >= 30;
-                    keys.left = frame < 30 ? leftFirst : frame < 55 && !leftFirst;
-                    keys.right = frame < 30 ? !leftFirst : frame < 55 && leftFirst;
-                    step(c, keys);
+                    const bool back = frame < 30, turn = frame < 55;
+                    step(c, {.accelerate = !back,
+                             .brake = back,
+                             .left = back ? leftFirst : turn && !leftFirst,
+                             .right = back ? !leftFirst : turn && leftFirst});
                     ASSERT_FALSE(c.crashed) << where << ": crashed again at frame " << frame;
                     ASSERT_EQ(outOfPlace(s, c), "") << where << ", frame " << frame;
                     const Point n = nose(c);

@@ -61,6 +61,10 @@ struct TrackPreview : ::testing::Test {
         screen.frame();
         rig.keyboard.pressed = 0;
     }
+    void keys(std::initializer_list<std::int32_t> ks) {
+        for (std::int32_t k : ks)
+            key(k);
+    }
     std::uint32_t previewPixel(int dx, int dy) { return getPixel(rig.screen, 208 + dx, 110 + dy); }
 
     FakePlatformScope platform;
@@ -156,23 +160,17 @@ TEST_F(TrackPreview, EachMapIsReadOnceAndABrokenOneShowsAPlaceholder) {
         key(0);
     EXPECT_EQ(screen.previews.mapsRead, 1);
     EXPECT_EQ(previewPixel(10, 10), TrackPreviews::kPlaceholderColour);
-    key(SDLK_DOWN);
-    key(0); // the missing map
+    keys({SDLK_DOWN, 0}); // the missing map
     EXPECT_EQ(previewPixel(10, 10), TrackPreviews::kPlaceholderColour);
-    key(SDLK_DOWN);
-    key(0); // the good map
+    keys({SDLK_DOWN, 0}); // the good map
     EXPECT_EQ(previewPixel(10, 10) & 0xFFFFFF, 0xFF0000u);
     for (int round = 0; round < 3; ++round)
-        for (std::int32_t k : {SDLK_UP, SDLK_UNKNOWN, SDLK_UP, SDLK_UNKNOWN, SDLK_DOWN,
-                               SDLK_UNKNOWN, SDLK_DOWN, SDLK_UNKNOWN})
-            key(k);
+        keys({SDLK_UP, 0, SDLK_UP, 0, SDLK_DOWN, 0, SDLK_DOWN, 0});
     EXPECT_EQ(screen.previews.mapsRead, 3) << "every picture made once";
 
     // The selected list shows its tracks too, and a new record once the
     // screen is opened again.
-    key(SDLK_RETURN);
-    key(SDLK_RIGHT);
-    key(0);
+    keys({SDLK_RETURN, SDLK_RIGHT, 0});
     EXPECT_EQ(previewPixel(10, 10) & 0xFFFFFF, 0xFF0000u);
     writeFileAtomically("tracks/test.rec", encodeLapRecord({1234, "Ada", "Kart", "01-01-25"}));
     key(0);

@@ -16,6 +16,10 @@ struct TrackScreen : ::testing::Test {
         screen.frame();
         rig.keyboard.pressed = 0;
     }
+    void keys(std::initializer_list<std::int32_t> ks) {
+        for (std::int32_t k : ks)
+            key(k);
+    }
 
     FakePlatformScope platform;
     ScreenRig rig;
@@ -38,8 +42,7 @@ struct DriverScreen : DriverScreenRig {
 } // namespace
 
 TEST_F(TrackScreen, FillsEightSlotsWithRepeatsAndRefusesANinth) {
-    key(SDLK_RIGHT);
-    key(0);
+    keys({SDLK_RIGHT, 0});
     EXPECT_EQ(screen.column, 0) << "nothing selected: the cursor goes back to the available tracks";
     key(SDLK_DOWN);
     for (int i = 0; i < 9; ++i)
@@ -47,25 +50,19 @@ TEST_F(TrackScreen, FillsEightSlotsWithRepeatsAndRefusesANinth) {
     EXPECT_EQ(rig.selection.trackCount, 8);
     EXPECT_EQ(rig.settings.raceCount, 8);
     EXPECT_EQ(rig.settings.trackNames[7], "b.map");
-    key(SDLK_DOWN);
-    key(SDLK_DOWN);
+    keys({SDLK_DOWN, SDLK_DOWN});
     EXPECT_EQ(screen.row, 0) << "DOWN on the last track wraps to the first";
     key(SDLK_UP);
     EXPECT_EQ(screen.row, 0);
 }
 
 TEST_F(TrackScreen, RemovingTracksKeepsTheCursorOnAnEntry) {
-    for (std::int32_t k : {SDLK_RETURN, SDLK_DOWN, SDLK_RETURN, SDLK_DOWN, SDLK_RETURN})
-        key(k);
+    keys({SDLK_RETURN, SDLK_DOWN, SDLK_RETURN, SDLK_DOWN, SDLK_RETURN});
     ASSERT_EQ(rig.selection.trackCount, 3);
-    key(SDLK_RIGHT);
-    key(SDLK_DOWN);
-    key(SDLK_DOWN);
-    key(SDLK_RETURN); // the last of three
+    keys({SDLK_RIGHT, SDLK_DOWN, SDLK_DOWN, SDLK_RETURN}); // the last of three
     EXPECT_EQ(screen.row, 1);
     EXPECT_EQ(rig.settings.trackNames[2], "");
-    key(SDLK_RETURN);
-    key(SDLK_RETURN); // the only one left
+    keys({SDLK_RETURN, SDLK_RETURN}); // the only one left
     EXPECT_EQ(rig.selection.trackCount, 0);
     EXPECT_EQ(screen.row, 0);
     EXPECT_EQ(screen.column, 0);

@@ -118,15 +118,13 @@ TEST_F(SettingsFile, WriteThenReadGivesTheSameMenuAndSelections) {
     resetSelections();
     game->readSettings();
     EXPECT_EQ(encoded(), written);
-    EXPECT_EQ(item(1, 5)->text, "30");
-    EXPECT_EQ(game->settings->lapsPerRace, 30);
-    EXPECT_FALSE(game->options.skidmarks);
-    EXPECT_TRUE(game->options.showFps);
-    EXPECT_EQ(game->selection.trackCount, 3);
-    EXPECT_EQ(game->settings->raceCount, 3);
-    EXPECT_EQ(game->settings->trackNames[2], "b.map");
-    EXPECT_EQ(game->selection.driverCount, 2);
-    EXPECT_EQ(game->settings->selectedDriverCount, 2);
+    const Settings& s = *game->settings;
+    EXPECT_EQ(
+        std::tie(item(1, 5)->text, s.lapsPerRace, game->options.skidmarks, game->options.showFps),
+        std::tuple("30", 30, false, true));
+    EXPECT_EQ(std::tie(game->selection.trackCount, s.raceCount, s.trackNames[2],
+                       game->selection.driverCount, s.selectedDriverCount),
+              std::tuple(3, 3, "b.map", 2, 2));
 }
 
 TEST_F(SettingsFile, NoFileMeansDefaultsAndNoSelections) {
