@@ -66,9 +66,8 @@ TEST(DisplayOptions, FlagsAreReadAndAnythingElseIsRefused) {
 
 TEST(DisplayScaling, TheLargestWholeScaleThatFitsEveryPixelASquareOnBlack) {
     const Placement fitted = placePicture(1920, 1080, 3);
-    EXPECT_EQ(fitted.scale, 2) << "3 does not fit 1080 lines";
-    EXPECT_EQ(fitted.x, 320);
-    EXPECT_EQ(fitted.y, 140);
+    EXPECT_EQ(std::tuple(fitted.scale, fitted.x, fitted.y), std::tuple(2, 320, 140))
+        << "3 does not fit 1080 lines";
     EXPECT_EQ(placePicture(600, 300, 2).scale, 1) << "smaller than the picture: its corner";
 
     SDL_Surface* picture = patternPicture();
@@ -90,13 +89,9 @@ TEST(DisplayWindow, AScaledWindowShowsThePictureAndF11SwitchesItToFullScreenAndB
     SDL_Surface* const picture = display.picture();
     ASSERT_EQ(picture, game->screen);
     std::string why;
-    DisplayOptions windowed;
-    windowed.window = true;
-    windowed.scale = 2;
-    ASSERT_TRUE(display.open(windowed, why)) << why;
+    ASSERT_TRUE(display.open({.window = true, .scale = 2}, why)) << why;
     EXPECT_EQ(display.picture(), picture) << "the game keeps drawing where it drew";
-    ASSERT_EQ(SDL_GetVideoSurface()->w, 1280);
-    ASSERT_EQ(SDL_GetVideoSurface()->h, 800);
+    ASSERT_EQ(std::pair(SDL_GetVideoSurface()->w, SDL_GetVideoSurface()->h), std::pair(1280, 800));
     SDL_Surface* pattern = patternPicture();
     copySurface(picture, pattern);
     SDL_FreeSurface(pattern);
