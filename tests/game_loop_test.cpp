@@ -84,10 +84,9 @@ TEST_F(MainLoop, OnOffItemsWrapFromOnAndStayOffAndQuitSavesThem) {
     EXPECT_TRUE(game->options.skidmarks);
     hold(SDLK_DOWN);
     event(SDLK_RIGHT); // car damage OFF: the next race's rules say so
-    const RaceRules rules = game->raceRules();
-    EXPECT_FALSE(rules.carDamage);
-    EXPECT_TRUE(rules.fuelConsumption);
-    EXPECT_FALSE(rules.unlimitedNitro);
+    const RaceRules r = game->raceRules();
+    EXPECT_EQ(std::tuple(r.carDamage, r.fuelConsumption, r.unlimitedNitro),
+              std::tuple(false, true, false));
     hold(SDLK_DOWN, 3);
     ASSERT_EQ(cursor()->label, "Show FPS");
     event(SDLK_RIGHT);
