@@ -250,9 +250,8 @@ TEST_F(HeadlessRace, TheRuleBookFinishesScoresAndKeepsRecordsOnlyOfFinishers) {
     EXPECT_TRUE(player(1).out);
     EXPECT_EQ(race->phase(), RacePhase::Over);
     EXPECT_TRUE(last.over);
-    EXPECT_EQ(profiles[2]->racesWon, 1);
-    EXPECT_EQ(profiles[0]->fastestLaps, 1);
-    EXPECT_EQ(profiles[1]->racesDriven, 0);
+    EXPECT_EQ(std::tuple(profiles[2]->racesWon, profiles[0]->fastestLaps, profiles[1]->racesDriven),
+              std::tuple(1, 1, 0));
     EXPECT_TRUE(last.newLapRecord);
     EXPECT_EQ(race->track()->record.time, 500) << "a record set by a finisher is kept";
     EXPECT_EQ(race->track()->record.driver, "D0");

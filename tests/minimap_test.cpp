@@ -45,19 +45,17 @@ TEST(Minimap, IsTheTrackShrunkToFitWithEachCarsPaint) {
     sprites.push_back(std::make_unique<Sprite>()); // no picture
     Minimap map;
     ASSERT_TRUE(map.prepare(track, sprites, 128, 96));
-    ASSERT_EQ(map.picture->w, 128);
-    EXPECT_EQ(map.picture->h, 64) << "the shape is kept";
-    EXPECT_EQ(getPixel(map.picture, 63, 63), kRed);
-    EXPECT_EQ(getPixel(map.picture, 64, 0), kBlue);
-    EXPECT_EQ(getPixel(map.picture, 127, 63), kBlue);
+    ASSERT_EQ(std::pair(map.picture->w, map.picture->h), std::pair(128, 64)) << "the shape is kept";
+    EXPECT_EQ((std::array{getPixel(map.picture, 63, 63), getPixel(map.picture, 64, 0),
+                          getPixel(map.picture, 127, 63)}),
+              (std::array{kRed, kBlue, kBlue}));
     EXPECT_EQ(map.colours, (std::vector<std::uint32_t>{0xFF20D040, 0xFFC80000, kWhite}))
         << "the paint, not the glass or tyres; dark paint lifted";
 
     // A tall track fits the height; no track, no map.
     SDL_Surface* tall = filledSurface(400, 1600, kRed);
     ASSERT_TRUE(map.prepare(tall, sprites, 128, 80));
-    EXPECT_EQ(map.picture->w, 20);
-    EXPECT_EQ(map.picture->h, 80);
+    EXPECT_EQ(std::pair(map.picture->w, map.picture->h), std::pair(20, 80));
     EXPECT_FALSE(map.prepare(nullptr, sprites, 128, 80));
     EXPECT_EQ(map.picture, nullptr);
     SDL_FreeSurface(tall);

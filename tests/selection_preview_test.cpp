@@ -139,15 +139,14 @@ TEST_F(TrackPreview, ThumbnailKeepsColoursProportionsAndTheRacingLine) {
     SDL_Surface* small = makeTrackThumbnail(track, TrackPreviews::kWidth, TrackPreviews::kHeight);
     ASSERT_NE(small, nullptr);
     // 960 x 640 fitted into 176 x 124: the width decides.
-    EXPECT_EQ(small->w, 176);
-    EXPECT_EQ(small->h, 117);
+    EXPECT_EQ(std::pair(small->w, small->h), std::pair(176, 117));
     EXPECT_EQ(getPixel(small, 5, 5) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(getPixel(small, 170, 5) & 0xFFFFFF, 0x0000FFu);
     // The line's corners at a 176/960 scale: (29, 29) to (146, 88).
     const std::uint32_t line = getPixel(small, 88, 29);
-    EXPECT_EQ(line, getPixel(small, 29, 60));
-    EXPECT_EQ(line, getPixel(small, 146, 60));
-    EXPECT_EQ(line, getPixel(small, 60, 88));
+    EXPECT_EQ(
+        (std::array{getPixel(small, 29, 60), getPixel(small, 146, 60), getPixel(small, 60, 88)}),
+        (std::array{line, line, line}));
     EXPECT_NE(line & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(getPixel(small, 60, 60) & 0xFFFFFF, 0xFF0000u) << "inside the line: the track";
     SDL_FreeSurface(small);

@@ -63,10 +63,9 @@ TEST_F(TrackScreen, RemovingTracksKeepsTheCursorOnAnEntry) {
     EXPECT_EQ(screen.row, 1);
     EXPECT_EQ(rig.settings.trackNames[2], "");
     keys({SDLK_RETURN, SDLK_RETURN}); // the only one left
-    EXPECT_EQ(rig.selection.trackCount, 0);
-    EXPECT_EQ(screen.row, 0);
-    EXPECT_EQ(screen.column, 0);
-    EXPECT_EQ(rig.settings.raceCount, 0);
+    EXPECT_EQ(
+        std::tuple(rig.selection.trackCount, rig.settings.raceCount, screen.row, screen.column),
+        std::tuple(0, 0, 0, 0));
     tracks.clear();
     key(SDLK_RETURN);
     EXPECT_EQ(rig.selection.trackCount, 0) << "an empty track list adds nothing";
