@@ -24,9 +24,8 @@
 // --record, a track that has no lap record file yet gets the best lap of
 // the race, dated DATE. Driver i drives car i + N of cars/ (--car-offset,
 // counting round; 0 by default), and --first-car gives the first driver
-// that car;
-// --dry-pit makes the first driver idle for IDLE frames of the race before
-// it drives, so that it reaches the pit box nearly dry.
+// that car. --dry-pit makes the first driver idle for IDLE frames of the
+// race before it drives, so that it reaches the pit box nearly dry.
 #include "app/game.hpp"
 #include "base/bytes.hpp"
 #include "car/car.hpp"
@@ -266,14 +265,12 @@ int main(int argc, char** argv) {
         game->profiles.push_back(std::move(p));
     }
     if (!firstCar.empty()) {
-        bool known = false;
-        for (auto& car : game->cars)
-            known = known || car->name == firstCar;
-        if (!known) {
+        const CarType* car = game->findCar(firstCar);
+        if (!car) {
             std::fprintf(stderr, "no car %s in cars/\n", firstCar.c_str());
             return 1;
         }
-        game->profiles[0]->carName = firstCar;
+        game->profiles[0]->carName = car->name;
     }
     game->selection.tracks.fill(-1);
     game->selection.drivers.fill(-1);
