@@ -83,42 +83,6 @@ TEST(DisplayScaling, TheLargestWholeScaleThatFitsEveryPixelASquareOnBlack) {
     SDL_FreeSurface(picture);
 }
 
-TEST(DisplayWindow, AScaledWindowShowsThePictureAndF11SwitchesItToFullScreenAndBack) {
-    Game* game = initGame();
-    Display& display = game->display;
-    SDL_Surface* const picture = display.picture();
-    ASSERT_EQ(picture, game->screen);
-    std::string why;
-    ASSERT_TRUE(display.open({.window = true, .scale = 2}, why)) << why;
-    EXPECT_EQ(display.picture(), picture) << "the game keeps drawing where it drew";
-    ASSERT_EQ(std::pair(SDL_GetVideoSurface()->w, SDL_GetVideoSurface()->h), std::pair(1280, 800));
-    SDL_Surface* pattern = patternPicture();
-    copySurface(picture, pattern);
-    SDL_FreeSurface(pattern);
-    display.present();
-    EXPECT_EQ(firstWrongPixel(SDL_GetVideoSurface(), {2, 0, 0}), "");
-
-    {
-        FakePlatformScope platform;
-        platform.fake.queueKeyDown(SDLK_F11);
-        platform.fake.queueKeyUp(SDLK_F11);
-        pumpEvents();
-        EXPECT_TRUE(platform.fake.events.empty()) << "F11 never reaches a screen";
-        display.present();
-        EXPECT_TRUE(display.fullScreen());
-        EXPECT_EQ(firstWrongPixel(SDL_GetVideoSurface(), display.placement()), "")
-            << "letterboxed on black";
-
-        platform.fake.queueKeyDown(SDLK_F11);
-        pumpEvents();
-        display.present();
-        EXPECT_FALSE(display.fullScreen());
-        EXPECT_EQ(firstWrongPixel(SDL_GetVideoSurface(), {2, 0, 0}), "");
-    }
-    ASSERT_TRUE(display.open(game->displayOptions, why)) << why;
-    EXPECT_EQ(display.fullScreen(), !game->displayOptions.window);
-}
-
 namespace {
 
 // Everything a paused race must keep as it was: every field of every car
